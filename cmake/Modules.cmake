@@ -1,0 +1,18 @@
+# One static library per source folder, so the linker enforces which way the
+# modules may depend on each other; `quillon` bundles them as the game library.
+function(qv_module name)
+  cmake_parse_arguments(M "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.cpp)
+  if(sources)
+    add_library(qv_${name} STATIC ${sources})
+    set(scope PUBLIC)
+  else()
+    add_library(qv_${name} INTERFACE)
+    set(scope INTERFACE)
+  endif()
+  target_include_directories(qv_${name} ${scope} ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(qv_${name} ${scope} ${M_DEPS})
+  if(sources)
+    target_compile_options(qv_${name} PRIVATE -Wall -Wextra -Wno-unused-parameter)
+  endif()
+endfunction()

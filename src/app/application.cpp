@@ -1,0 +1,10 @@
+#include "app/application.hpp"
+
+#include "core/log.hpp"
+
+namespace qv {
+int programEntry() {
+  logLine("Reached end of program");
+  return 0;
+}
+}  // namespace qv

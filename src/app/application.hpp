@@ -1,0 +1,6 @@
+#pragma once
+
+namespace qv {
+// Starts the log, runs the game and returns the process exit code.
+int programEntry();
+}  // namespace qv

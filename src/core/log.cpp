@@ -1,0 +1,60 @@
+#include "core/log.hpp"
+
+#include <cstdio>
+
+namespace qv {
+namespace {
+struct LogState {
+  std::string path;
+  bool enabled = false;
+  std::string* capture = nullptr;
+};
+LogState& state() {
+  static LogState s;
+  return s;
+}
+}  // namespace
+
+void setLogFile(const std::string& path) {
+  state().path = path;
+  state().enabled = true;
+}
+
+void disableLog() { state().enabled = false; }
+
+bool logEnabled() { return state().enabled || state().capture != nullptr; }
+
+const std::string& logFilePath() { return state().path; }
+
+void logLine(std::string_view text) {
+  LogState& s = state();
+  if (s.capture) {
+    s.capture->append(text);
+    s.capture->push_back('\n');
+  }
+  if (!s.enabled) return;
+  if (std::FILE* f = std::fopen(s.path.c_str(), "ab")) {
+    std::fwrite(text.data(), 1, text.size(), f);
+    std::fputc('\n', f);
+    std::fclose(f);
+  }
+}
+
+LogCapture::LogCapture() { state().capture = new std::string(); }
+LogCapture::~LogCapture() {
+  delete state().capture;
+  state().capture = nullptr;
+}
+std::string LogCapture::text() const { return state().capture ? *state().capture : std::string(); }
+bool LogCapture::contains(std::string_view needle) const { return text().find(needle) != std::string::npos; }
+int LogCapture::count(std::string_view needle) const {
+  const std::string t = text();
+  int n = 0;
+  for (size_t p = t.find(needle); p != std::string::npos; p = t.find(needle, p + needle.size())) ++n;
+  return n;
+}
+void LogCapture::clear() {
+  if (state().capture) state().capture->clear();
+}
+
+}  // namespace qv

@@ -1,0 +1,3 @@
+#include "app/application.hpp"
+
+int main() { return qv::programEntry(); }

@@ -1,0 +1,319 @@
+#include "platform/platform.hpp"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#include <direct.h>
+#include <intrin.h>
+#include <shlobj.h>
+#include <shellapi.h>
+#include <versionhelpers.h>
+#else
+#include <cpuid.h>
+#include <sys/stat.h>
+#include <sys/sysinfo.h>
+#include <sys/utsname.h>
+#include <unistd.h>
+#endif
+
+namespace qv::platform {
+namespace {
+
+struct Folders {
+  bool programKnown = false;
+  std::string program;
+  std::string programMessage;
+  bool userKnown = false;
+  std::string user;
+};
+Folders& folders() {
+  static Folders f;
+  return f;
+}
+
+std::string withSep(std::string s) {
+  if (!s.empty() && s.back() != kSep) s.push_back(kSep);
+  return s;
+}
+
+void findProgramFolder() {
+  Folders& f = folders();
+  f.programKnown = true;
+#ifdef _WIN32
+  std::vector<char> buf(512);
+  for (;;) {
+    SetLastError(0);
+    const DWORD n = GetModuleFileNameA(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+    const DWORD err = GetLastError();
+    if (n == 0) {
+      f.programMessage = "ERROR: Problem finding file path of program, returnValue = 0,  GetLastError() = " +
+                         std::to_string(err) +
+                         "\nERROR: Problem finding file path of program, trying to use relative path instead";
+      return;
+    }
+    if (n >= buf.size() && (err == ERROR_INSUFFICIENT_BUFFER || err == 0)) {
+      buf.resize(buf.size() * 2);
+      continue;
+    }
+    if (n > buf.size()) {
+      f.programMessage = "ERROR: Problem finding file path of program, returnValue > size,  GetLastError() = " +
+                         std::to_string(err) +
+                         "\nERROR: Problem finding file path of program, trying to use relative path instead";
+      return;
+    }
+    std::string path(buf.data(), n);
+    f.program = path.substr(0, path.find_last_of('\\') + 1);
+    break;
+  }
+#else
+  std::vector<char> buf(512);
+  for (;;) {
+    const ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size());
+    if (n <= 0) {
+      f.programMessage = "ERROR: Problem finding file path of program, returnValue = 0,  GetLastError() = " +
+                         std::to_string(errno) +
+                         "\nERROR: Problem finding file path of program, trying to use relative path instead";
+      return;
+    }
+    if (static_cast<size_t>(n) >= buf.size()) {
+      buf.resize(buf.size() * 2);
+      continue;
+    }
+    std::string path(buf.data(), static_cast<size_t>(n));
+    f.program = path.substr(0, path.find_last_of('/') + 1);
+    break;
+  }
+#endif
+  f.programMessage = "Found file path of program.  Absolute path to folder is being used.";
+}
+
+std::string documentsFolder() {
+#ifdef _WIN32
+  char path[MAX_PATH];
+  if (SHGetFolderPathA(nullptr, CSIDL_PERSONAL, nullptr, 0, path) == S_OK) return path;
+  return {};
+#else
+  // The XDG user-dirs file names the documents folder; $HOME/Documents otherwise.
+  const char* home = std::getenv("HOME");
+  if (!home || !*home) return {};
+  const std::string homeStr = home;
+  std::string configHome;
+  if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x) configHome = x;
+  else configHome = homeStr + "/.config";
+  std::ifstream in(configHome + "/user-dirs.dirs");
+  std::string line;
+  while (std::getline(in, line)) {
+    const std::string key = "XDG_DOCUMENTS_DIR=";
+    if (line.rfind(key, 0) != 0) continue;
+    std::string v = line.substr(key.size());
+    if (v.size() >= 2 && v.front() == '"' && v.back() == '"') v = v.substr(1, v.size() - 2);
+    if (v.rfind("$HOME", 0) == 0) v = homeStr + v.substr(5);
+    // A documents folder equal to $HOME itself means "not configured".
+    if (!v.empty() && v != homeStr && v != homeStr + "/") return v;
+  }
+  return homeStr + "/Documents";
+#endif
+}
+
+}  // namespace
+
+const std::string& programFolder() {
+  if (!folders().programKnown) findProgramFolder();
+  return folders().program;
+}
+
+std::string programPath(const std::string& name) { return programFolder() + name; }
+
+const std::string& programFolderMessage() {
+  programFolder();
+  return folders().programMessage;
+}
+
+std::string dataPath(const std::string& sub, const std::string& file) {
+  return programPath(std::string("Data") + kSep + sub + kSep + file);
+}
+
+const std::string& userDataFolder() {
+  Folders& f = folders();
+  if (!f.userKnown) {
+    f.userKnown = true;
+    const std::string docs = documentsFolder();
+    if (docs.empty()) {
+      f.user = programFolder();
+    } else {
+      makeFolder(docs);
+      f.user = withSep(docs) + "Quillon Vale" + kSep;
+      makeFolder(f.user);
+    }
+  }
+  return f.user;
+}
+
+std::string userDataPath(const std::string& name) { return userDataFolder() + name; }
+
+void overrideProgramFolder(const std::string& folder) {
+  folders().programKnown = true;
+  folders().program = withSep(folder);
+  folders().programMessage = "Found file path of program.  Absolute path to folder is being used.";
+}
+
+void overrideUserDataFolder(const std::string& folder) {
+  folders().userKnown = true;
+  folders().user = withSep(folder);
+  makeFolder(folders().user);
+}
+
+std::string processorLine() {
+  unsigned regs[12] = {};
+#ifdef _WIN32
+  int info[4];
+  __cpuid(info, 0x80000000);
+  const unsigned highest = static_cast<unsigned>(info[0]);
+  if (highest < 0x80000004u) return "ERROR: Processor information couldn't be determined.";
+  for (unsigned i = 0; i < 3; ++i) {
+    __cpuid(info, static_cast<int>(0x80000002u + i));
+    std::memcpy(regs + i * 4, info, 16);
+  }
+#elif defined(__x86_64__) || defined(__i386__)
+  const unsigned highest = __get_cpuid_max(0x80000000u, nullptr);
+  if (highest < 0x80000004u) return "ERROR: Processor information couldn't be determined.";
+  for (unsigned i = 0; i < 3; ++i) {
+    __get_cpuid(0x80000002u + i, &regs[i * 4], &regs[i * 4 + 1], &regs[i * 4 + 2], &regs[i * 4 + 3]);
+  }
+#else
+  return "ERROR: Processor information couldn't be determined.";
+#endif
+  char brand[49] = {};
+  std::memcpy(brand, regs, 48);
+  return std::string("Processor: ") + brand;
+}
+
+std::string memoryLine() {
+#ifdef _WIN32
+  MEMORYSTATUSEX status;
+  status.dwLength = sizeof status;
+  if (!GlobalMemoryStatusEx(&status)) return "ERROR: Memory information couldn't be determined.";
+  const unsigned long long total = status.ullTotalPhys >> 20, avail = status.ullAvailPhys >> 20;
+#else
+  // MemAvailable is what a player would call free; sysinfo's freeram ignores the page cache.
+  unsigned long long total = 0, avail = 0;
+  bool haveTotal = false, haveAvail = false;
+  std::ifstream in("/proc/meminfo");
+  std::string key;
+  unsigned long long kb;
+  std::string unit;
+  while (in >> key >> kb >> unit) {
+    if (key == "MemTotal:") total = kb >> 10, haveTotal = true;
+    if (key == "MemAvailable:") avail = kb >> 10, haveAvail = true;
+  }
+  if (!haveTotal || !haveAvail) {
+    struct sysinfo si;
+    if (sysinfo(&si) != 0) return "ERROR: Memory information couldn't be determined.";
+    total = (static_cast<unsigned long long>(si.totalram) * si.mem_unit) >> 20;
+    avail = (static_cast<unsigned long long>(si.freeram) * si.mem_unit) >> 20;
+  }
+#endif
+  return "Ram: " + std::to_string(total) + " MB Total, " + std::to_string(avail) + " MB Free";
+}
+
+std::string osLine() {
+#ifdef _WIN32
+  struct Test {
+    WORD major, minor, sp;
+    const char* line;
+  };
+  static const Test tests[] = {
+      {10, 0, 0, "OS: Windows 10 or Newer"},        {6, 3, 0, "OS: Windows 8.1 or Newer"},
+      {6, 2, 0, "OS: Windows 8 or Newer"},          {6, 1, 1, "OS: Windows 7 SP1 or Newer"},
+      {6, 1, 0, "OS: Windows 7 or Newer"},          {6, 0, 2, "OS: Windows Vista SP2 or Newer"},
+      {6, 0, 1, "OS: Windows Vista SP1 or Newer"},  {6, 0, 0, "OS: Windows Vista or Newer"},
+      {5, 1, 3, "OS: Windows XP SP3 or Newer"},     {5, 1, 2, "OS: Windows XP SP2 or Newer"},
+      {5, 1, 1, "OS: Windows XP SP1 or Newer"},     {5, 1, 0, "OS: Windows XP or Newer"},
+  };
+  for (const Test& t : tests)
+    if (IsWindowsVersionOrGreater(t.major, t.minor, t.sp)) return t.line;
+  return "ERROR: OS information couldn't be determined.";
+#else
+  // The distribution's pretty name reads better than the kernel's, when there is one.
+  std::ifstream in("/etc/os-release");
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.rfind("PRETTY_NAME=", 0) != 0) continue;
+    std::string v = line.substr(12);
+    if (v.size() >= 2 && v.front() == '"' && v.back() == '"') v = v.substr(1, v.size() - 2);
+    struct utsname u;
+    if (uname(&u) == 0) return "OS: " + v + " (" + u.sysname + " " + u.release + ")";
+    return "OS: " + v;
+  }
+  struct utsname u;
+  if (uname(&u) == 0) return std::string("OS: ") + u.sysname + " " + u.release;
+  return "ERROR: OS information couldn't be determined.";
+#endif
+}
+
+int64_t nowMicros() {
+#ifdef _WIN32
+  LARGE_INTEGER c, f;
+  QueryPerformanceCounter(&c);
+  QueryPerformanceFrequency(&f);
+  return static_cast<int64_t>(c.QuadPart * 1000000 / f.QuadPart);
+#else
+  return std::chrono::duration_cast<std::chrono::microseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+#endif
+}
+
+bool openWebPage(const std::string& url) {
+#ifdef _WIN32
+  return reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32;
+#else
+  // Only our own fixed addresses come here, but quote anyway so a stray
+  // character can never reach the shell as a command.
+  std::string quoted = "'";
+  for (char c : url) {
+    if (c == '\'') quoted += "'\\''";
+    else quoted += c;
+  }
+  quoted += "'";
+  const std::string cmd = "xdg-open " + quoted + " >/dev/null 2>&1 &";
+  return std::system(cmd.c_str()) == 0;
+#endif
+}
+
+bool makeFolder(const std::string& path) {
+  // Parents first, so a configured documents folder that does not exist yet still works.
+  for (size_t i = 1; i < path.size(); ++i) {
+    if (path[i] != '/' && path[i] != '\\') continue;
+    const std::string parent = path.substr(0, i);
+#ifdef _WIN32
+    _mkdir(parent.c_str());
+#else
+    mkdir(parent.c_str(), 0755);
+#endif
+  }
+#ifdef _WIN32
+  return _mkdir(path.c_str()) == 0;
+#else
+  return mkdir(path.c_str(), 0755) == 0;
+#endif
+}
+
+bool fileExists(const std::string& path) {
+  std::ifstream in(path);
+  return in.good();
+}
+
+bool removeFile(const std::string& path) { return std::remove(path.c_str()) == 0; }
+
+bool renameFile(const std::string& from, const std::string& to) {
+  return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+}  // namespace qv::platform

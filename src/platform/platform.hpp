@@ -1,0 +1,49 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+// Everything that differs between operating systems lives behind these calls.
+namespace qv::platform {
+
+#ifdef _WIN32
+inline constexpr char kSep = '\\';
+#else
+inline constexpr char kSep = '/';
+#endif
+
+// The executable's folder with a trailing separator; empty when it cannot be
+// found, which makes every data path relative to the working directory.
+const std::string& programFolder();
+std::string programPath(const std::string& name);
+// The message about finding the program folder, written to the log after the system report.
+const std::string& programFolderMessage();
+// "Data/<sub>/<file>" beside the executable.
+std::string dataPath(const std::string& sub, const std::string& file);
+
+// The documents folder + "Quillon Vale" + separator, created when missing; the
+// program folder when no documents folder can be found.
+const std::string& userDataFolder();
+std::string userDataPath(const std::string& name);
+
+// Tests point both folders somewhere of their own.
+void overrideProgramFolder(const std::string& folder);
+void overrideUserDataFolder(const std::string& folder);
+
+// System report lines for the log.
+std::string osLine();
+std::string processorLine();
+std::string memoryLine();
+
+// High-resolution monotonic clock in microseconds.
+int64_t nowMicros();
+
+// Opens a web page in the default browser; false when nothing could be started.
+bool openWebPage(const std::string& url);
+
+// Small file-system helpers used by log rotation and saving.
+bool makeFolder(const std::string& path);
+bool fileExists(const std::string& path);
+bool removeFile(const std::string& path);
+bool renameFile(const std::string& from, const std::string& to);
+
+}  // namespace qv::platform

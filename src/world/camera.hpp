@@ -1,0 +1,54 @@
+#pragma once
+#include <cstdint>
+
+#include "core/vecmath.hpp"
+
+namespace qv {
+
+class Terrain;
+
+// The one free-flying camera. Every world shader gets yaw, pitch and position
+// as uniforms and builds the same view and projection from them (kGlslCameraTransform).
+struct Camera {
+  static constexpr float kWorldLimit = 82.485f;
+  static constexpr float kTopHeight = 150.0f;
+  static constexpr float kHeightAboveGround = 1.3f;
+  static constexpr float kKeySpeed = 12.5f;
+
+  double yaw = 0.78539818525314331;     // pi/4 as a float, widened
+  double pitch = -1.2217304706573486;   // -70 degrees as a float, widened
+  Vec3 position{-150.0f, -150.0f, 30.0f};
+  double yawDelta = 0.0;
+  double pitchDelta = 0.0;
+  Vec3 velocity{};
+  Vec3 displacement{};
+  bool captureMaxHeight = false;
+  float maxHeight = 30.0f;
+
+  // Back to the new-world state.
+  void reset();
+  // Moves along the view direction by 50 * amount; immediate moves ignore frame time.
+  void zoom(float amount, bool immediate);
+  // Forward (level) and right vectors the movement keys use.
+  Vec3 levelForward() const;
+  Vec3 levelRight() const;
+  // Applies deltas and velocities, then every limit, then clears the requests.
+  void update(float dt, const Terrain* terrain);
+  // The ray through the mouse position (design pixels from the centre, y up).
+  // aspect is the window's aspect ratio, the same one the projection uses, so
+  // the picked point stays under the cursor whatever the window shape.
+  void mouseRay(float mouseX, float mouseY, float aspect, Vec3& origin, Vec3& direction) const;
+  bool underWater() const { return position.z < 0.0f; }
+
+  // The view transform and projection the shaders compute, on the CPU (tests, picking checks).
+  Vec3 toView(Vec3 world) const;
+  Vec4 toClip(Vec3 world, float aspect) const;
+  // Sets cameraYaw, cameraPitch, cameraPos on a program that is current.
+  void applyUniforms(uint32_t program) const;
+};
+
+// GLSL shared by every world vertex stage: uniforms and a function mapping a
+// world position to clip space. Paste it after the #version line.
+extern const char* const kGlslCameraTransform;
+
+}  // namespace qv

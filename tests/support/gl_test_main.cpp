@@ -1,0 +1,10 @@
+#include <gtest/gtest.h>
+
+#include "core/random.hpp"
+#include "support/gl_context.hpp"
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  qv::rng::seed(12345);
+  return RUN_ALL_TESTS();
+}
