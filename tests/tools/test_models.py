@@ -1,0 +1,308 @@
+"""Tests of the unit and cloud model generator (tools/qvdata/models.py).
+
+Run with: /usr/bin/python3 -m unittest discover -s tests/tools
+"""
+
+import math
+import os
+import re
+import sys
+import tempfile
+import unittest
+
+ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
+sys.path.insert(0, os.path.join(ROOT, "tools"))
+
+from qvdata import models  # noqa: E402
+from qvdata import mesh as M  # noqa: E402
+
+DEFAULT_MODEL_NAMES = [
+    "2 Cylinder Alien Cactus with Spikes", "2 Finned Swordfish", "3 Legged Spider Like",
+    "3 Pentagonal Crystals", "Ant Eater Elephant Like Creature", "Berry", "Box Head Creature",
+    "Chickenlike", "Crystal Top Tree", "Crystals", "Cup Tree", "Double Tuliplike Plant",
+    "Ducklike Creature", "Egg Tree Large Base", "Empty Lolypop Plant", "Fish Flat Triangular",
+    "Hook Shaped Tree", "Hovering Creature", "Large Crystal with Base", "Lily Pineapple",
+    "Little Bug", "Mushroom Tree", "One Eyed Fishlike Creature", "Ostrichlike",
+    "Pear Shaped Rock Plant", "Pentagon Plant", "Pile of Spheres", "Plant with Twisted Stem",
+    "Pointy Mushroom Like Tree", "Pointy Tree Trunk that Splits", "Pointy Tree Trunk",
+    "Pointy Tree with Plates", "Rock Round", "Rock Sideways", "Rock Square", "Rock Tall Flat",
+    "Rock Tall", "Rock With Eyes", "Rock with Cutout", "Rock with Plates", "Snail Like Creature",
+    "Spike Plant With Eye", "Three Legged One Eyed Creature", "Tree Stump with Cutout",
+    "Tree with Large Base and Multiple Trunks", "Tree with Sphere and Thick Branch Loop",
+    "Tube Plant", "Turtlelike",
+]
+CLOUD_NAMES = ["Cloud 1", "Cloud 2", "Cloud 3", "Cloud 4", "Cloud 5"]
+CREATURES = [
+    "3 Legged Spider Like", "Ant Eater Elephant Like Creature", "Three Legged One Eyed Creature",
+    "Hovering Creature", "Rock With Eyes", "Little Bug", "One Eyed Fishlike Creature",
+    "Snail Like Creature", "2 Finned Swordfish", "Chickenlike", "Ostrichlike", "Fish Flat Triangular",
+    "Turtlelike", "Box Head Creature", "Ducklike Creature",
+]
+MATERIALS = {"Primary", "Secondary", "Red", "Green", "Blue", "Yellow", "DarkYellow", "Magenta",
+             "LightMagenta", "Orange", "Black", "DarkGrey", "Grey", "Teal", "White", "Brown"}
+
+NUM = r"-?\d+\.\d{5}"
+V_LINE = re.compile(r"^v %s %s %s$" % (NUM, NUM, NUM))
+VN_LINE = re.compile(r"^vn %s %s %s$" % (NUM, NUM, NUM))
+F_LINE = re.compile(r"^f (\d+)//(\d+) (\d+)//(\d+) (\d+)//(\d+)$")
+
+
+def measures(pos):
+    """The game's measures (Part 6.1): radiusMax, heightMax, reachFront, footprintArea."""
+    radius, height = 0.0, 0.0
+    bins = [0.0] * 360
+    for x, y, z in pos:
+        r = math.sqrt(x * x + y * y)
+        radius = max(radius, r)
+        height = max(height, z)
+        a = math.atan2(y, x)
+        if a < 0:
+            a += 2 * math.pi
+        b = int(a / (2 * math.pi) * 360)
+        if 0 <= b < 360:
+            bins[b] = max(bins[b], r)
+    pts = []
+    for b in range(360):
+        if bins[b] > 0:
+            a = math.radians(b + 0.5)
+            pts.append((math.cos(a) * bins[b], math.sin(a) * bins[b]))
+    reach = max(p[0] for p in pts)
+    area = sum(abs(p[0] * q[1] - p[1] * q[0]) * 0.5 for p, q in zip(pts, pts[1:]))
+    return radius, height, reach, area
+
+
+class ModelFilesTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.tmp = tempfile.TemporaryDirectory()
+        cls.out = os.path.join(cls.tmp.name, "Data")
+        cls.texts = models.generate(cls.out, None)
+        cls.parsed = {name: M.parse_obj(txt) for name, txt in cls.texts.items()}
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.tmp.cleanup()
+
+    def test_every_name_present(self):
+        files = sorted(os.listdir(os.path.join(self.out, "Models")))
+        expected = sorted(n + ".obj" for n in DEFAULT_MODEL_NAMES + CLOUD_NAMES)
+        self.assertEqual(files, expected)
+
+    def test_deterministic(self):
+        with tempfile.TemporaryDirectory() as other:
+            models.generate(other, None)
+            for fname, txt in self.texts.items():
+                with open(os.path.join(other, "Models", fname), "rb") as fh:
+                    again = fh.read()
+                with open(os.path.join(self.out, "Models", fname), "rb") as fh:
+                    first = fh.read()
+                self.assertEqual(first, again, fname)
+                self.assertEqual(first, txt.encode("ascii"), fname)
+
+    def test_line_format(self):
+        for fname, txt in self.texts.items():
+            self.assertNotIn("\r", txt)
+            lines = txt.split("\n")
+            self.assertEqual(lines[-1], "", fname)
+            lines = lines[:-1]
+            for k in range(3):
+                self.assertTrue(lines[k].startswith("#"), "%s header line %d" % (fname, k + 1))
+            npos = nnrm = 0
+            seen_face = False
+            for line in lines[3:]:
+                self.assertFalse(line.startswith("#"), fname)
+                self.assertNotIn("  ", line, fname)
+                self.assertEqual(line, line.strip(), fname)
+                if line.startswith("v "):
+                    self.assertRegex(line, V_LINE)
+                    self.assertFalse(seen_face, "positions come before faces in " + fname)
+                    npos += 1
+                elif line.startswith("vn "):
+                    self.assertRegex(line, VN_LINE)
+                    nnrm += 1
+                elif line.startswith("usemtl "):
+                    self.assertEqual(len(line.split(" ")), 2, fname)
+                    self.assertIn(line.split(" ")[1], MATERIALS, fname)
+                elif line.startswith("f "):
+                    seen_face = True
+                    m = F_LINE.match(line)
+                    self.assertIsNotNone(m, "%s: not a triangle %r" % (fname, line))
+                    p = [int(m.group(i)) for i in (1, 3, 5)]
+                    n = [int(m.group(i)) for i in (2, 4, 6)]
+                    self.assertTrue(all(1 <= i <= npos for i in p), fname)
+                    self.assertTrue(all(1 <= i <= nnrm for i in n), fname)
+                    self.assertEqual(len(set(n)), 1, "flat normal per face in " + fname)
+                    self.assertEqual(len(set(p)), 3, "degenerate face in " + fname)
+                else:
+                    self.fail("%s: unexpected line %r" % (fname, line))
+            self.assertTrue(seen_face, fname)
+
+    def test_materials(self):
+        for fname, (pos, nrm, faces) in self.parsed.items():
+            used = set(f[0] for f in faces)
+            self.assertTrue(used <= MATERIALS, fname)
+            self.assertIn("Primary", used, fname)
+            if fname.startswith("Cloud "):
+                self.assertEqual(used, {"Primary"}, fname)
+            else:
+                self.assertIn("Secondary", used, fname)
+
+    def test_creatures_have_eyes(self):
+        for name in CREATURES:
+            used = set(f[0] for f in self.parsed[name + ".obj"][2])
+            self.assertIn("White", used, name)
+            self.assertIn("Black", used, name)
+
+    def test_fixed_colours_do_not_share_vertices(self):
+        # the game keys fixed-part vertices by (position, normal) without the colour
+        for fname, (pos, nrm, faces) in self.parsed.items():
+            owner = {}
+            for mat, ps, ns in faces:
+                for p in ps:
+                    self.assertEqual(owner.setdefault(p, mat), mat, fname)
+
+    def test_normals_unit_and_match_winding(self):
+        for fname, (pos, nrm, faces) in self.parsed.items():
+            for n in nrm:
+                self.assertAlmostEqual(M.v_len(n), 1.0, delta=2e-4, msg=fname)
+            for mat, ps, ns in faces:
+                c = M.tri_normal(pos[ps[0]], pos[ps[1]], pos[ps[2]])
+                self.assertGreater(M.v_len(c), 0.0, fname)
+                self.assertGreater(M.v_dot(M.v_norm(c), nrm[ns[0]]), 0.999, fname)
+
+    def test_outward_facing(self):
+        """Every connected piece encloses a positive volume (faces wound CCW
+        seen from outside), and is closed (every edge used once each way)."""
+        for fname, (pos, nrm, faces) in self.parsed.items():
+            parent = list(range(len(pos)))
+
+            def find(i):
+                while parent[i] != i:
+                    parent[i] = parent[parent[i]]
+                    i = parent[i]
+                return i
+            for _m, ps, _n in faces:
+                for a in ps[1:]:
+                    ra, rb = find(ps[0]), find(a)
+                    if ra != rb:
+                        parent[ra] = rb
+            vol = {}
+            edges = {}
+            for _m, (a, b, c), _n in faces:
+                r = find(a)
+                vol[r] = vol.get(r, 0.0) + M.v_dot(pos[a], M.v_cross(pos[b], pos[c])) / 6.0
+                for e in ((a, b), (b, c), (c, a)):
+                    edges[e] = edges.get(e, 0) + 1
+            for r, v in vol.items():
+                self.assertGreater(v, 0.0, "%s: a piece faces inward (volume %g)" % (fname, v))
+            open_edges = [e for e in edges if (e[1], e[0]) not in edges]
+            self.assertLessEqual(len(open_edges), len(edges) * 0.01,
+                                 "%s: %d open edges" % (fname, len(open_edges)))
+
+    def test_rests_on_ground_at_origin(self):
+        for fname, (pos, nrm, faces) in self.parsed.items():
+            zmin = min(p[2] for p in pos)
+            radius, height, reach, area = measures(pos)
+            self.assertAlmostEqual(zmin, 0.0, delta=1e-4, msg=fname)
+            self.assertGreater(height, 0.2, fname)
+            self.assertGreater(radius, 0.1, fname)
+            self.assertGreater(area, 0.01, fname)
+            self.assertGreater(reach, 0.0, fname)
+            contact = [p for p in pos if p[2] <= 0.02 * height]
+            x0, x1 = min(p[0] for p in contact), max(p[0] for p in contact)
+            y0, y1 = min(p[1] for p in contact), max(p[1] for p in contact)
+            # the origin lies in the ground contact, at its centre unless authored
+            self.assertTrue(x0 - 1e-3 <= 0.0 <= x1 + 1e-3 and y0 - 1e-3 <= 0.0 <= y1 + 1e-3, fname)
+            tol = 0.3 if fname[:-4] in models.AUTHORED_ORIGIN else 0.05
+            self.assertLess(math.hypot((x0 + x1) / 2.0, (y0 + y1) / 2.0), tol * radius + 1e-3, fname)
+
+    def test_sizes_and_budget(self):
+        for fname, (pos, nrm, faces) in self.parsed.items():
+            radius, height, reach, area = measures(pos)
+            if not fname.startswith("Cloud "):
+                self.assertTrue(0.5 <= height <= 3.5, "%s height %.2f" % (fname, height))
+                self.assertLess(radius, 2.0, fname)
+            self.assertLess(len(faces), 6000, fname)
+
+    def test_game_scale_is_sane(self):
+        """The game's normalised scale (Part 6.1 step 9) keeps every unit between
+        0.1 and 0.6 world units tall."""
+        for fname, (pos, nrm, faces) in self.parsed.items():
+            if fname.startswith("Cloud "):
+                continue
+            radius, height, reach, area = measures(pos)
+            s_area = math.sqrt(0.02 ** 2 * math.pi / area) * 4.88
+            s_height = 0.25 / height
+            if height <= radius:
+                base, k = s_area, s_area / s_height
+            else:
+                base, k = s_height, (s_height / s_area) ** 2
+            scale = base * min(1.5, (1.0 / k) ** (1.0 / 3.0))
+            self.assertTrue(0.1 <= height * scale <= 0.6, "%s: %.3f" % (fname, height * scale))
+
+
+class MeshToolkitTest(unittest.TestCase):
+    def check_closed_outward(self, m):
+        self.assertGreater(m.signed_volume(), 0.0)
+        edges = set()
+        for a, b, c, _m in m.f:
+            for e in ((a, b), (b, c), (c, a)):
+                edges.add(e)
+        for a, b in edges:
+            self.assertIn((b, a), edges)
+        # convex primitives: every face normal points away from the centre
+        lo, hi = m.bounds()
+        cen = tuple((lo[k] + hi[k]) / 2 for k in range(3))
+        return cen
+
+    def test_convex_primitives_face_outward(self):
+        prims = [M.box(1, 2, 3, "Primary"), M.cylinder(0.5, 1, "Primary", 7),
+                 M.cone(0.5, 1, "Primary", 5), M.uv_sphere(1, "Primary", 8, 6),
+                 M.icosphere(1, "Primary", 2), M.frustum(1, 0.5, 2, "Primary", 6),
+                 M.convex_hull([(0, 0, 0), (1, 0, 0), (0, 1, 0), (0, 0, 1), (1, 1, 1), (0.2, 0.2, 0.2)],
+                               "Primary"),
+                 M.extrude(M.ngon(1, 5), 0.5, "Primary")]
+        for m in prims:
+            m = m.translate(3, -2, 1)
+            cen = self.check_closed_outward(m)
+            for a, b, c, _m in m.f:
+                n = M.tri_normal(m.v[a], m.v[b], m.v[c])
+                mid = M.v_mul(M.v_add(M.v_add(m.v[a], m.v[b]), m.v[c]), 1 / 3.0)
+                self.assertGreater(M.v_dot(n, M.v_sub(mid, cen)), 0.0)
+
+    def test_other_primitives_closed(self):
+        for m in (M.torus(1, 0.3, "Primary"), M.tube([(0, 0, 0), (0, 0, 1), (1, 0, 2)], [0.2, 0.1, 0.0], "Primary"),
+                  M.extrude([(0, 0), (2, 0), (2, 2), (1, 0.5), (0, 2)], 0.3, "Primary"),
+                  M.lathe([(0, 0), (1, 0.2), (0.8, 1.0), (0.7, 1.0), (0, 0.6)], "Primary")):
+            self.check_closed_outward(m)
+
+    def test_mirror_keeps_outward(self):
+        m = M.cone(0.5, 1, "Primary").translate(0, 1, 0).mirror_y()
+        self.assertGreater(m.signed_volume(), 0.0)
+
+    def test_triangulate_concave(self):
+        poly = [(0, 0), (2, 0), (2, 2), (1, 0.5), (0, 2)]
+        tris = M.triangulate(poly)
+        self.assertEqual(len(tris), 3)
+        area = sum(abs((poly[b][0] - poly[a][0]) * (poly[c][1] - poly[a][1])
+                       - (poly[b][1] - poly[a][1]) * (poly[c][0] - poly[a][0])) / 2 for a, b, c in tris)
+        self.assertAlmostEqual(area, 2.5)
+
+
+class ContactSheetTest(unittest.TestCase):
+    def test_sheet_written(self):
+        try:
+            import PIL  # noqa: F401
+        except ImportError:
+            self.skipTest("PIL not installed")
+        with tempfile.TemporaryDirectory() as tmp:
+            texts = {n + ".obj": models.obj_text(n) for n in ("Chickenlike", "Rock Round", "Cloud 1")}
+            path = os.path.join(tmp, "prev", "models.png")
+            models.contact_sheet(texts, path)
+            from PIL import Image
+            with Image.open(path) as img:
+                self.assertEqual(img.size[0], 8 * 240)
+
+
+if __name__ == "__main__":
+    unittest.main()
