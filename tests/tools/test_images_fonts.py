@@ -19,8 +19,7 @@ from PIL import Image  # noqa: E402
 
 from tools.qvdata import fonts, images  # noqa: E402
 
-# Every picture name the spec uses (Parts 1.1, 2.1, 3.1-3.3, 4.1, 4.3-4.7) plus the
-# title picture, whose name the spec leaves to us (Part 4.6).
+# Every picture name the game uses, the title picture included.
 SPEC_NAMES = [
     "3 Legged Creature.png",
     "Brindlewood 0.17 - Size 26.png", "Brindlewood 0.17 - Size 33.png",
@@ -137,7 +136,7 @@ class GeneratedData(unittest.TestCase):
         def size(name):
             with Image.open(self.images_dir / name) as im:
                 return im.size
-        # Part 3.3 buttons: hit shape + 9 px margin on every side.
+        # Buttons: hit shape + 9 px margin on every side.
         hits = {"Button Large Long": (364, 65), "Button Large Short": (182, 65),
                 "Button Page Select": (79, 65), "Button Small": (158, 39),
                 "Button Small Very Short": (66, 39)}
@@ -153,7 +152,7 @@ class GeneratedData(unittest.TestCase):
         self.assertEqual(size("Checkbox Hilighted Blue.png"), (25 + 18, 25 + 18))
         self.assertEqual(size("Slider Background Hilighted.png"), (329 + 18, 27 + 18))
         self.assertEqual(size("Symbol Info.png"), (26 + 18, 26 + 18))
-        # Part 3.2 nine-slice cuts
+        # Nine-slice cuts
         self.assertEqual(size("Image Hud Loading.png"), (28 + 72 + 28, 31 + 66 + 30))
         self.assertEqual(size("Image Hud Main Menu.png"), (55 + 40 + 55, 120 + 6 + 123))
         self.assertEqual(size("Image Hud Units.png"), (55 + 40 + 55, 120 + 6 + 125))
@@ -278,7 +277,7 @@ class GeneratedData(unittest.TestCase):
                     self.assertLessEqual(g["yoffset"] + g["height"], size + size // 4)
 
     def test_reader_rules(self):
-        """The parser follows Part 3.1: values by position, first eight kept, stop at kernings."""
+        """The parser follows the game's reader: values by position, first eight kept, stop at kernings."""
         text = ("info size=12 padding=1,2,3,4\ncommon scaleW=64 scaleH=32\nchars count=2\n"
                 "char id=65 x=1 y=2 width=3 height=4 xoffset=5 yoffset=6 xadvance=7 page=0 chnl=15\n"
                 "char a=66 b=8 c=9 d=10 e=11 f=12 g=13 h=14 i=99\n"
@@ -291,25 +290,13 @@ class GeneratedData(unittest.TestCase):
         self.assertEqual(p["glyphs"][65]["advance"], 7 - 3)
         self.assertEqual(p["glyphs"][65]["visible_width"], 3 - 1 - 3)
 
-    def test_text_measure_matches_spec_example(self):
+    def test_text_measure_of_a_two_line_text(self):
         size, text, parsed, sheet = next(self._fonts())
         g = parsed["glyphs"]
         w, h = fonts.text_size(parsed, size, "A\nBC")
         self.assertEqual(h, 2 * size)
         self.assertEqual(w, max(g[65]["visible_width"], g[66]["advance"] + g[67]["visible_width"]))
 
-    # ------------------------------------------------------------ spec cross-check
-
-    @unittest.skipUnless(any((p / "shared" / "spec.md").is_file() for p in (REPO.parent, REPO.parent.parent)),
-                         "spec not beside the repository")
-    def test_spec_png_names_generated(self):
-        import re
-        spec = next(p / "shared" / "spec.md" for p in (REPO.parent, REPO.parent.parent)
-                    if (p / "shared" / "spec.md").is_file())
-        names = set(re.findall(r'"([^"\\]+\.png)"', spec.read_text(encoding="utf-8")))
-        self.assertTrue(names)
-        for name in sorted(names):
-            self.assertTrue((self.images_dir / name).is_file(), name)
 
 
 if __name__ == "__main__":

@@ -48,7 +48,7 @@ F_LINE = re.compile(r"^f (\d+)//(\d+) (\d+)//(\d+) (\d+)//(\d+)$")
 
 
 def measures(pos):
-    """The game's measures (Part 6.1): radiusMax, heightMax, reachFront, footprintArea."""
+    """The game's measures (the model reader): radiusMax, heightMax, reachFront, footprintArea."""
     radius, height = 0.0, 0.0
     bins = [0.0] * 360
     for x, y, z in pos:
@@ -225,7 +225,7 @@ class ModelFilesTest(unittest.TestCase):
             self.assertLess(len(faces), 6000, fname)
 
     def test_game_scale_is_sane(self):
-        """The game's normalised scale (Part 6.1 step 9) keeps every unit between
+        """The game's normalised scale keeps every unit between
         0.1 and 0.6 world units tall."""
         for fname, (pos, nrm, faces) in self.parsed.items():
             if fname.startswith("Cloud "):

@@ -1,4 +1,4 @@
-"""Generator of the four bitmap fonts "Brindlewood 0.17 - Size NN" (spec Part 3.1).
+"""Generator of the four bitmap fonts "Brindlewood 0.17 - Size NN".
 
 For each nominal size NN in 26, 33, 37, 47 it writes
   <out>/Fonts/Brindlewood 0.17 - Size NN.fnt   text font description (BMFont text subset)
@@ -10,7 +10,7 @@ The typeface is Comfortaa Bold (Debian package fonts-comfortaa, SIL OFL 1.1,
 see FONT_CREDITS.txt); "Brindlewood" is our name for the bitmap derivative
 (the OFL reserves the name "Comfortaa").  Needs python3-pil (with FreeType).
 
-Layout of a description (what Part 3.1's reader takes):
+Layout of a description (what the game's reader takes):
   info face="Brindlewood 0.17" size=<px> bold=1 ... padding=0,0,0,0 spacing=2,2
   common lineHeight=<NN> base=<baseline> scaleW=<W> scaleH=<H> pages=1 packed=0
   page id=0 file="Brindlewood 0.17 - Size NN.png"
@@ -185,7 +185,7 @@ def build_font(size):
 
 
 def parse_fnt(text):
-    """Read a description with exactly the rules of spec Part 3.1.
+    """Read a description with exactly the rules of the game's reader.
 
     Returns dict(padding=[4], size=int, scaleW=int, scaleH=int,
     glyphs={id: dict(id, x, y, width, height, xoffset, yoffset, xadvance,
@@ -237,7 +237,7 @@ def parse_fnt(text):
 
 
 def text_size(parsed, nominal, text):
-    """Width and height of a text as TextDynamic measures it (Part 3.1)."""
+    """Width and height of a text as TextDynamic measures it."""
     lines = text.split("\n")
     height = nominal * len(lines)
     width = 0

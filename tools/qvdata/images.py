@@ -1,4 +1,4 @@
-"""Generator of every interface picture of Quillon Vale (spec Parts 1.1, 3.2, 3.3, 4.1, 4.3-4.7).
+"""Generator of every interface picture of Quillon Vale.
 
 `generate(out_dir, preview_dir)` writes the pictures into <out_dir>/Images/
 and contact sheets into <preview_dir>/: "images.png" (every picture on a
@@ -24,8 +24,8 @@ Size table (w x h, and where it comes from):
 | Button Page Select (Not) Hilighted | 97 x 83 | hit 79 x 65 + 18 (12 + 73/2 = 48.5) |
 | Button Small (Not) Hilighted | 176 x 57 | hit 158 x 39 + 18 (12 + 152/2 = 88; label y 16 + 26/2 = 29 = half height) |
 | Button Small Very Short (Not) Hilighted | 84 x 57 | hit 66 x 39 + 18 (12 + 60/2 = 42) |
-| Button Unit3D Template (Not) Hilighted | 200 x 246 | face 182 x 228 + 18: 7 columns 214 apart from x 55 in the 1594-wide units panel leave 55 on the right for a 200-wide picture; 182 = the preview width of model size 1.0 (Part 3.2); 228/182 = the 456/364 ratio of the editor preview |
-| Button Unit3D Template Small (Not) Hilighted | 103 x 126 | face 85 x 108 (the 85 x 108 slot previews of Part 4.5) + 18; slots are 103 apart |
+| Button Unit3D Template (Not) Hilighted | 200 x 246 | face 182 x 228 + 18: 7 columns 214 apart from x 55 in the 1594-wide units panel leave 55 on the right for a 200-wide picture; 182 = the preview width of model size 1.0 (the template preview); 228/182 = the 456/364 ratio of the editor preview |
+| Button Unit3D Template Small (Not) Hilighted | 103 x 126 | face 85 x 108 (the 85 x 108 slot previews of the template editor) + 18; slots are 103 apart |
 | Checkbox Hilighted / Not Hilighted Blue, ... No Fill, Center, Center No Fill | 43 x 43 | hit 25 x 25 + 18; the 23 x 23 swatch at (10, 10) fits inside the No Fill frame |
 | Label Large Medium Not Hilighted Green | 399 x 36 | "a 399-pixel plate with 53 pixels of left inset" (the box sits in the inset); drawn at (41, 14), 11 px below the label's top, so it is a shelf ending in a line under the label row (36 = down to 3 px below the label line box plus glow) |
 | Slider Background (Not) Hilighted | 347 x 45 | hit 329 x 27 + 18 |
@@ -47,7 +47,7 @@ Size table (w x h, and where it comes from):
 | Company Logo - For Main Menu | 340 x 80 | bottom at -387, top -307 stays below the main-menu panel bottom (-298) |
 | 3 Legged Creature | 64 x 64 | window icon, power-of-two sides (no padding) |
 
-The title picture's name is ours to choose (Part 4.6 leaves it to the
+The title picture's name is ours to choose (nothing else fixes it
 implementer): "Title Quillon Vale.png".
 
 Colours: accent green = the label colour of scheme 1 (0.61, 0.99, 0.78),
@@ -90,7 +90,7 @@ FACE_HI_BOT = D.rgb((16, 62, 56))
 MINT_HI = D.mix(MINT, WHITE, 0.45)
 BLUE_HI = D.mix(BLUE, WHITE, 0.45)
 
-MARGIN = 9  # hit margin of every button (Part 3.3)
+MARGIN = 9  # hit margin of every button
 VERSION_TEXT = "Version " + "0" + "." + "12" + "." + "0" + "." + "3"
 TITLE_NAME = "Title Quillon Vale.png"
 LOGO_TEXT = ("made by", "the Quillon Vale team")
@@ -316,7 +316,7 @@ def slider_pull(hi):
 
 
 def label_plate():
-    """Plate under a checkbox label (Part 3.3 HudCheckboxAndLabel).
+    """Plate under a checkbox label (HudCheckboxAndLabel).
 
     The game draws it with its top-left corner at (41, -14) from the component,
     the 37 px label line box at y -3 (rows 3..40) and the check box (body rows
@@ -754,7 +754,7 @@ def title_picture():
 
 def version_plate():
     """Blank plate: the game writes "Version 0.12.0.3" on it in font 33, centred
-    (Part 4.6).  Sized from that text in our generated font."""
+    (main menu).  Sized from that text in our generated font."""
     fd = F.get_fonts()[33]
     parsed = F.parse_fnt(fd.fnt_text)
     tw, th = F.text_size(parsed, 33, VERSION_TEXT)
@@ -941,7 +941,7 @@ def contact_sheet(pictures, preview_dir):
 
 
 def nine_slice(img, cols, rows, target_w, target_h, allow_w, allow_h):
-    """Part 3.2 nine-slice: middle column stretched, middle row tiled."""
+    """Nine-slice: middle column stretched, middle row tiled."""
     l, m, r = cols
     t, mm, b = rows
     ew = target_w - allow_w if target_w >= 0 else 0
@@ -1054,7 +1054,7 @@ class Mock:
 
 
 def mockups(pics, fonts_parsed, preview_dir):
-    # Screen 1: main menu (Part 4.6)
+    # Screen 1: main menu
     m = Mock(pics, fonts_parsed)
     m.put("Menu Screenshot.png", -960, 540)
     title = pics[TITLE_NAME]
@@ -1075,7 +1075,7 @@ def mockups(pics, fonts_parsed, preview_dir):
     m.put("Mouse Cursor Size 1.png", hx + 55 + 200, hy - 183 - 40)
     screen1 = m.img
 
-    # Screen 2: gameplay with the top bar, the terrain panel and a tooltip (Part 4.3)
+    # Screen 2: gameplay with the top bar, the terrain panel and a tooltip
     m = Mock(pics, fonts_parsed)
     m.put("Menu Screenshot.png", -960, 540)
     top = hud_top_mesh(pics["Image Hud Top.png"])
@@ -1099,7 +1099,7 @@ def mockups(pics, fonts_parsed, preview_dir):
     m.button("SVS", bx0 + 1013, by0 - 70, "+")
     m.slider(bx0 + 1101, by0 - 77, 0.6, hi=True, label="Rate", label_shift=60)
     m.put("Symbol Info.png", bx0 + 33, by0 - 59)
-    # tooltip (resizable frame from "Image Hud Loading.png", Part 3.3)
+    # tooltip (resizable frame from "Image Hud Loading.png")
     msg = "Raise Round (F)\n-raise the terrain in the shape of a hemisphere"
     tw, th = F.text_size(fonts_parsed[26][0], 26, msg)
     frame = nine_slice(pics["Image Hud Loading.png"], (31, 66, 31), (31, 65, 31), tw + 62, th + 36, 128, 127)
@@ -1121,7 +1121,7 @@ def mockups(pics, fonts_parsed, preview_dir):
         m.put("Checkbox %s Blue.png" % ("Hilighted" if i % 2 else "Not Hilighted"), cx, cy)
         if i >= 2:
             m.put("Checkbox Center.png", cx, cy)
-    # checkboxes with their label plates (Part 3.3 HudCheckboxAndLabel, as in the settings dialog)
+    # checkboxes with their label plates (HudCheckboxAndLabel, as in the settings dialog)
     for k, (lab, hi, checked) in enumerate((("Vertical Sync", False, True), ("Frame Limit", True, False))):
         px, py = 40, 140 - 78 * k
         m.put("Label Large Medium Not Hilighted Green.png", px + 41, py - 14)
@@ -1133,7 +1133,7 @@ def mockups(pics, fonts_parsed, preview_dir):
         m.text(37, lab, px + 41 + 53 + (spare + 1) // 2, py - 3, (255, 255, 255) if hi else (155, 252, 199))
     screen2 = m.img
 
-    # Screen 3: units screen (Part 4.4): units panel, template buttons with grey previews
+    # Screen 3: units screen: units panel, template buttons with grey previews
     m = Mock(pics, fonts_parsed)
     m.put("Menu Screenshot.png", -960, 540)
     panel = nine_slice(pics["Image Hud Units.png"], (55, 40, 55), (120, 6, 125), 1570, 732, 126, 48)
@@ -1158,7 +1158,7 @@ def mockups(pics, fonts_parsed, preview_dir):
     for i, (lab, px) in enumerate((("Place", 665), ("Edit", 879), ("Delete", 1093))):
         m.button("LS", hx + px, hy - 837, lab, hi=(i == 0))
     m.button("LS", hx + 1339, hy - 837, "Add")
-    # small template slots of the editor (Part 4.5)
+    # small template slots of the editor
     screen3 = m.img
 
     out = Image.new("RGB", (1920, 3240 + 40), (0, 0, 0))

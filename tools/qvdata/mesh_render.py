@@ -10,7 +10,7 @@ import math
 
 from . import mesh as M
 
-# The game's named palette (Part 6.1); Primary/Secondary are chosen per sheet.
+# The game's named palette; Primary/Secondary are chosen per sheet.
 PALETTE = {
     "Red": (1.0, 0.0, 0.0), "Green": (0.0, 1.0, 0.0), "Blue": (0.0, 0.0, 1.0),
     "Yellow": (1.0, 1.0, 0.0), "DarkYellow": (0.8, 0.85, 0.4), "Magenta": (1.0, 0.0, 1.0),

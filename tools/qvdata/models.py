@@ -1,4 +1,4 @@
-"""Generator of the unit models and cloud models of Quillon Vale (Part 6.1).
+"""Generator of the unit models and cloud models of Quillon Vale.
 
 Writes one OBJ file per model into OUT/Models/ in the exact subset the game's
 reader accepts (three skipped header lines, "v", "vn", "usemtl", triangular
