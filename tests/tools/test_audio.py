@@ -1,0 +1,252 @@
+"""Tests of the music and sound generator (tools/qvdata/audio.py).
+
+One full generation is checked for format, length, level and clean edges;
+determinism is checked on two fast-mode generations (a few seconds of each
+track, same code path) plus the click, which is identical in both modes.
+"""
+
+import os
+import shutil
+import sys
+import tempfile
+import unittest
+
+import numpy as np
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+sys.path.insert(0, os.path.join(ROOT, "tools"))
+
+from qvdata import audio, synth  # noqa: E402
+
+FILES = [os.path.join("Sounds", audio.CLICK_NAME)] + [os.path.join("Music", n) for n in audio.TRACK_NAMES]
+
+
+def read_bytes(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+class GeneratedAudioTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.tmp = tempfile.mkdtemp(prefix="qv-audio-test-")
+        cls.full = os.path.join(cls.tmp, "full")
+        cls.preview = os.path.join(cls.tmp, "preview")
+        audio.generate(cls.full, cls.preview)
+        cls.fast = [os.path.join(cls.tmp, "fast%d" % i) for i in range(2)]
+        for d in cls.fast:
+            audio.generate(d, None, fast=True)
+        cls.decoded = {name: synth.decode_ogg(os.path.join(cls.full, name)) for name in FILES}
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.tmp, ignore_errors=True)
+
+    def test_files_are_ogg_vorbis(self):
+        for name in FILES:
+            data = read_bytes(os.path.join(self.full, name))
+            self.assertEqual(data[:4], b"OggS", name)
+            self.assertIn(b"vorbis", data[:200], name)
+
+    def test_fast_runs_are_byte_identical(self):
+        for name in FILES:
+            a = read_bytes(os.path.join(self.fast[0], name))
+            b = read_bytes(os.path.join(self.fast[1], name))
+            self.assertEqual(a, b, name)
+
+    def test_click_does_not_depend_on_mode(self):
+        name = FILES[0]
+        self.assertEqual(read_bytes(os.path.join(self.full, name)), read_bytes(os.path.join(self.fast[0], name)))
+
+    def test_fast_mode_is_short(self):
+        rate, x = synth.decode_ogg(os.path.join(self.fast[0], FILES[1]))
+        self.assertLessEqual(x.shape[1] / rate, audio.FAST_SECONDS + 0.01)
+
+    def test_tracks_are_long_stereo_44100(self):
+        for name in FILES[1:]:
+            rate, x = self.decoded[name]
+            self.assertEqual(rate, 44100, name)
+            self.assertEqual(x.shape[0], 2, name)
+            seconds = x.shape[1] / rate
+            self.assertGreaterEqual(seconds, 150.0, name)
+            self.assertLessEqual(seconds, 185.0, name)
+
+    def test_tracks_differ(self):
+        a = self.decoded[FILES[1]][1]
+        b = self.decoded[FILES[2]][1]
+        n = min(a.shape[1], b.shape[1])
+        corr = np.corrcoef(a[0, :n], b[0, :n])[0, 1]
+        self.assertLess(abs(corr), 0.2)
+
+    def test_click_is_short_and_soft_edged(self):
+        rate, x = self.decoded[FILES[0]]
+        self.assertEqual(rate, 44100)
+        seconds = x.shape[1] / rate
+        self.assertGreaterEqual(seconds, 0.03)
+        self.assertLessEqual(seconds, 0.1)
+        mono = x.mean(axis=0)
+        peak = np.abs(mono).max()
+        self.assertGreater(peak, 0.1)
+        self.assertLess(abs(mono.mean()), 0.01 * peak, "DC offset")
+        tail = mono[-int(0.005 * rate):]
+        self.assertLess(synth.db(synth.rms(tail) / peak), -30.0, "click does not fade out")
+        self.assertLess(abs(mono[0]), 0.05 * peak)
+        # most of the energy is in the first 25 ms: a click, not a tone
+        e = np.cumsum(mono ** 2)
+        self.assertGreater(e[int(0.025 * rate)] / e[-1], 0.9)
+
+    def test_no_clipping(self):
+        for name in FILES:
+            peak = np.abs(self.decoded[name][1]).max()
+            self.assertLess(synth.db(peak), -1.0, name)
+
+    def test_track_loudness(self):
+        for name in FILES[1:]:
+            level = synth.db(synth.rms(self.decoded[name][1]))
+            self.assertGreater(level, -23.0, name)
+            self.assertLess(level, -17.0, name)
+
+    def test_tracks_start_and_end_in_silence(self):
+        for name in FILES[1:]:
+            rate, x = self.decoded[name]
+            self.assertLess(np.abs(x[:, 0]).max(), 0.002, name)
+            self.assertLess(synth.db(synth.rms(x[:, :int(0.01 * rate)])), -50.0, name)
+            self.assertLess(synth.db(synth.rms(x[:, -int(0.05 * rate):])), -60.0, name)
+            self.assertLess(np.abs(x[:, -int(0.01 * rate):]).max(), 0.002, name)
+            # but the music itself is not silent a few seconds in
+            self.assertGreater(synth.db(synth.rms(x[:, int(20 * rate):int(25 * rate)])), -35.0, name)
+
+    def test_no_dc_and_no_harsh_highs(self):
+        for name in FILES[1:]:
+            rate, x = self.decoded[name]
+            mono = x.mean(axis=0)
+            self.assertLess(abs(mono.mean()), 1e-3, name)
+            power = np.abs(np.fft.rfft(mono)) ** 2
+            freqs = np.fft.rfftfreq(mono.shape[0], 1.0 / rate)
+            high = power[freqs > 8000].sum() / power.sum()
+            self.assertLess(10 * np.log10(high), -45.0, name)
+
+    def test_previews_written(self):
+        names = os.listdir(self.preview)
+        self.assertIn("audio-summary.txt", names)
+        self.assertEqual(len([n for n in names if n.endswith(".png")]), 3)
+
+
+class ScoreTest(unittest.TestCase):
+    """The compositions themselves, without rendering."""
+
+    def setUp(self):
+        self.pieces = [audio.compose_track1(), audio.compose_track2()]
+
+    def test_length_and_distinct_moods(self):
+        a, b = self.pieces
+        for p in self.pieces:
+            self.assertGreaterEqual(p.music_seconds, 150.0, p.title)
+            self.assertLessEqual(p.total_seconds, 180.0, p.title)
+        self.assertNotEqual(a.key, b.key)
+        self.assertNotEqual(a.bpb, b.bpb)
+        self.assertGreater(a.bpm, b.bpm)
+
+    def test_pitched_notes_stay_in_the_scale(self):
+        for p in self.pieces:
+            pitched = {n for n, part in p.parts.items() if part["kind"] not in ("drum", "shaker")}
+            bad = [e for e in p.out_of_scale() if e.part in pitched]
+            self.assertEqual(bad, [], p.title)
+            for name, chord in p.chord_book.items():
+                for m in [chord["bass"], chord["bass2"]] + chord["pad"] + chord["arp"]:
+                    self.assertIn(m % 12, p.scale, "%s %s" % (p.title, name))
+
+    def test_no_harsh_intervals_against_the_pads(self):
+        for p in self.pieces:
+            self.assertEqual(p.voicing_clashes(), [], p.title)
+            pitched = [n for n, part in p.parts.items() if part["kind"] not in ("drum", "shaker", "pad", "bass")]
+            bad = [(e.beat, e.part, synth.note_name(e.pitch), chord)
+                   for e, chord, _ in p.clashes(parts=pitched, min_beats=0)]
+            self.assertEqual(bad, [], p.title)
+
+    def test_sections_cover_all_bars(self):
+        for p in self.pieces:
+            covered = sum(bars for _, _, bars in p.sections)
+            self.assertEqual(covered, p.bars)
+            self.assertEqual(sum(bars for _, bars, _, _ in p.chords), p.bars)
+            last_beat = max(e.beat for e in p.events)
+            self.assertLess(last_beat, p.bars * p.bpb)
+
+    def test_melody_has_a_recurring_theme(self):
+        # the opening phrase returns at least three times
+        for p, part in zip(self.pieces, ("mel", "lead")):
+            notes = sorted((e.beat, e.pitch) for e in p.events if e.part in (part, "glass", "mel"))
+            starts = [i for i in range(len(notes) - 4)
+                      if [m for _, m in notes[i:i + 4]] == [synth.midi(n) for n in
+                                                            (("A4", "D5", "E5", "F#5") if part == "mel"
+                                                             else ("E5", "A5", "G5", "E5"))]]
+            self.assertGreaterEqual(len(starts), 3, p.title)
+
+    def test_line_checks_bar_lengths(self):
+        p = audio.compose_track1()
+        with self.assertRaises(ValueError):
+            p.line("mel", 0, "A4:1 B4:1 | C#5:4")
+
+
+class SynthTest(unittest.TestCase):
+    def test_pitches(self):
+        self.assertEqual(synth.midi("A4"), 69)
+        self.assertEqual(synth.midi("C4"), 60)
+        self.assertEqual(synth.midi("F#1"), 30)
+        self.assertEqual(synth.midi("Bb2"), 46)
+        self.assertAlmostEqual(synth.hz(69), 440.0)
+        self.assertAlmostEqual(synth.hz(81), 880.0)
+        for m in range(20, 110):
+            self.assertEqual(synth.midi(synth.note_name(m)), m)
+        with self.assertRaises(ValueError):
+            synth.midi("H2")
+
+    def test_limiter_holds_threshold_and_leaves_quiet_audio_alone(self):
+        rng = np.random.default_rng(1)
+        x = rng.standard_normal((2, 44100)) * 0.1
+        x[:, 20000] = 1.5
+        y = synth.limiter(x, 0.8)
+        self.assertLessEqual(np.abs(y).max(), 0.8 + 1e-12)
+        # far from the spike the signal is untouched
+        np.testing.assert_allclose(y[:, :5000], x[:, :5000])
+        quiet = x * 0.1
+        np.testing.assert_allclose(synth.limiter(quiet, 0.8), quiet)
+
+    def test_convolve_matches_direct_convolution(self):
+        rng = np.random.default_rng(2)
+        x = rng.standard_normal((2, 3000))
+        ir = rng.standard_normal((2, 200))
+        y = synth.convolve(x, ir)
+        for ch in range(2):
+            np.testing.assert_allclose(y[ch], np.convolve(x[ch], ir[ch])[:3000], atol=1e-9)
+
+    def test_notes_start_and_end_at_zero(self):
+        f = synth.hz(69)
+        for sig in (synth.marimba(f), synth.vibes(f, 0.5), synth.glass(f), synth.fm_bell(f),
+                    synth.bass(f / 4, 1.0), synth.low_drum(80.0), synth.shaker(3)):
+            self.assertLess(abs(sig[0]), 1e-3)
+            self.assertLess(abs(sig[-1]), 1e-3)
+        pad = synth.pad_note(f, 1.0, 0.3, 0.5)
+        self.assertEqual(pad.shape[0], 2)
+        self.assertLess(np.abs(pad[:, [0, -1]]).max(), 1e-3)
+
+    def test_no_partial_above_the_ceiling(self):
+        sig = synth.glass(synth.hz(96))  # C7: upper partials must be dropped
+        spectrum = np.abs(np.fft.rfft(sig))
+        freqs = np.fft.rfftfreq(sig.shape[0], 1.0 / synth.SR)
+        self.assertLess(spectrum[freqs > synth.FMAX + 500].max(), spectrum.max() * 1e-2)
+
+    def test_legato_line_glides_between_notes(self):
+        notes = [(0.0, 0.5, 440.0, 1.0), (0.5, 0.5, 660.0, 1.0)]
+        y, start = synth.legato_line(notes, 1.0)
+        self.assertEqual(start, synth.SR)
+        self.assertLess(abs(y[-1]), 1e-6)
+        # zero crossings per second: about 440 in the first note, 660 in the second
+        def rate(seg):
+            return np.count_nonzero(np.diff(np.signbit(seg))) / 2 / (seg.shape[0] / synth.SR)
+        self.assertAlmostEqual(rate(y[int(0.1 * synth.SR):int(0.35 * synth.SR)]), 440, delta=15)
+        self.assertAlmostEqual(rate(y[int(0.65 * synth.SR):int(0.9 * synth.SR)]), 660, delta=20)
+
+
+if __name__ == "__main__":
+    unittest.main()
