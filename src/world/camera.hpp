@@ -47,8 +47,15 @@ struct Camera {
   void applyUniforms(uint32_t program) const;
 };
 
-// GLSL shared by every world vertex stage: uniforms and a function mapping a
-// world position to clip space. Paste it after the #version line.
+// GLSL shared by every world vertex stage. Paste it after the #version line.
+// It declares the uniforms cameraYaw, cameraPitch, cameraPos, aspectRatio,
+// nearPlane and farPlane, and three functions:
+//   vec3 cameraView(vec3 worldPos)     world -> view space (the camera looks along -z)
+//   vec4 cameraProject(vec3 viewPos)   view space -> clip space (45 degree vertical field of view)
+//   vec4 cameraTransform(vec3 worldPos) both at once; what most vertex stages need
 extern const char* const kGlslCameraTransform;
+
+// Camera-space field of view: tan of half the 45 degree vertical angle.
+inline constexpr float kCameraHalfFovTan = 0.41421356237f;
 
 }  // namespace qv

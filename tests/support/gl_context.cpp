@@ -1,6 +1,7 @@
 #include "support/gl_context.hpp"
 
 #include <GLFW/glfw3.h>
+#include <algorithm>
 #include <lodepng.h>
 #include <sys/stat.h>
 

@@ -1,0 +1,113 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/colour.hpp"
+#include "core/vecmath.hpp"
+#include "render/gpu_resources.hpp"
+#include "render/loader.hpp"
+
+namespace qv {
+
+// What a model draw needs to know about the camera. render/ cannot see the
+// world's Camera, so callers pass its three fields: {camera.yaw, camera.pitch, camera.position}.
+struct CameraPose {
+  double yaw = 0.0;
+  double pitch = 0.0;
+  Vec3 position{};
+};
+
+// The three colourable parts of a model, in draw order.
+enum class ModelPart : int { Primary = 0, Secondary = 1, Fixed = 2 };
+inline constexpr int kModelPartCount = 3;
+
+// Everything a model file yields that later models of the same name reuse.
+struct ModelMeshes {
+  uint32_t vertexArray[kModelPartCount] = {0, 0, 0};
+  int32_t indexCount[kModelPartCount] = {0, 0, 0};
+  // CPU-side counts, known with or without a GL context (tests, diagnostics).
+  int32_t vertexCount[kModelPartCount] = {0, 0, 0};
+};
+
+// The 3D shape of a unit or a cloud, read from "Data/Models/<fileName>" (a small
+// OBJ subset: positions, normals, "usemtl" with palette names, "p//n" triangles).
+// Up is +z, the model faces +x. Measures are in model units; the world size is
+// measure * scaleNormalised() * the owner's size.
+//
+// Each file is read once per run: a process-wide cache keyed by file name hands
+// later models the uploaded meshes and measures. GPU objects belong to the buffer
+// registry, so copying or destroying a Model3D frees nothing.
+class Model3D : public Loader {
+ public:
+  Model3D() = default;  // empty: nothing drawn, measures 0, scale 1
+  explicit Model3D(std::string fileName);
+
+  // Fills the model from the cache or from the file; called by the constructor.
+  void loadObj();
+
+  // Draws the three parts (at most three indexed draws). Colours are rgb (alpha ignored);
+  // alpha fades the whole model. highlight paints every part in the eraser's red;
+  // fixedTakesPrimary paints the fixed-colour part (eyes and the like) in the primary
+  // colour too; hudOffset shifts the model on screen by a constant amount whatever its
+  // depth (template previews); cameraUnderWater blends far, deep fragments into the water.
+  void drawModel(const CameraPose& camera, Vec3 sunPos, const Colour& waterColour, const Colour& sunColour,
+                 Vec3 position, float yaw, float roll, float drawScale, const Colour& primary,
+                 const Colour& secondary, bool highlight, Vec2 hudOffset, float alpha, bool fixedTakesPrimary,
+                 bool cameraUnderWater) const;
+
+  const std::string& fileName() const { return fileName_; }
+  // True when at least one part has triangles.
+  bool hasGeometry() const;
+  float radiusMax() const { return radiusMax_; }
+  float heightMax() const { return heightMax_; }
+  float reachFront() const { return reachFront_; }
+  // Only known on the load that parsed the file; 0 for later models of the same name.
+  float footprintArea() const { return footprintArea_; }
+  float scaleNormalised() const { return scaleNormalised_; }
+  const ModelMeshes& meshes() const { return meshes_; }
+  uint32_t program() const { return shaderProgram; }
+
+ private:
+  bool readFile(const std::string& path);
+
+  std::string fileName_;
+  ModelMeshes meshes_;
+  float scaleNormalised_ = 1.0f;
+  float footprintArea_ = 0.0f;
+  float radiusMax_ = 0.0f;
+  float heightMax_ = 0.0f;
+  float reachFront_ = 0.0f;
+};
+
+// The CPU side of one model file, before upload: per part, 9 floats per vertex
+// (position, normal, colour) and triangle indices; and the footprint measures.
+struct ObjMesh {
+  std::vector<float> vertices[kModelPartCount];
+  std::vector<uint32_t> indices[kModelPartCount];
+  float radiusMax = 0.0f;
+  float heightMax = 0.0f;
+  float reachFront = 0.0f;
+  float footprintArea = 0.0f;
+};
+
+// Parses a whole model file held in memory. On a number that cannot be read it
+// returns false with the 1-based line number and the offending text, and out is
+// to be discarded.
+bool parseObj(std::string_view text, ObjMesh& out, int& errorLine, std::string& errorText);
+
+// Normalised model-to-world scale from the measures: a flat model is scaled by
+// its footprint, a tall one by its height, both corrected by a capped cube root.
+float normalisedModelScale(float radiusMax, float heightMax, float footprintArea);
+
+// The model cache. Clearing it is for tests and benchmarks (and after the GPU
+// resources were freed); the game never removes entries.
+int modelCacheSize();
+bool modelCached(std::string_view fileName);
+void clearModelCache();
+
+// "shaderModel3D".
+extern const ShaderSources kShaderModel3D;
+
+}  // namespace qv

@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+#include <lodepng.h>
+
+#include <filesystem>
+
+#include "core/log.hpp"
+#include "platform/platform.hpp"
+#include "render/gl.hpp"
+#include "render/gpu_resources.hpp"
+#include "support/gl_context.hpp"
+
+namespace fs = std::filesystem;
+using namespace qv;
+
+namespace {
+const char* kVertex = R"(#version 330 core
+layout(location = 0) in vec2 position;
+uniform float aspectRatio;
+uniform float nearPlane;
+uniform float farPlane;
+void main() { gl_Position = vec4(position.x / aspectRatio, position.y, nearPlane / farPlane, 1.0); }
+)";
+const char* kFragment = R"(#version 330 core
+out vec4 colour;
+void main() { colour = vec4(1.0); }
+)";
+const char* kBrokenFragment = R"(#version 330 core
+out vec4 colour;
+void main() { colour = vec4(undeclaredThing); }
+)";
+
+float uniformValue(GLuint program, const char* name) {
+  float v = -1.0f;
+  glGetUniformfv(program, glGetUniformLocation(program, name), &v);
+  return v;
+}
+}  // namespace
+
+TEST(ShaderPrograms, BuiltOnceSharedByNameWithTheProjectionUniforms) {
+  QV_REQUIRE_GL_CONTEXT();
+  LogCapture log;
+  const ShaderSources src{"shaderTestGood", kVertex, "", kFragment};
+  Loader a, b;
+  createShaderProgram(a, src);
+  createShaderProgram(b, src);
+  ASSERT_NE(a.shaderProgram, 0u);
+  EXPECT_EQ(a.shaderProgram, b.shaderProgram);
+  EXPECT_EQ(log.count("Shader program created correctly name = \"shaderTestGood\""), 1);
+  EXPECT_FLOAT_EQ(uniformValue(a.shaderProgram, "nearPlane"), 0.1f);
+  EXPECT_FLOAT_EQ(uniformValue(a.shaderProgram, "farPlane"), 1000.0f);
+  EXPECT_FLOAT_EQ(uniformValue(a.shaderProgram, "aspectRatio"), aspectRatio());
+}
+
+TEST(ShaderPrograms, ACompileFailureLogsThreeLinesAndIsNeverRetried) {
+  QV_REQUIRE_GL_CONTEXT();
+  LogCapture log;
+  const ShaderSources src{"shaderTestBroken", kVertex, "", kBrokenFragment};
+  Loader a;
+  createShaderProgram(a, src);
+  EXPECT_EQ(a.shaderProgram, 0u);
+  const std::string text = log.text();
+  const size_t start = text.find("ERROR: problem creating fragment shader. \"shaderTestBroken\" GLFW error start...\n");
+  ASSERT_NE(start, std::string::npos) << text;
+  const size_t end = text.find("...GLFW error end\n", start);
+  ASSERT_NE(end, std::string::npos);
+  EXPECT_GT(end, text.find('\n', start) + 1);  // the driver's info log sits between them
+  log.clear();
+  Loader b;
+  createShaderProgram(b, src);
+  EXPECT_EQ(b.shaderProgram, 0u);
+  EXPECT_EQ(log.text(), "");  // one attempt per run: nothing compiled, nothing logged
+}
+
+TEST(ShaderPrograms, AResizeReachesEveryProgramAndLaterOnes) {
+  QV_REQUIRE_GL_CONTEXT();
+  Loader a, b;
+  createShaderProgram(a, {"shaderTestResizeA", kVertex, "", kFragment});
+  createShaderProgram(b, {"shaderTestResizeB", kVertex, "", kFragment});
+  setAspectRatio(2.0f);
+  EXPECT_FLOAT_EQ(uniformValue(a.shaderProgram, "aspectRatio"), 2.0f);
+  EXPECT_FLOAT_EQ(uniformValue(b.shaderProgram, "aspectRatio"), 2.0f);
+  Loader c;
+  createShaderProgram(c, {"shaderTestResizeC", kVertex, "", kFragment});
+  EXPECT_FLOAT_EQ(uniformValue(c.shaderProgram, "aspectRatio"), 2.0f);
+  setAspectRatio(16.0f / 9.0f);
+  for (const ProgramRecord& r : programRegistry())
+    EXPECT_FLOAT_EQ(uniformValue(r.program, "aspectRatio"), 16.0f / 9.0f) << r.name;
+}
+
+TEST(Textures, SharedByNameAndUploadedPadded) {
+  QV_REQUIRE_GL_CONTEXT();
+  const fs::path root = fs::temp_directory_path() / "qv_gl_textures";
+  fs::create_directories(root / "Data" / "Images");
+  std::vector<unsigned char> px(100 * 60 * 4, 200);
+  lodepng::encode((root / "Data" / "Images" / "gl odd.png").string(), px, 100, 60);
+  platform::overrideProgramFolder(root.string());
+  LogCapture log;
+  Loader a, b;
+  loadTexture(a, "gl odd.png");
+  loadTexture(b, "gl odd.png");
+  ASSERT_NE(a.texture, 0u);
+  EXPECT_EQ(a.texture, b.texture);
+  EXPECT_EQ(log.count("Texture loaded correctly name = \"gl odd.png\""), 1);
+  glBindTexture(GL_TEXTURE_2D, a.texture);
+  GLint w = 0, h = 0;
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &h);
+  EXPECT_EQ(w, 128);
+  EXPECT_EQ(h, 64);
+  EXPECT_FLOAT_EQ(a.uvScaleU, 0.78125f);
+}
+
+TEST(GpuRelease, DeletesEverythingAndLogsInOrder) {
+  QV_REQUIRE_GL_CONTEXT();
+  GLuint vao = 0, vbo = 0;
+  glGenVertexArrays(1, &vao);
+  glGenBuffers(1, &vbo);
+  registerBuffers(vao, vbo, 0);
+  LogCapture log;
+  deleteGpuResources();
+  EXPECT_EQ(log.text(), "Textures deleted\nShader programs deleted\nBuffers deleted\n");
+  EXPECT_FALSE(glIsVertexArray(vao));
+  EXPECT_FALSE(glIsBuffer(vbo));
+  EXPECT_TRUE(programRegistry().empty());
+}

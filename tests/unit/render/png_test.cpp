@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+#include <lodepng.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "core/log.hpp"
+#include "platform/platform.hpp"
+#include "render/gpu_resources.hpp"
+
+namespace fs = std::filesystem;
+using namespace qv;
+
+namespace {
+// A program folder of our own with Data/Images holding pictures made here.
+struct PictureFolder : ::testing::Test {
+  static void SetUpTestSuite() {
+    root = fs::temp_directory_path() / "qv_png_test";
+    fs::remove_all(root);
+    fs::create_directories(root / "Data" / "Images");
+    platform::overrideProgramFolder(root.string());
+  }
+  static void write(const std::string& name, unsigned w, unsigned h) {
+    std::vector<unsigned char> px(static_cast<size_t>(w) * h * 4);
+    for (unsigned y = 0; y < h; ++y)
+      for (unsigned x = 0; x < w; ++x) {
+        unsigned char* p = &px[(static_cast<size_t>(y) * w + x) * 4];
+        p[0] = static_cast<unsigned char>(x);  // red counts columns
+        p[1] = static_cast<unsigned char>(y);  // green counts rows from the top
+        p[2] = 7;
+        p[3] = 255;
+      }
+    lodepng::encode((root / "Data" / "Images" / name).string(), px, w, h);
+  }
+  static fs::path root;
+};
+fs::path PictureFolder::root;
+}  // namespace
+
+TEST_F(PictureFolder, OddSizesArePaddedWithTransparentBlackAndFlipped) {
+  write("odd.png", 100, 60);
+  PngImage img = loadPng("odd.png", true);
+  ASSERT_FALSE(img.empty());
+  EXPECT_EQ(img.width, 100);
+  EXPECT_EQ(img.height, 60);
+  EXPECT_EQ(img.paddedWidth, 128);
+  EXPECT_EQ(img.paddedHeight, 64);
+  EXPECT_FLOAT_EQ(img.uvU, 0.78125f);
+  EXPECT_FLOAT_EQ(img.uvV, 0.9375f);
+  ASSERT_EQ(img.pixels.size(), 128u * 64u * 4u);
+  auto at = [&](int x, int y) { return &img.pixels[(static_cast<size_t>(y) * 128 + x) * 4]; };
+  // Flipped: memory row 0 is the picture's bottom row (green 59).
+  EXPECT_EQ(at(0, 0)[1], 59);
+  EXPECT_EQ(at(99, 59)[0], 99);
+  EXPECT_EQ(at(99, 59)[1], 0);
+  // Padding is transparent black, both to the right and above.
+  EXPECT_EQ(at(100, 0)[3], 0);
+  EXPECT_EQ(at(0, 60)[3], 0);
+  EXPECT_EQ(at(127, 63)[0], 0);
+
+  PngImage unflipped = loadPng("odd.png", false);
+  EXPECT_EQ(unflipped.pixels[1], 0);  // first row is the top row
+}
+
+TEST_F(PictureFolder, PowerOfTwoAndSinglePixelStayAsTheyAre) {
+  write("square.png", 64, 64);
+  write("one.png", 1, 1);
+  PngImage sq = loadPng("square.png", true);
+  EXPECT_EQ(sq.paddedWidth, 64);
+  EXPECT_EQ(sq.paddedHeight, 64);
+  EXPECT_FLOAT_EQ(sq.uvU, 1.0f);
+  EXPECT_EQ(sq.pixels.size(), 64u * 64u * 4u);
+  EXPECT_EQ(sq.pixels[1], 63);  // flipped even when no padding is needed
+  PngImage one = loadPng("one.png", true);
+  EXPECT_EQ(one.paddedWidth, 1);
+  EXPECT_EQ(one.paddedHeight, 1);
+  EXPECT_EQ(one.pixels.size(), 4u);
+}
+
+TEST_F(PictureFolder, MissingEmptyNameAndCorruptFilesLogAndReturnNothing) {
+  LogCapture log;
+  EXPECT_TRUE(loadPng("", true).empty());
+  EXPECT_TRUE(log.contains("ERROR: Tried to load a texure with no filename"));
+  EXPECT_TRUE(loadPng("nowhere.png", true).empty());
+  EXPECT_TRUE(log.contains("ERROR: LodePNG error filename = \"nowhere.png\" error = "));
+  {
+    std::ofstream bad(root / "Data" / "Images" / "bad.png", std::ios::binary);
+    bad << "\x89PNG\r\n\x1a\nthis is not a picture";
+  }
+  EXPECT_TRUE(loadPng("bad.png", true).empty());
+  EXPECT_TRUE(log.contains("ERROR: LodePNG error filename = \"bad.png\""));
+}
+
+TEST_F(PictureFolder, TexturesAreSharedByNameAndFailuresAreRetried) {
+  write("shared.png", 30, 20);
+  LogCapture log;
+  Loader a, b;
+  loadTexture(a, "shared.png");
+  loadTexture(b, "shared.png");
+  EXPECT_EQ(log.count("Texture loaded correctly name = \"shared.png\""), 1);
+  EXPECT_EQ(a.textureWidth, 30);
+  EXPECT_EQ(b.textureHeight, 20);
+  EXPECT_FLOAT_EQ(b.uvScaleU, 30.0f / 32.0f);
+
+  Loader c;
+  loadTexture(c, "later.png");
+  EXPECT_EQ(c.textureWidth, 0);
+  const size_t registered = textureRegistry().size();
+  write("later.png", 8, 8);  // appears afterwards: the next request reads it
+  loadTexture(c, "later.png");
+  EXPECT_EQ(c.textureWidth, 8);
+  EXPECT_EQ(textureRegistry().size(), registered + 1);
+}
+
+TEST(GpuResourcesHeadless, ReleaseLogsEveryKindInOrderEvenWhenEmpty) {
+  LogCapture log;
+  deleteGpuResources();
+  EXPECT_EQ(log.text(), "Textures deleted\nShader programs deleted\nBuffers deleted\n");
+  EXPECT_TRUE(textureRegistry().empty());
+}

@@ -1,0 +1,252 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+#include <vector>
+
+#include "world/terrain.hpp"
+
+namespace qv {
+namespace {
+
+// Stands in for the unit grid: reports every painter, in insertion order.
+struct FakePainters final : GroundPainters {
+  struct P {
+    float x, y;
+    Colour c;
+  };
+  std::vector<P> list;
+  mutable int queries = 0;
+  void forEachPainter(float, float, float radius, GroundPainterVisitor& v) const override {
+    ++queries;
+    EXPECT_FLOAT_EQ(radius, 9.1f);
+    for (const P& p : list) v.painter(p.x, p.y, p.c);
+  }
+};
+
+const float* vertexOf(const Terrain& t, const TerrainTriangle& tri, int n) {
+  return t.vertexData() +
+         (Terrain::cellFirstVertex(static_cast<int>(tri.i), static_cast<int>(tri.j)) + 3 * tri.k + n) * 10;
+}
+
+bool noDuplicates(const std::vector<TerrainTriangle*>& list) {
+  std::set<const TerrainTriangle*> s(list.begin(), list.end());
+  return s.size() == list.size();
+}
+
+TEST(GroundColours, TwentyStepsFromBlackToOrange) {
+  Terrain t;
+  FakePainters painters;
+  t.setGroundPainters(&painters);
+  t.setColorEmptyLand({0, 0, 0, 1});
+  const TerrainTriangle& tri = t.triangle(33, 33, 0);
+  // Lifted: (0.45 + 0.55 * 1, 0.45 + 0.55 * 1/11, 0.45) = (1, 0.5, 0.45).
+  painters.list.push_back({tri.centroid.x, tri.centroid.y, {1.0f, 1.0f / 11.0f, 0.0f, 1.0f}});
+  t.refreshGroundColours({tri.centroid.x, tri.centroid.y}, false, false);
+  const size_t painted = t.fadingTriangles().size();
+  ASSERT_GT(painted, 20u);
+  EXPECT_FALSE(tri.useColorEmptyLand);
+  EXPECT_EQ(tri.color.r, 0.0f) << "the fade starts from the empty-land colour seen";
+  EXPECT_FLOAT_EQ(tri.targetColor.g, 0.5f);
+
+  t.fadeGroundColours(0.1f);
+  EXPECT_NEAR(tri.color.r, 0.05f, 1e-6f);
+  EXPECT_NEAR(tri.color.g, 0.025f, 1e-6f);
+  EXPECT_NEAR(tri.color.b, 0.0225f, 1e-6f);
+  EXPECT_EQ(vertexOf(t, tri, 2)[9], 0.0f);
+  EXPECT_NEAR(vertexOf(t, tri, 0)[7], 0.025f, 1e-6f);
+  for (int n = 2; n <= 19; ++n) t.fadeGroundColours(0.1f);
+  EXPECT_EQ(t.fadingTriangles().size(), painted) << "still fading after 19 calls";
+  t.fadeGroundColours(0.1f);
+  EXPECT_TRUE(t.fadingTriangles().empty()) << "done after 20 calls";
+  EXPECT_FLOAT_EQ(tri.color.r, 1.0f);
+  EXPECT_FLOAT_EQ(tri.color.g, 0.5f);
+  EXPECT_FALSE(tri.useColorEmptyLand);
+  EXPECT_FLOAT_EQ(vertexOf(t, tri, 1)[6], 1.0f);
+}
+
+TEST(GroundColours, RemovedPainterFadesBackToEmptyLandAndWhite) {
+  Terrain t;
+  FakePainters painters;
+  t.setGroundPainters(&painters);
+  t.setColorEmptyLand({0.2f, 0.6f, 0.3f, 1});
+  painters.list.push_back({5.0f, 5.0f, {0.5f, 0.0f, 1.0f, 1.0f}});
+  t.refreshGroundColours({5, 5}, false, false);
+  const size_t painted = t.fadingTriangles().size();
+  ASSERT_GT(painted, 10u);
+  t.fadeGroundColours(1000.0f);
+  ASSERT_TRUE(t.fadingTriangles().empty());
+  int flagged = 0;
+  for (int j = 0; j < 67; ++j)
+    for (int i = 0; i < 67; ++i)
+      for (int k = 0; k < 2; ++k) {
+        const TerrainTriangle& tri = t.triangle(i, j, k);
+        const float dx = tri.centroid.x - 5, dy = tri.centroid.y - 5;
+        const bool inReach = dx * dx + dy * dy <= 6.5f * 6.5f;
+        EXPECT_EQ(!tri.useColorEmptyLand, inReach) << i << "," << j << "," << k;
+        flagged += !tri.useColorEmptyLand;
+      }
+  EXPECT_EQ(static_cast<size_t>(flagged), painted);
+
+  painters.list.clear();
+  t.refreshGroundColours({5, 5}, false, false);
+  EXPECT_EQ(t.fadingTriangles().size(), painted);
+  t.fadeGroundColours(0.2f);
+  const TerrainTriangle& centre = *t.fadingTriangles().front();
+  EXPECT_FALSE(centre.useColorEmptyLand) << "still on its way";
+  t.fadeGroundColours(1000.0f);
+  EXPECT_TRUE(t.fadingTriangles().empty());
+  EXPECT_TRUE(centre.useColorEmptyLand);
+  EXPECT_EQ(centre.color.r, 1.0f);
+  EXPECT_EQ(centre.color.g, 1.0f);
+  EXPECT_EQ(vertexOf(t, centre, 0)[9], 1.0f);
+}
+
+TEST(GroundColours, NearestPainterWinsAndTiesGoToTheFirst) {
+  Terrain t;
+  FakePainters painters;
+  t.setGroundPainters(&painters);
+  const TerrainTriangle& tri = t.triangle(40, 20, 1);
+  const float x = tri.centroid.x, y = tri.centroid.y;
+  const Colour red{1, 0, 0, 1}, blue{0, 0, 1, 1}, green{0, 1, 0, 1};
+  painters.list = {{x + 5, y, red}, {x, y - 3, blue}, {x - 3, y, green}};
+  t.refreshGroundColours({x, y}, false, false);
+  EXPECT_FLOAT_EQ(tri.targetColor.b, 1.0f) << "3 beats 5; the first of the two at 3 wins";
+  EXPECT_FLOAT_EQ(tri.targetColor.g, 0.45f);
+  EXPECT_FALSE(tri.targetUseColorEmptyLand);
+
+  painters.list = {{x + 6.6f, y, red}};
+  t.refreshGroundColours({x, y}, false, false);
+  EXPECT_TRUE(tri.targetUseColorEmptyLand) << "beyond 6.5 nothing paints";
+}
+
+TEST(GroundColours, FadeListNeverHoldsATriangleTwice) {
+  Terrain t;
+  FakePainters painters;
+  t.setGroundPainters(&painters);
+  painters.list.push_back({0, 0, {1, 1, 0, 1}});
+  t.refreshGroundColours({0, 0}, false, false);
+  const size_t n = t.fadingTriangles().size();
+  t.refreshGroundColours({0, 0}, false, false);
+  t.refreshGroundColours({1, 1}, false, false, 20.0f);
+  t.refreshGroundColours({0, 0}, true, false);
+  EXPECT_EQ(t.fadingTriangles().size(), n);
+  painters.list[0].c = {0, 1, 1, 1};  // a change of mind mid-fade
+  t.refreshGroundColours({0, 0}, true, false);
+  EXPECT_EQ(t.fadingTriangles().size(), n);
+  EXPECT_TRUE(noDuplicates(t.fadingTriangles()));
+  t.fadeGroundColours(0.3f);
+  t.refreshGroundColours({0, 0}, true, true);  // reset ignores painters
+  EXPECT_TRUE(noDuplicates(t.fadingTriangles()));
+  EXPECT_EQ(t.fadingTriangles().size(), n);
+  t.fadeGroundColours(1000.0f);
+  EXPECT_TRUE(t.fadingTriangles().empty());
+  for (int k = 0; k < 2; ++k) EXPECT_TRUE(t.triangle(33, 33, k).useColorEmptyLand);
+}
+
+TEST(GroundColours, UnchangedTargetsStayOutOfTheFadeList) {
+  Terrain t;
+  FakePainters painters;
+  t.setGroundPainters(&painters);
+  t.refreshGroundColours({0, 0}, true, false);
+  EXPECT_TRUE(t.fadingTriangles().empty()) << "empty land stays empty land";
+  EXPECT_EQ(painters.queries, 67 * 67 * 2);
+  painters.list.push_back({-50, 50, {0.2f, 0.4f, 0.6f, 1}});
+  t.refreshGroundColours({-50, 50}, false, false);
+  t.fadeGroundColours(1000.0f);
+  t.refreshGroundColours({-50, 50}, false, false);
+  EXPECT_TRUE(t.fadingTriangles().empty()) << "a painted triangle that keeps its colour";
+}
+
+TEST(GroundColours, ChangeOfMindBackToTheColourAlreadyShown) {
+  Terrain t;
+  FakePainters painters;
+  t.setGroundPainters(&painters);
+  const TerrainTriangle& tri = t.triangle(10, 10, 0);
+  const float x = tri.centroid.x, y = tri.centroid.y;
+  painters.list = {{x, y, {1, 0, 0, 1}}};
+  t.refreshGroundColours({x, y}, false, false);
+  t.fadeGroundColours(1000.0f);
+  // A nearer painter arrives, then leaves again before the fade moved at all:
+  // the triangle must end with the first painter's colour, not the departed one's.
+  painters.list.push_back({x, y, {0, 0, 1, 1}});
+  painters.list.erase(painters.list.begin());
+  t.refreshGroundColours({x, y}, false, false);
+  ASSERT_FLOAT_EQ(tri.targetColor.b, 1.0f);
+  painters.list = {{x, y, {1, 0, 0, 1}}};
+  t.refreshGroundColours({x, y}, false, false);
+  t.fadeGroundColours(1000.0f);
+  EXPECT_FLOAT_EQ(tri.color.r, 1.0f);
+  EXPECT_FLOAT_EQ(tri.color.b, 0.45f);
+  EXPECT_TRUE(t.fadingTriangles().empty());
+}
+
+TEST(GroundColours, RefreshTouchesOnlyTheCellsAroundTheCentre) {
+  Terrain t;
+  FakePainters painters;
+  t.setGroundPainters(&painters);
+  painters.list.push_back({20, -20, {1, 0, 1, 1}});
+  // Radius 2 around the painter: only cells whose columns and rows fall in the range change.
+  t.refreshGroundColours({20, -20}, false, false, 2.0f);
+  const int c0 = static_cast<int>((20 - 2 + 87.1f) / 2.6f), c1 = static_cast<int>((20 + 2 + 87.1f) / 2.6f);
+  const int r0 = static_cast<int>((-20 - 2 + 87.1f) / 2.6f - 0.5f),
+            r1 = static_cast<int>((-20 + 2 + 87.1f) / 2.6f + 0.5f);
+  EXPECT_EQ(t.fadingTriangles().size(), static_cast<size_t>((c1 - c0) * (r1 - r0) * 2));
+  for (const TerrainTriangle* tri : t.fadingTriangles()) {
+    EXPECT_GE(static_cast<int>(tri->i), c0);
+    EXPECT_LT(static_cast<int>(tri->i), c1);
+    EXPECT_GE(static_cast<int>(tri->j), r0);
+    EXPECT_LT(static_cast<int>(tri->j), r1);
+  }
+  // Near the border the range is clamped, never out of the grid.
+  t.refreshGroundColours({-87.0f, 87.0f}, false, false, 30.0f);
+  t.refreshGroundColours({1e9f, -1e9f}, false, false, 5.0f);
+  t.refreshGroundColours({std::nanf(""), 0.0f}, false, false, 5.0f);
+  EXPECT_TRUE(noDuplicates(t.fadingTriangles()));
+}
+
+TEST(GroundColours, EmptyLandColourGoesThroughTheUniformOnly) {
+  Terrain t;
+  const std::vector<float> before(t.vertexData(), t.vertexData() + Terrain::kVertexCount * 10);
+  t.setColorEmptyLand({0.3f, 0.5f, 0.2f, 1});
+  EXPECT_FLOAT_EQ(t.colorEmptyLand().g, 0.5f);
+  t.setColorEmptyLand({0.3f, 0.5f * (1 + 1e-6f), 0.2f, 1});  // slider noise
+  EXPECT_FLOAT_EQ(t.colorEmptyLand().g, 0.5f);
+  EXPECT_TRUE(std::equal(before.begin(), before.end(), t.vertexData()));
+  // Unpainted triangles follow the new colour without entering the fade list.
+  t.refreshGroundColours({0, 0}, true, false);
+  EXPECT_TRUE(t.fadingTriangles().empty());
+}
+
+TEST(GroundColours, ReshapeRefreshesAroundTheBrushAndNewWorldClearsEverything) {
+  Terrain t;
+  FakePainters painters;
+  t.setGroundPainters(&painters);
+  painters.list.push_back({0, 0, {0, 1, 0, 1}});
+  t.reshape(1.0f, {30, 30}, 3.0f, 1.0f);
+  EXPECT_TRUE(t.fadingTriangles().empty()) << "the brush is too far from the painter";
+  t.reshape(1.0f, {4, 4}, 3.0f, 1.0f);
+  EXPECT_FALSE(t.fadingTriangles().empty());
+  t.finishLoading();
+  EXPECT_TRUE(t.fadingTriangles().empty());
+  EXPECT_FALSE(t.triangle(33, 33, 0).useColorEmptyLand);
+  const float raised = t.height(35, 34);
+  ASSERT_GT(raised, 0.5f);
+  t.resetGround();
+  EXPECT_TRUE(t.fadingTriangles().empty());
+  EXPECT_TRUE(t.triangle(33, 33, 0).useColorEmptyLand);
+  EXPECT_EQ(t.height(35, 34), raised) << "heights survive a new world";
+}
+
+TEST(GroundColours, WithoutPaintersEverythingIsEmptyLand) {
+  Terrain t;
+  t.refreshGroundColours({0, 0}, true, false);
+  EXPECT_TRUE(t.fadingTriangles().empty());
+  t.fadeGroundColours(std::nanf(""));
+  t.fadeGroundColours(-1.0f);
+  EXPECT_TRUE(t.triangle(0, 0, 0).useColorEmptyLand);
+}
+
+}  // namespace
+}  // namespace qv

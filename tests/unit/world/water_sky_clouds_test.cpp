@@ -1,0 +1,422 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "core/log.hpp"
+#include "core/random.hpp"
+#include "platform/platform.hpp"
+#include "render/model3d.hpp"
+#include "world/clouds.hpp"
+#include "world/sky.hpp"
+#include "world/water.hpp"
+
+using namespace qv;
+
+namespace {
+
+float signedArea2d(const float* a, const float* b, const float* c) {
+  return 0.5f * ((b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0]));
+}
+
+// The draws a fresh generator would hand out after `skip` values, to tell how many a call used.
+int valueAfter(uint32_t seed, int skip) {
+  rng::seed(seed);
+  for (int i = 0; i < skip; ++i) randInt();
+  return randInt();
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- water
+
+TEST(Waves, HeightAtKnownPoints) {
+  EXPECT_FLOAT_EQ(waveHeight(0.0f, 0.0f, 0.0f), 0.0f);
+  // Half the amplitude from each term; both crests together give the full 0.1875.
+  EXPECT_NEAR(waveHeight(5.2f * kPi / 2.0f, 0.0f, 0.0f), 0.09375f, 1e-6f);
+  EXPECT_NEAR(waveHeight(0.0f, 5.2f * kPi / 4.0f, 0.0f), 0.09375f, 1e-6f);
+  EXPECT_NEAR(waveHeight(5.2f * kPi / 2.0f, 5.2f * kPi / 4.0f, 0.0f), 0.1875f, 1e-6f);
+  EXPECT_NEAR(waveHeight(-5.2f * kPi / 2.0f, -5.2f * kPi / 4.0f, 0.0f), -0.1875f, 1e-6f);
+  // The phase moves the crest: at phase pi/2 the origin is at the top.
+  EXPECT_NEAR(waveHeight(0.0f, 0.0f, kPi / 2.0f), 0.1875f, 1e-6f);
+  // Three simulated seconds are one full cycle.
+  const float p = 3.0f * kWavePhasePerSecond;
+  EXPECT_NEAR(waveHeight(12.3f, -40.0f, 0.7f + p), waveHeight(12.3f, -40.0f, 0.7f), 1e-5f);
+  // Never beyond the amplitude anywhere.
+  for (float x = -90.0f; x <= 90.0f; x += 3.7f)
+    for (float y = -90.0f; y <= 90.0f; y += 4.1f) EXPECT_LE(std::fabs(waveHeight(x, y, 1.3f)), 0.1875f + 1e-6f);
+}
+
+TEST(WaterGeometry, StaggeredGridOfCounterClockwiseTriangles) {
+  const std::vector<float> v = waterSurfaceVertices();
+  ASSERT_EQ(v.size(), 6936u * 3);
+  EXPECT_EQ(v.size() * sizeof(float), 83232u);
+  // First cell (even column): B C D, B A C.
+  const float first[6][2] = {{-88.4f, -83.2f}, {-83.2f, -85.8f}, {-83.2f, -80.6f},
+                             {-88.4f, -83.2f}, {-88.4f, -88.4f}, {-83.2f, -85.8f}};
+  for (int k = 0; k < 6; ++k) {
+    EXPECT_NEAR(v[k * 3], first[k][0], 1e-4f) << k;
+    EXPECT_NEAR(v[k * 3 + 1], first[k][1], 1e-4f) << k;
+  }
+  // Second cell (odd column): C D A, D B A with column 1 raised half a cell.
+  EXPECT_NEAR(v[18], -78.0f, 1e-4f);
+  EXPECT_NEAR(v[19], -88.4f, 1e-4f);
+  EXPECT_NEAR(v[24], -83.2f, 1e-4f);
+  EXPECT_NEAR(v[25], -85.8f, 1e-4f);
+  // Every triangle turns counter-clockwise seen from above (the wave normals point
+  // up), and together they tile 34 x 34 parallelograms without overlap.
+  double total = 0.0;
+  float minX = 1e9f, maxX = -1e9f;
+  for (size_t t = 0; t < v.size(); t += 9) {
+    const float a = signedArea2d(&v[t], &v[t + 3], &v[t + 6]);
+    ASSERT_GT(a, 0.0f) << "triangle " << t / 9;
+    total += a;
+    for (int k = 0; k < 3; ++k) {
+      EXPECT_EQ(v[t + k * 3 + 2], 0.0f);
+      minX = std::min(minX, v[t + k * 3]);
+      maxX = std::max(maxX, v[t + k * 3]);
+    }
+  }
+  EXPECT_NEAR(total, 34.0 * 34.0 * 5.2 * 5.2, 0.5);
+  EXPECT_NEAR(minX, -88.4f, 1e-4f);
+  EXPECT_NEAR(maxX, 88.4f, 1e-3f);
+}
+
+TEST(WaterColour, SetterIgnoresNoiseAndAlpha) {
+  Water water(Colour{0.5f, 0.6f, 0.9f, 1.0f});
+  EXPECT_FALSE(water.setWaterColour({0.5f, 0.6f, 0.9f, 0.2f}));  // alpha alone changes nothing
+  EXPECT_FLOAT_EQ(water.colour().a, 1.0f);
+  EXPECT_FALSE(water.setWaterColour({0.5f + 4e-6f, 0.6f, 0.9f, 1.0f}));
+  EXPECT_FLOAT_EQ(water.colour().r, 0.5f);
+  EXPECT_TRUE(water.setWaterColour({0.5f, 0.6f, 0.9f + 1e-4f, 0.5f}));
+  EXPECT_FLOAT_EQ(water.colour().b, 0.9f + 1e-4f);
+  EXPECT_FLOAT_EQ(water.colour().a, 0.5f);  // the whole colour is stored once rgb changed
+  // A stored zero channel tolerates nothing.
+  Water dark(Colour{0.0f, 0.0f, 0.0f, 1.0f});
+  EXPECT_TRUE(dark.setWaterColour({1e-7f, 0.0f, 0.0f, 1.0f}));
+  // Headless, nothing is uploaded.
+  EXPECT_EQ(water.vertexArray, 0u);
+  EXPECT_EQ(water.shaderProgram, 0u);
+}
+
+TEST(WaterSkyEdgeGeometry, FourWallsOnTheWaterEdge) {
+  const float* v = WaterSkyEdge::vertices();
+  const uint32_t* idx = WaterSkyEdge::indices();
+  int perSide[4] = {0, 0, 0, 0};  // +x, -x, +y, -y
+  for (int t = 0; t < WaterSkyEdge::kIndexCount; t += 3) {
+    const float* a = &v[idx[t] * 3];
+    const float* b = &v[idx[t + 1] * 3];
+    const float* c = &v[idx[t + 2] * 3];
+    ASSERT_LT(idx[t], 8u);
+    // Vertical walls: no horizontal area, one top and one bottom height at least.
+    EXPECT_NEAR(signedArea2d(a, b, c), 0.0f, 1e-3f);
+    const float zs[3] = {a[2], b[2], c[2]};
+    EXPECT_NE(std::min({zs[0], zs[1], zs[2]}), std::max({zs[0], zs[1], zs[2]}));
+    for (int side = 0; side < 4; ++side) {
+      const int axis = side / 2;
+      const float at = side % 2 == 0 ? 85.8f : -85.8f;
+      if (a[axis] == at && b[axis] == at && c[axis] == at) ++perSide[side];
+    }
+  }
+  for (int side = 0; side < 4; ++side) EXPECT_EQ(perSide[side], 2) << side;
+  for (int i = 0; i < 8; ++i) {
+    EXPECT_TRUE(v[i * 3 + 2] == 0.1875f || v[i * 3 + 2] == -93.6f);
+    EXPECT_NEAR(std::fabs(v[i * 3]), 17 * 5.2f - 0.5f * 5.2f, 1e-4f);
+  }
+}
+
+// ---------------------------------------------------------------- sky
+
+TEST(SkyColours, HorizonAndClearColoursFollowTheSky) {
+  SkyHorizon sky(Colour{1.0f, 1.0f, 1.0f, 1.0f});
+  EXPECT_TRUE(sky.setSkyColour({0.0f, 0.0f, 0.0f, 1.0f}));
+  const Colour h = sky.horizonColour();
+  EXPECT_NEAR(h.r, 0.6667f, 1e-6f);
+  EXPECT_NEAR(h.g, 0.6667f, 1e-6f);
+  EXPECT_NEAR(h.b, 0.6667f, 1e-6f);
+  EXPECT_NEAR(h.a, 1.0f, 1e-6f);
+  // Within tolerance, or alpha only: no change and no recomputation.
+  SkyHorizon blue(Colour{0.2f, 0.4f, 1.0f, 1.0f});
+  EXPECT_FALSE(blue.setSkyColour({0.2f + 1e-6f, 0.4f, 1.0f, 0.0f}));
+  EXPECT_FLOAT_EQ(blue.skyColour().a, 1.0f);
+  EXPECT_NEAR(blue.horizonColour().b, 1.0f, 1e-6f);
+  EXPECT_TRUE(blue.setSkyColour({0.2f, 0.41f, 1.0f, 1.0f}));
+  EXPECT_NEAR(blue.horizonColour().g, 0.41f * 0.3333f + 0.6667f, 1e-6f);
+  // Night darkens the clear colour to a quarter; full day keeps it.
+  const Colour night = clearColourFor({0.4f, 0.8f, 1.0f, 1.0f}, 0.0f);
+  EXPECT_NEAR(night.r, 0.1f, 1e-6f);
+  EXPECT_NEAR(night.b, 0.25f, 1e-6f);
+  const Colour dusk = clearColourFor({0.4f, 0.8f, 1.0f, 1.0f}, 0.5f);
+  EXPECT_NEAR(dusk.g, 0.8f * 0.625f, 1e-6f);
+  const Colour day = clearColourFor({0.4f, 0.8f, 1.0f, 1.0f}, 1.0f);
+  EXPECT_FLOAT_EQ(day.g, 0.8f);
+}
+
+TEST(SkyBand, SlopesFromTheWaterEdgeOutAndUpWithoutGapsOrOverlaps) {
+  const float* v = SkyHorizon::vertices();
+  const uint32_t* idx = SkyHorizon::indices();
+  for (int i = 0; i < SkyHorizon::kVertexCount; ++i) {
+    const float ring = std::max(std::fabs(v[i * 3]), std::fabs(v[i * 3 + 1]));
+    if (std::fabs(ring - 85.8f) < 1e-3f) {
+      EXPECT_FLOAT_EQ(v[i * 3 + 2], -0.1875f) << i;
+    } else {
+      EXPECT_NEAR(ring, 345.8f, 1e-3f) << i;
+      EXPECT_FLOAT_EQ(v[i * 3 + 2], 51.8125f) << i;
+    }
+  }
+  // Projected onto the ground the 24 triangles tile the square ring exactly.
+  double total = 0.0;
+  for (int t = 0; t < SkyHorizon::kIndexCount; t += 3) {
+    ASSERT_LT(idx[t], 24u);
+    const float a = signedArea2d(&v[idx[t] * 3], &v[idx[t + 1] * 3], &v[idx[t + 2] * 3]);
+    EXPECT_GT(std::fabs(a), 1.0f);
+    total += std::fabs(a);
+  }
+  EXPECT_NEAR(total, 4.0 * (345.8 * 345.8 - 85.8 * 85.8), 1.0);
+}
+
+// ---------------------------------------------------------------- clouds
+
+class Clouds : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = std::filesystem::temp_directory_path() / ("qv_cloud_test_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(root_ / "Data" / "Models");
+    platform::overrideProgramFolder(root_.string());
+    clearModelCache();
+    // Tiny stand-ins for the five cloud shapes; the index tells them apart by size.
+    for (int i = 1; i <= 5; ++i) {
+      std::ofstream f(root_ / "Data" / "Models" / ("Cloud " + std::to_string(i) + ".obj"));
+      f << "#\n#\n#\nv " << i << " 0 0\nv 0 " << i << " 0\nv 0 0 1\nvn 0 0 1\nf 1//1 2//1 3//1\n";
+    }
+    rng::seed(777);
+    sys_.spawnCountdown = 1e9f;  // edge spawns only where a test asks for them
+  }
+  void TearDown() override {
+    clearModelCache();
+    std::filesystem::remove_all(root_);
+  }
+  Cloud at(float x, float y, float z = 50.0f) {
+    Cloud c;
+    c.position = {x, y, z};
+    return c;
+  }
+  std::filesystem::path root_;
+  CloudSystem sys_;
+};
+
+TEST_F(Clouds, DriftDownWindAtTwoUnitsPerSimulatedSecond) {
+  EXPECT_NEAR(sys_.drift.x, -1.78885f, 1e-5f);
+  EXPECT_NEAR(sys_.drift.y, -0.894427f, 1e-5f);
+  EXPECT_EQ(sys_.drift.z, 0.0f);
+  sys_.clouds = {at(0, 0), at(100, 50, 47)};
+  sys_.updateClouds(1.0f, 0.05f);  // speed 20: one simulated second in a 0.05 s frame
+  EXPECT_NEAR(sys_.clouds[0].position.x, -1.78885f, 1e-5f);
+  EXPECT_NEAR(sys_.clouds[0].position.y, -0.894427f, 1e-5f);
+  EXPECT_NEAR(sys_.clouds[1].position.x, 98.21115f, 1e-4f);
+  EXPECT_EQ(sys_.clouds[1].position.z, 47.0f);
+  EXPECT_EQ(sys_.clouds[0].alpha, 1.0f);
+}
+
+TEST_F(Clouds, NothingChangesWhilePaused) {
+  sys_.clouds = {at(-171.5f, 0), at(172, 10)};
+  sys_.clouds[1].alpha = 0.3f;
+  sys_.clouds[1].fadeTimer = 0.7f;
+  sys_.spawnCountdown = 0.0f;
+  const std::vector<Cloud> before = sys_.clouds;
+  const int next = valueAfter(99, 0);
+  rng::seed(99);
+  for (int i = 0; i < 100; ++i) sys_.updateClouds(0.0f, 0.05f);  // fades are unscaled, yet frozen too
+  sys_.updateClouds(-1.0f, 0.05f);
+  ASSERT_EQ(sys_.clouds.size(), before.size());
+  for (size_t i = 0; i < before.size(); ++i) {
+    EXPECT_EQ(std::memcmp(&sys_.clouds[i], &before[i], sizeof(Cloud)), 0) << i;
+  }
+  EXPECT_EQ(sys_.spawnCountdown, 0.0f);
+  EXPECT_EQ(randInt(), next);  // no spawn attempt drew a number
+}
+
+TEST_F(Clouds, LeavingDownWindFadesOutOverOneSecondThenRemoves) {
+  sys_.clouds = {at(50, 50), at(-171, 0), at(0, 0)};
+  sys_.updateClouds(0.5f, 0.5f);  // x = -171.89: still inside
+  EXPECT_EQ(sys_.clouds[1].state, Cloud::kDrifting);
+  sys_.updateClouds(0.5f, 0.5f);  // x = -172.79: out, and half a second of fading at once
+  EXPECT_EQ(sys_.clouds[1].state, Cloud::kFadingOut);
+  EXPECT_FLOAT_EQ(sys_.clouds[1].fadeTimer, 0.5f);
+  EXPECT_FLOAT_EQ(sys_.clouds[1].alpha, 0.5f);
+  sys_.updateClouds(0.25f, 0.25f);
+  EXPECT_FLOAT_EQ(sys_.clouds[1].alpha, 0.25f);
+  sys_.updateClouds(0.25f, 0.25f);  // timer reaches 0: finished and removed in the same update
+  ASSERT_EQ(sys_.clouds.size(), 2u);
+  // The others keep their order.
+  EXPECT_GT(sys_.clouds[0].position.x, 40.0f);
+  EXPECT_LT(std::fabs(sys_.clouds[1].position.x), 10.0f);
+  // Crossing y = -172 counts as well.
+  sys_.clouds = {at(0, -171.9f)};
+  sys_.updateClouds(0.5f, 1.0f);
+  EXPECT_TRUE(sys_.clouds.empty());
+}
+
+TEST_F(Clouds, EdgeSpawnFadesInUpWindAndAddsAtMostOne) {
+  EXPECT_EQ(sys_.spawnClouds(true), 1);
+  ASSERT_EQ(sys_.clouds.size(), 1u);
+  const Cloud c = sys_.clouds[0];
+  EXPECT_TRUE(c.position.x == 172.0f || c.position.y == 172.0f);
+  EXPECT_GE(c.position.z, 45.0f);
+  EXPECT_LE(c.position.z, 55.0f);
+  EXPECT_EQ(c.alpha, 0.0f);
+  EXPECT_EQ(c.fadeTimer, 1.0f);
+  EXPECT_GE(c.yaw, 0.0f);
+  EXPECT_LE(c.yaw, 2.0f * kPi);
+  EXPECT_GE(c.model, 0);
+  EXPECT_LT(c.model, 5);
+  // The fade in follows unscaled time even at speed 20.
+  for (int i = 0; i < 10; ++i) sys_.updateClouds(1.0f, 0.05f);
+  EXPECT_NEAR(sys_.clouds[0].alpha, 0.5f, 1e-5f);
+  for (int i = 0; i < 10; ++i) sys_.updateClouds(1.0f, 0.05f);
+  EXPECT_EQ(sys_.clouds[0].alpha, 1.0f);
+  EXPECT_EQ(sys_.clouds[0].fadeTimer, 0.0f);
+  EXPECT_EQ(sys_.clouds[0].state, Cloud::kDrifting);
+}
+
+TEST_F(Clouds, EdgeSpawnGivesUpAfterThreeRejections) {
+  // Clouds every 30 units along both up-wind edges: every edge point is within 39 of one.
+  for (float s = -180.0f; s <= 180.0f; s += 30.0f) {
+    sys_.clouds.push_back(at(s, 172.0f));
+    sys_.clouds.push_back(at(172.0f, s));
+  }
+  const size_t count = sys_.clouds.size();
+  const int expected = valueAfter(4321, 9);  // 3 attempts x (height, edge offset, edge choice)
+  rng::seed(4321);
+  EXPECT_EQ(sys_.spawnClouds(true), 0);
+  EXPECT_EQ(sys_.clouds.size(), count);
+  EXPECT_EQ(randInt(), expected);
+}
+
+TEST_F(Clouds, SpawningEveryHalfSimulatedSecond) {
+  // Steps of 1/16 s keep the countdown exact.
+  sys_.spawnCountdown = 0.0f;
+  sys_.updateClouds(0.0625f, 0.0625f);
+  EXPECT_EQ(sys_.clouds.size(), 1u);
+  EXPECT_EQ(sys_.spawnCountdown, 0.4375f);
+  for (int i = 0; i < 6; ++i) sys_.updateClouds(0.0625f, 0.0625f);
+  EXPECT_EQ(sys_.clouds.size(), 1u);
+  EXPECT_EQ(sys_.spawnCountdown, 0.0625f);
+  sys_.updateClouds(0.0625f, 0.0625f);  // reaches 0: the next try, at most one more cloud
+  EXPECT_LE(sys_.clouds.size(), 2u);
+  EXPECT_EQ(sys_.spawnCountdown, 0.5f);
+}
+
+TEST_F(Clouds, InitialFillKeepsThirtyNineUnitsApartAndIsFullyVisible) {
+  const int added = sys_.spawnClouds(false);
+  ASSERT_EQ(static_cast<size_t>(added), sys_.clouds.size());
+  EXPECT_GT(added, 20);  // 344 x 344 holds a few dozen clouds at that spacing
+  for (size_t i = 0; i < sys_.clouds.size(); ++i) {
+    const Cloud& c = sys_.clouds[i];
+    EXPECT_EQ(c.alpha, 1.0f);
+    EXPECT_EQ(c.fadeTimer, 0.0f);
+    EXPECT_EQ(c.state, Cloud::kDrifting);
+    EXPECT_LE(std::fabs(c.position.x), 172.0f);
+    EXPECT_LE(std::fabs(c.position.y), 172.0f);
+    EXPECT_NEAR(c.position.z, 50.0f, 5.0f + 1e-4f);
+    for (size_t j = 0; j < i; ++j) EXPECT_GT(length(c.position - sys_.clouds[j].position), 39.0f);
+  }
+  // Exactly 800 attempts: three draws each, two more for every cloud kept.
+  CloudSystem other;
+  rng::seed(2024);
+  const int n = other.spawnClouds(false);
+  const int after = randInt();
+  EXPECT_EQ(after, valueAfter(2024, 800 * 3 + 2 * n));
+  ASSERT_EQ(other.models().size(), 5u);
+  EXPECT_EQ(other.models()[0].fileName(), "Cloud 1.obj");
+  EXPECT_EQ(other.models()[4].fileName(), "Cloud 5.obj");
+  EXPECT_FLOAT_EQ(other.models()[2].radiusMax(), 3.0f);
+}
+
+TEST_F(Clouds, RecordsRoundTripInListOrder) {
+  Cloud a = at(1.5f, -2.25f, 50.0f);
+  a.yaw = 0.785398f;
+  a.model = 3;
+  a.alpha = 0.5f;
+  a.fadeTimer = 0.25f;
+  a.state = Cloud::kFadingOut;
+  sys_.clouds = {a, at(-100.123456f, 42.0f, 47.5f)};
+  std::ostringstream out;
+  sys_.writeRecords(out);
+  const std::string text = out.str();
+  EXPECT_EQ(text.substr(0, text.find("**Current Cloud Instance End**\n") + 31),
+            "1.500000,-2.250000,50.000000\n0.785398\n3\n0.500000\n0.250000\n1\n**Current Cloud Instance End**\n");
+
+  CloudSystem loaded;
+  std::istringstream in(text);
+  EXPECT_TRUE(loaded.readRecords(in));
+  ASSERT_EQ(loaded.clouds.size(), 2u);
+  const Cloud& b = loaded.clouds[0];
+  EXPECT_FLOAT_EQ(b.position.x, 1.5f);
+  EXPECT_FLOAT_EQ(b.position.y, -2.25f);
+  EXPECT_FLOAT_EQ(b.yaw, 0.785398f);
+  EXPECT_EQ(b.model, 3);
+  EXPECT_FLOAT_EQ(b.alpha, 0.5f);
+  EXPECT_FLOAT_EQ(b.fadeTimer, 0.25f);
+  EXPECT_EQ(b.state, Cloud::kFadingOut);
+  EXPECT_NEAR(loaded.clouds[1].position.x, -100.123456f, 1e-5f);
+  EXPECT_EQ(loaded.models().size(), 5u);
+  // Writing again gives the same text.
+  std::ostringstream again;
+  loaded.writeRecords(again);
+  EXPECT_EQ(again.str(), text);
+}
+
+TEST_F(Clouds, ReadingToleratesDamageAndNeverLeavesABareSky) {
+  LogCapture log;
+  // No records: the sky is filled with visible clouds.
+  std::vector<std::string> none;
+  EXPECT_TRUE(sys_.readRecords(none));
+  EXPECT_GT(sys_.clouds.size(), 20u);
+
+  // A position that is not three numbers drops that cloud only; short records keep
+  // defaults; out-of-range fields are brought back into range; a trailing record
+  // without its end line is ignored.
+  const std::vector<std::string> lines = {
+      "1,2",          "0.5",  "1", "1", "0", "0", "**Current Cloud Instance End**",
+      "",             "10,20,50", "**Current Cloud Instance End**",
+      "-5,6,48",      "1.0",  "9", "7.5", "-3", "42", "**Current Cloud Instance End**",
+      "1,2,3,4",      "**Current Cloud Instance End**",
+      "0,0,50",       "0.1"};
+  EXPECT_TRUE(sys_.readRecords(lines));
+  ASSERT_EQ(sys_.clouds.size(), 2u);
+  EXPECT_EQ(sys_.clouds[0].position.x, 10.0f);
+  EXPECT_EQ(sys_.clouds[0].alpha, 1.0f);
+  EXPECT_EQ(sys_.clouds[0].fadeTimer, 0.0f);
+  EXPECT_EQ(sys_.clouds[0].state, Cloud::kDrifting);
+  EXPECT_EQ(sys_.clouds[1].model, 9);  // kept (saves store it) but never drawn
+  EXPECT_EQ(sys_.clouds[1].alpha, 1.0f);
+  EXPECT_EQ(sys_.clouds[1].fadeTimer, 0.0f);
+  EXPECT_EQ(sys_.clouds[1].state, Cloud::kDrifting);
+  EXPECT_EQ(log.count("ERROR: Problem loading cloud instance."), 2);
+
+  // An unreadable number stops the reading; clouds read before it stay.
+  const std::vector<std::string> broken = {"1,2,50", "0", "0", "1", "0", "0", "**Current Cloud Instance End**",
+                                           "3,4,50", "oops", "0", "1", "0", "0", "**Current Cloud Instance End**",
+                                           "5,6,50", "0", "0", "1", "0", "0", "**Current Cloud Instance End**"};
+  EXPECT_FALSE(sys_.readRecords(broken));
+  ASSERT_EQ(sys_.clouds.size(), 1u);
+  EXPECT_EQ(sys_.clouds[0].position.x, 1.0f);
+  EXPECT_TRUE(log.contains("ERROR: Exception thrown"));
+  // Broken from the very first record: the sky is filled instead.
+  EXPECT_FALSE(sys_.readRecords(std::vector<std::string>{"1,2,50", "x"  , "**Current Cloud Instance End**"}));
+  EXPECT_GT(sys_.clouds.size(), 20u);
+}
+
+TEST_F(Clouds, ColourSetterTolerance) {
+  EXPECT_FLOAT_EQ(sys_.cloudColour().g, 1.0f);
+  EXPECT_FALSE(sys_.setCloudColour({0.0f, 1.0f + 5e-6f, 1.0f, 0.5f}));
+  EXPECT_TRUE(sys_.setCloudColour({0.0f, 0.9f, 1.0f, 1.0f}));
+  EXPECT_FLOAT_EQ(sys_.cloudColour().g, 0.9f);
+}
