@@ -1,0 +1,257 @@
+// Units drawn in a live world: a grazed plant colony on land with its painted
+// ground, creatures floating in the shallows, and a bitten unit flashing red.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+
+#include "core/log.hpp"
+#include "core/random.hpp"
+#include "platform/platform.hpp"
+#include "render/gl.hpp"
+#include "render/gpu_resources.hpp"
+#include "render/palette.hpp"
+#include "support/gl_context.hpp"
+#include "units/unit.hpp"
+#include "units/world.hpp"
+#include "world/clouds.hpp"
+#include "world/sky.hpp"
+#include "world/water.hpp"
+
+using namespace qv;
+
+namespace {
+
+constexpr int kW = 1280, kH = 720;
+
+struct Island : HeightBrush {
+  float newHeight(int, int, float x, float y, float, float) const override {
+    const float d = std::sqrt(x * x + y * y);
+    return std::max(3.0f * (1.0f - (d / 30.0f) * (d / 30.0f)), -2.5f);
+  }
+};
+
+bool dataPresent() { return std::filesystem::exists(platform::dataPath("Models", "Little Bug.obj")); }
+
+Colour named(const char* n) { return *paletteColour(n); }
+
+TemplatePtr find(World& w, const char* model) {
+  for (const auto& t : w.templates.all)
+    if (t->modelFileName() == model) return t;
+  return nullptr;
+}
+
+Camera lookingAt(Vec3 eye, Vec3 target) {
+  Camera cam;
+  cam.position = eye;
+  const Vec3 d = target - eye;
+  cam.yaw = std::atan2(d.x, d.y);
+  cam.pitch = -std::atan2(std::sqrt(d.x * d.x + d.y * d.y), -d.z);
+  return cam;
+}
+
+bool project(const Camera& cam, Vec3 p, int& px, int& py) {
+  const Vec4 c = cam.toClip(p, static_cast<float>(kW) / kH);
+  if (c.w <= 0.0f) return false;
+  px = static_cast<int>((c.x / c.w * 0.5f + 0.5f) * kW);
+  py = static_cast<int>((1.0f - (c.y / c.w * 0.5f + 0.5f)) * kH);
+  return px >= 2 && px < kW - 2 && py >= 2 && py < kH - 2;
+}
+
+// The gameplay scene's world draw, in its order.
+void render(World& w, const Camera& cam) {
+  const bool under = cam.underWater();
+  glViewport(0, 0, kW, kH);
+  glClearColor(w.clearColour.r, w.clearColour.g, w.clearColour.b, 1.0f);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  const Colour horizon = w.skyHorizonColour();
+  const Colour water = w.waterColour();
+  w.skyHorizon->draw(cam, w.sunColour);
+  w.terrain->draw(cam, World::kSunPosition, water, w.sunColour, horizon, {}, kToolCircleNone, 0.0f, under);
+  w.clouds->drawClouds(cam, w.sunColour);
+  auto q = w.grid.gridQuery(0.0f, 0.0f, -1.0f);
+  while (Unit3D* u = q.nextRaw())
+    if (u->fadeIn <= 0.0f) u->draw(cam, World::kSunPosition, water, w.sunColour, false, under);
+  for (const auto& u : w.dying) u->draw(cam, World::kSunPosition, water, w.sunColour, false, under);
+  for (const auto& u : w.newUnits) u->draw(cam, World::kSunPosition, water, w.sunColour, false, under);
+  w.waterSkyEdge->draw(cam, water, w.sunColour, horizon, under);
+  w.water->draw(cam, World::kSunPosition, w.sunColour, horizon, w.wavePhase, false, {}, 0.0f, under);
+  glFinish();
+}
+
+struct Shots {
+  std::unique_ptr<World> world;
+  std::shared_ptr<Unit3D> bitten;
+  std::vector<std::shared_ptr<Unit3D>> floaters;
+  TemplatePtr mushroom;
+};
+
+Shots& shots() {
+  static Shots s;
+  if (s.world) return s;
+  setAspectRatio(static_cast<float>(kW) / kH);
+  s.world = std::make_unique<World>();
+  World& w = *s.world;
+  w.terrain->reshapeWith({0.0f, 0.0f}, 200.0f, Island{});
+  w.colours.row[WorldColours::kLand] = named("DarkYellow");
+  w.colours.row[WorldColours::kWater] = named("Teal");
+  w.colours.row[WorldColours::kSky] = named("Blue");
+  w.colours.row[WorldColours::kCloud] = named("White");
+  w.applyWorldColours();
+  rng::seed(1234);
+  createDefaultTemplates(w.templates);
+  s.mushroom = find(w, "Mushroom Tree.obj");
+  auto cup = find(w, "Cup Tree.obj");
+  auto bug = find(w, "Little Bug.obj");
+  auto spider = find(w, "3 Legged Spider Like.obj");
+  auto fish = find(w, "One Eyed Fishlike Creature.obj");
+  auto lily = find(w, "Lily Pineapple.obj");
+  bug->eats = {s.mushroom, cup};
+  spider->eats = {bug};
+  fish->habitat = Unit3DTemplate::kWater;
+  lily->habitat = Unit3DTemplate::kWater;
+  fish->eats = {lily};
+  auto place = [&](const TemplatePtr& t, float x, float y) {
+    const float g = w.groundHeight(x, y);
+    return w.placeUnitOf(t, {x, y, (g <= 0.0f && t->floatsInWater) ? 0.0f : g}, rand01() * 6.28f, false);
+  };
+  // A mushroom colony grown from one founder, with cup trees beside it.
+  place(s.mushroom, 2.0f, 2.0f);
+  place(cup, -4.0f, 3.5f);
+  for (int i = 0; i < 240; ++i) w.step(0.05f, 1.0f);
+  // Creatures among the plants, and a fish shoal with lilies in the shallows.
+  for (int i = 0; i < 5; ++i) place(bug, 0.5f + 0.7f * i, 0.2f + 0.4f * (i % 2));
+  place(spider, -1.0f, 0.0f);
+  for (int i = 0; i < 4; ++i) s.floaters.push_back(place(fish, 33.5f + 0.8f * i, 0.5f * (i % 2)));
+  for (int i = 0; i < 3; ++i) place(lily, 34.0f + 1.2f * i, 2.0f);
+  for (int i = 0; i < 40; ++i) w.step(0.05f, 0.25f);
+  s.bitten = place(bug, 1.5f, -3.0f);
+  s.bitten->yaw = 2.5f;
+  // A yellow bug, so any red on it is the flash.
+  s.bitten->primaryColour = named("Yellow");
+  s.bitten->secondaryColour = named("White");
+  w.step(0.05f, 0.05f);
+  // Mid-morning light for the pictures.
+  w.timeOfDay = 120.0f;
+  w.updateLight();
+  w.terrain->fadeGroundColours(1000.0f);
+  return s;
+}
+
+TEST(UnitsRender, PlantColonyPaintsTheGroundAndCreaturesStandOnIt) {
+  QV_REQUIRE_GL_CONTEXT();
+  if (!dataPresent()) GTEST_SKIP() << "no generated Data/Models";
+  LogCapture log;
+  Shots& s = shots();
+  World& w = *s.world;
+  EXPECT_GT(w.unitCount(), 15u);
+  EXPECT_FALSE(log.contains("ERROR")) << log.text();
+  const Camera cam = lookingAt({-1.0f, -9.0f, 6.5f}, {0.5f, 1.5f, 2.0f});
+  render(w, cam);
+  auto px = qvtest::readPixels(kW, kH);
+  qvtest::saveScreenshot("units_land", px, kW, kH);
+
+  // Ground right by a mushroom is tinted with its lifted colour; far ground is empty land.
+  std::shared_ptr<Unit3D> plant;
+  auto q = w.grid.gridQuery(0.0f, 0.0f, -1.0f);
+  while (auto u = q.next())
+    if (u->unitTemplate == s.mushroom) plant = u;
+  ASSERT_NE(plant, nullptr);
+  int i, j, k;
+  Terrain::locate(plant->position.x, plant->position.y, i, j, k);
+  const TerrainTriangle& tri = w.terrain->triangle(i, j, k);
+  EXPECT_FALSE(tri.useColorEmptyLand);
+  // The nearest painter the world reports for that triangle gave it its colour.
+  struct Nearest : GroundPainterVisitor {
+    Vec3 at;
+    float best = 1e9f;
+    Colour colour;
+    void painter(float x, float y, const Colour& c) override {
+      const float d = std::hypot(x - at.x, y - at.y);
+      if (d < best) best = d, colour = c;
+    }
+  } nearest;
+  nearest.at = tri.centroid;
+  w.forEachPainter(tri.centroid.x, tri.centroid.y, 9.1f, nearest);
+  ASSERT_LE(nearest.best, 6.5f);
+  EXPECT_TRUE(tri.color.sameAs(nearest.colour.lifted()));
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST(UnitsRender, FloatersBobAtTheSurfaceOfTheShallows) {
+  QV_REQUIRE_GL_CONTEXT();
+  if (!dataPresent()) GTEST_SKIP() << "no generated Data/Models";
+  Shots& s = shots();
+  World& w = *s.world;
+  const Camera cam = lookingAt({33.0f, -4.5f, 2.2f}, {35.0f, 1.0f, 0.0f});
+  render(w, cam);
+  auto px = qvtest::readPixels(kW, kH);
+  qvtest::saveScreenshot("units_water", px, kW, kH);
+  int shown = 0;
+  for (const auto& f : s.floaters) {
+    if (!f->alive()) continue;
+    EXPECT_EQ(f->inWater, 1);
+    EXPECT_FLOAT_EQ(f->position.z, 0.0f);
+    EXPECT_LE(f->waterLift, 0.0f) << "never drawn above where it floats";
+    EXPECT_FLOAT_EQ(f->waterLift, f->waterOffset(w.groundHeight(f->position.x, f->position.y), w.wavePhase));
+    int x, y;
+    if (project(cam, f->drawPosition() + Vec3{0, 0, 0.12f}, x, y)) ++shown;
+  }
+  EXPECT_GT(shown, 0);
+}
+
+TEST(UnitsRender, ABittenUnitFlashesRed) {
+  QV_REQUIRE_GL_CONTEXT();
+  if (!dataPresent()) GTEST_SKIP() << "no generated Data/Models";
+  Shots& s = shots();
+  World& w = *s.world;
+  auto& u = s.bitten;
+  const Vec3 c = u->drawPosition() + Vec3{0.0f, 0.0f, 0.06f};
+  const Camera cam = lookingAt(c + Vec3{-0.35f, -0.55f, 0.35f}, c);
+  int x, y;
+  ASSERT_TRUE(project(cam, c, x, y));
+  u->hit = false;
+  render(w, cam);
+  auto calm = qvtest::readPixels(kW, kH);
+  // A bite from a spider: the flash and the little hop.
+  auto attacker = std::make_shared<Unit3D>(find(w, "3 Legged Spider Like.obj"));
+  attacker->bite(*u);
+  ASSERT_TRUE(u->hit);
+  render(w, cam);
+  auto red = qvtest::readPixels(kW, kH);
+  qvtest::saveScreenshot("units_hit_before", calm, kW, kH);
+  qvtest::saveScreenshot("units_hit", red, kW, kH);
+  // Count clearly red pixels around the unit in both pictures.
+  auto reds = [&](const std::vector<uint8_t>& p) {
+    int n = 0;
+    for (int dy = -60; dy <= 60; ++dy)
+      for (int dx = -60; dx <= 60; ++dx) {
+        const auto c = qvtest::pixelAt(p, kW, std::clamp(x + dx, 0, kW - 1), std::clamp(y + dy, 0, kH - 1));
+        if (c.r > 60 && c.r > 2 * c.g + 20 && c.r > 2 * c.b + 20) ++n;
+      }
+    return n;
+  };
+  EXPECT_GT(reds(red), reds(calm) + 200);
+  // The flash ends after a simulated second.
+  for (int i = 0; i < 25; ++i) w.step(0.05f, 0.05f);
+  EXPECT_FALSE(u->hit);
+}
+
+TEST(UnitsRender, AColonyFromAbove) {
+  QV_REQUIRE_GL_CONTEXT();
+  if (!dataPresent()) GTEST_SKIP() << "no generated Data/Models";
+  Shots& s = shots();
+  const Camera cam = lookingAt({0.0f, -16.0f, 18.0f}, {0.0f, 1.0f, 1.5f});
+  render(*s.world, cam);
+  auto px = qvtest::readPixels(kW, kH);
+  qvtest::saveScreenshot("units_colony", px, kW, kH);
+  // Painted ground under the colony differs from the bare land far from it.
+  int ax, ay, bx, by;
+  ASSERT_TRUE(project(cam, {2.0f, 2.0f, s.world->groundHeight(2.0f, 2.0f)}, ax, ay));
+  ASSERT_TRUE(project(cam, {12.0f, -8.0f, s.world->groundHeight(12.0f, -8.0f)}, bx, by));
+  const auto painted = qvtest::pixelAt(px, kW, ax, ay);
+  const auto bare = qvtest::pixelAt(px, kW, bx, by);
+  EXPECT_GT(std::abs(painted.r - bare.r) + std::abs(painted.g - bare.g) + std::abs(painted.b - bare.b), 30);
+}
+
+}  // namespace

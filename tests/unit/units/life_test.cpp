@@ -1,0 +1,290 @@
+#include <gtest/gtest.h>
+
+#include "units_fixture.hpp"
+
+using namespace qv;
+
+namespace {
+
+std::shared_ptr<Unit3D> bare(const TemplatePtr& t) {
+  auto u = std::make_shared<Unit3D>(t);
+  u->pace = 1.0f;
+  return u;
+}
+
+TEST(UnitBite, FourBitesKillAnEqualNormalUnitAndEachFeedsHalf) {
+  auto t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
+  auto a = bare(t), p = bare(t);
+  a->food = 0.1f;
+  a->bite(*p);
+  EXPECT_FLOAT_EQ(p->health, 0.75f);
+  EXPECT_FLOAT_EQ(a->food, 0.6f);
+  EXPECT_TRUE(p->hit);
+  EXPECT_FLOAT_EQ(p->hitTimer, 1.0f);
+  EXPECT_TRUE(p->hopping);
+  a->bite(*p);
+  a->bite(*p);
+  EXPECT_TRUE(p->alive());
+  EXPECT_FLOAT_EQ(a->food, 1.0f) << "capped";
+  a->bite(*p);
+  EXPECT_FALSE(p->alive()) << "the fourth bite kills";
+  p->hit = false;
+  a->bite(*p);
+  EXPECT_FALSE(p->hit) << "a dead unit is not bitten again";
+}
+
+TEST(UnitBite, HighHealthPreyLosesASixteenthAndFeedsTwice) {
+  auto eater = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
+  auto tough = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
+  tough->health = 2;
+  auto a = bare(eater), p = bare(tough);
+  a->food = 0.0f;
+  a->bite(*p);
+  EXPECT_FLOAT_EQ(p->health, 1.0f - 1.0f / 16.0f);
+  EXPECT_FLOAT_EQ(a->food, 1.0f) << "2.0 per bite, capped at 1";
+  // A killing bite feeds in proportion to the health that was left.
+  auto weak = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
+  auto q = bare(weak);
+  q->health = 0.1f;
+  a->food = 0.0f;
+  a->bite(*q);
+  EXPECT_FALSE(q->alive());
+  EXPECT_NEAR(a->food, 0.1f / 0.25f * 0.5f, 1e-6f);
+  // Bigger attackers bite harder: size 2 weighs 1.0 against 0.49.
+  eater->size = 2.0f;
+  auto r = bare(weak);
+  a->bite(*r);
+  EXPECT_NEAR(r->health, 1.0f - 0.25f / 0.49f, 1e-5f);
+  // A weightless prey (size factor 0) flashes but takes no damage.
+  weak->size = 1.0f - 0.7f / 0.3f;
+  auto s = bare(weak);
+  a->bite(*s);
+  EXPECT_TRUE(s->hit);
+  EXPECT_FLOAT_EQ(s->health, 1.0f);
+}
+
+TEST(UnitHunger, StarvesAfter180SecondsAndSleepStopsAtHalf) {
+  auto food = qvtest::makeTemplate(0);
+  auto t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
+  t->eats = {food};
+  auto u = bare(t);
+  for (int i = 0; i < 359; ++i) u->hungerStep(0.5f);
+  EXPECT_TRUE(u->alive());
+  EXPECT_NEAR(u->food, 0.5f / 180.0f, 1e-4f);
+  u->hungerStep(0.5f);
+  u->hungerStep(0.5f);
+  EXPECT_FALSE(u->alive()) << "empty after 180 s, dead just after";
+
+  auto s = bare(t);
+  s->asleep = true;
+  for (int i = 0; i < 1000; ++i) s->hungerStep(1.0f);
+  EXPECT_FLOAT_EQ(s->food, 0.5f);
+  EXPECT_TRUE(s->alive());
+  s->food = 0.3f;  // already below half: sleep keeps it there
+  s->hungerStep(100.0f);
+  EXPECT_FLOAT_EQ(s->food, 0.3f);
+
+  t->hunger = 2;
+  auto h = bare(t);
+  h->hungerStep(45.0f);
+  EXPECT_NEAR(h->food, 0.5f, 1e-5f) << "High hunger empties twice as fast";
+
+  // No eats: never hungry.
+  auto plant = bare(food);
+  plant->hungerStep(10000.0f);
+  EXPECT_FLOAT_EQ(plant->food, 1.0f);
+  EXPECT_TRUE(plant->alive());
+}
+
+TEST(UnitAgeing, LifespansOf375And750And1125SecondsAndInfinite) {
+  const float spans[3] = {375.0f, 750.0f, 1125.0f};
+  for (int ls = 0; ls < 3; ++ls) {
+    auto t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed, false, ls);
+    auto u = bare(t);
+    const int before = static_cast<int>(spans[ls]) - 1;
+    for (int i = 0; i < before; ++i) u->ageingStep(1.0f);
+    EXPECT_TRUE(u->alive()) << "lifespan " << ls;
+    u->ageingStep(1.0f);
+    u->ageingStep(1.0f);
+    EXPECT_FALSE(u->alive()) << "lifespan " << ls;
+  }
+  auto forever = bare(qvtest::makeTemplate(0, false, 3));
+  for (int i = 0; i < 100; ++i) forever->ageingStep(1000.0f);
+  EXPECT_TRUE(forever->alive());
+  EXPECT_EQ(forever->ageFraction, 0.0f);
+}
+
+TEST(UnitAgeing, SleepingThroughTheLastThirtySecondsTakesThirtyTimesLonger) {
+  auto t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed, false, 1);
+  auto u = bare(t);
+  u->ageFraction = 1.0f - 29.5f / 750.0f;  // 29.5 s left: 885 s asleep
+  u->asleep = true;
+  for (int i = 0; i < 870; ++i) u->ageingStep(1.0f);
+  EXPECT_TRUE(u->alive());
+  for (int i = 0; i < 30; ++i) u->ageingStep(1.0f);
+  EXPECT_FALSE(u->alive());
+  // Awake, the same 30 s pass at full speed.
+  auto v = bare(t);
+  v->ageFraction = 1.0f - 29.5f / 750.0f;
+  for (int i = 0; i < 30; ++i) v->ageingStep(1.0f);
+  EXPECT_FALSE(v->alive());
+}
+
+TEST(UnitGrowth, HalfToFullSizeIn75SecondsScaledByPace) {
+  auto t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
+  auto u = bare(t);
+  u->growthStep(37.5f);
+  EXPECT_FLOAT_EQ(u->growth, 0.75f);
+  EXPECT_FLOAT_EQ(u->drawScale(), 0.75f);
+  u->growthStep(40.0f);
+  EXPECT_FLOAT_EQ(u->growth, 1.0f);
+  u->pace = 0.5f;
+  u->growthStep(1000.0f);
+  EXPECT_FLOAT_EQ(u->growth, 1.0f) << "never beyond adult";
+  auto slow = bare(t);
+  slow->pace = 0.9f;
+  slow->growthStep(75.0f);
+  EXPECT_LT(slow->growth, 1.0f);
+  t->startsAsBaby = false;
+  EXPECT_FLOAT_EQ(slow->drawScale(), 1.0f) << "only babies are drawn small";
+}
+
+// Breeding goes through the world: neighbours, stand test and the new-units list.
+struct BreedingTest : ::testing::Test {
+  std::unique_ptr<World> w = qvtest::makeWorld(4242);
+  void SetUp() override {
+    qvtest::LevelBrush level;
+    level.level = 1.0f;
+    qvtest::shape(*w, level);
+  }
+};
+
+TEST_F(BreedingTest, MovingUnitsBreedUnlessThreeOfTheirKindCrowdTheSpot) {
+  auto t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed, true);
+  auto parent = qvtest::put(*w, t, 0.0f, 0.0f);
+  auto n1 = qvtest::put(*w, t, 1.2f, 0.0f);
+  auto n2 = qvtest::put(*w, t, -1.2f, 0.0f);
+  for (auto& u : {parent, n1, n2}) u->decisionTimer = 100.0f;
+  qvtest::settle(*w);
+  parent->breedTimer = 0.0f;
+  w->step(0.01f, 0.01f);
+  EXPECT_EQ(w->stats.births, 1u) << "two neighbours weigh less than 1.0";
+  EXPECT_EQ(w->newUnits.size(), 1u);
+  EXPECT_GE(parent->breedTimer, 0.66f);
+  EXPECT_LE(parent->breedTimer, 1.0f);
+  auto child = w->newUnits.front();
+  EXPECT_GT(child->fadeIn, 0.98f);  // fades in over one real second
+  EXPECT_EQ(child->anchor.x, parent->anchor.x);
+  EXPECT_TRUE(child->primaryColour.sameAs(parent->primaryColour));
+
+  // Now three of its kind are close to every candidate spot.
+  w->eraseUnit(child);
+  auto n3 = qvtest::put(*w, t, 0.0f, 1.2f);
+  n3->decisionTimer = 100.0f;
+  qvtest::settle(*w);
+  parent->breedTimer = 0.0f;
+  w->step(0.01f, 0.01f);
+  EXPECT_EQ(w->stats.births, 1u);
+  EXPECT_GE(parent->breedTimer, 0.66f) << "the timer restarts after a refused attempt too";
+}
+
+TEST_F(BreedingTest, EatersNeedFoodNearAndHabitatNear) {
+  auto grass = qvtest::makeTemplate(0);
+  auto t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed, true);
+  t->eats = {grass};
+  auto parent = qvtest::put(*w, t, 0.0f, 0.0f);
+  parent->decisionTimer = 100.0f;
+  qvtest::settle(*w);
+  parent->breedTimer = 0.0f;
+  w->step(0.01f, 0.01f);
+  EXPECT_EQ(w->stats.births, 0u) << "no food within 4.5";
+  auto g = qvtest::put(*w, grass, 1.5f, 0.5f);
+  qvtest::settle(*w);
+  parent->breedTimer = 0.0f;
+  w->step(0.01f, 0.01f);
+  EXPECT_EQ(w->stats.births, 1u);
+}
+
+TEST_F(BreedingTest, FullPlantSurroundingsGiveNoOffspringForEitherAttempt) {
+  auto plant = qvtest::makeTemplate(0, true);
+  plant->breedAmount = 2;
+  auto parent = qvtest::put(*w, plant, 0.0f, 0.0f);
+  // A ring of the same plant at the spacing the stand test keeps.
+  const float need = 2.0f * (plant->radius() + 1.0f);
+  for (int k = 0; k < 8; ++k) {
+    const float a = k * 2.0f * kPi / 8.0f;
+    qvtest::put(*w, plant, need * 1.01f * std::cos(a), need * 1.01f * std::sin(a));
+  }
+  for (auto& u : w->allUnits()) u->breedTimer = 10.0f;
+  qvtest::settle(*w);
+  parent->breedTimer = 0.0f;
+  w->step(0.01f, 0.01f);
+  EXPECT_EQ(w->stats.births, 0u);
+  EXPECT_GE(parent->breedTimer, 0.66f);
+  // With room around it, a plant with breedAmount 2 gives two offspring.
+  auto w2 = qvtest::makeWorld(5);
+  qvtest::LevelBrush level;
+  qvtest::shape(*w2, level);
+  auto lone = qvtest::put(*w2, plant, 20.0f, 20.0f);
+  qvtest::settle(*w2);
+  lone->breedTimer = 0.0f;
+  w2->step(0.01f, 0.01f);
+  EXPECT_EQ(w2->stats.births, 2u);
+}
+
+TEST_F(BreedingTest, AColonyStaysWithinReachOfItsFounder) {
+  auto plant = qvtest::makeTemplate(0, true, 3);
+  plant->breedFrequency = 2;
+  plant->breedAmount = 2;
+  // A placed founder (origin = anchor) and a colony member whose origin has
+  // already moved a step away from its founder, as a grown colony's would.
+  qvtest::put(*w, plant, 30.0f, -10.0f);
+  auto member = qvtest::put(*w, plant, -30.0f, 10.0f);
+  member->anchor = {-33.25f, 10.0f};
+  for (int i = 0; i < 600; ++i) w->step(0.05f, 1.0f);
+  const auto units = w->allUnits();
+  int first = 0, second = 0;
+  float farSecond = 0.0f;
+  for (const auto& u : units) {
+    if (u->anchor.x > 0.0f) {
+      ++first;
+      EXPECT_LE(std::hypot(u->position.x - 30.0f, u->position.y + 10.0f), 6.5f + 1e-3f);
+    } else {
+      ++second;
+      const float d = std::hypot(u->position.x + 33.25f, u->position.y - 10.0f);
+      farSecond = std::max(farSecond, d);
+      EXPECT_LE(d, 13.0f + 1e-3f) << "never more than 6.5 plus a step from the founder";
+      EXPECT_LE(std::hypot(u->origin.x + 33.25f, u->origin.y - 10.0f), 6.5f + 1e-3f);
+    }
+  }
+  EXPECT_GT(first, 10);
+  EXPECT_LT(first, 60);
+  EXPECT_GT(second, 10);
+  EXPECT_GT(farSecond, 6.5f) << "a colony whose origin moved spreads past its first ring";
+}
+
+TEST_F(BreedingTest, PausedWorldStopsTheLifeCycleButTheDeadStillFadeOut) {
+  auto grass = qvtest::makeTemplate(0);
+  auto t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed, true);
+  t->eats = {grass};
+  auto u = qvtest::put(*w, t, 0.0f, 0.0f);
+  auto doomed = qvtest::put(*w, t, 10.0f, 0.0f);
+  const float food = u->food, ageF = u->ageFraction, growth = u->growth, timer = u->breedTimer;
+  qvtest::settle(*w);
+  doomed->health = 0.0f;
+  w->step(0.05f, 0.0f);
+  EXPECT_EQ(w->unitCount(), 1u) << "the dead leave the grid in the same update";
+  ASSERT_EQ(w->dying.size(), 1u);
+  for (int i = 0; i < 18; ++i) w->step(0.05f, 0.0f);
+  EXPECT_EQ(w->dying.size(), 1u) << "still fading after 0.95 s";
+  EXPECT_NEAR(doomed->drawAlpha(), 0.05f, 1e-3f);
+  w->step(0.05f, 0.0f);
+  w->step(0.05f, 0.0f);
+  EXPECT_TRUE(w->dying.empty()) << "gone once a real second passed";
+  EXPECT_EQ(u->food, food);
+  EXPECT_EQ(u->ageFraction, ageF);
+  EXPECT_EQ(u->growth, growth);
+  EXPECT_EQ(u->breedTimer, timer);
+}
+
+}  // namespace

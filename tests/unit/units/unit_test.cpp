@@ -1,0 +1,223 @@
+#include <gtest/gtest.h>
+
+#include "units_fixture.hpp"
+
+using namespace qv;
+using qvtest::col;
+
+namespace {
+
+TEST(UnitCreation, PlacementTakesAndAdvancesTheNextColoursOffspringInherit) {
+  rng::seed(5);
+  auto t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
+  t->primaryColourOptions = {col(1, 0, 0), col(0, 1, 0), col(0, 0, 1), col(1, 1, 0)};
+  const Colour w{1, 1, 1, 1};
+  Unit3D placed(0, t, {1, 2, 3}, 0.5f, {1, 2}, {1, 2}, false, w, w, w, true, false);
+  EXPECT_TRUE(t->nextPrimaryChosen) << "a fresh next colour was drawn on first use";
+  EXPECT_GE(placed.decisionTimer, 1.0f);
+  EXPECT_LE(placed.decisionTimer, 1.66f);
+  EXPECT_GE(placed.breedTimer, 0.6666f);
+  EXPECT_LE(placed.breedTimer, 1.0f);
+  EXPECT_GE(placed.pace, 0.9f);
+  EXPECT_LE(placed.pace, 1.1f);
+  EXPECT_EQ(placed.fadeIn, 0.0f);
+  EXPECT_EQ(placed.inWater, -1);
+  EXPECT_EQ(placed.growth, 0.5f);
+  // Advancing draws a fresh next colour; holding keeps it for the next unit.
+  t->nextPrimaryColour = col(0, 0, 1);
+  Unit3D held(0, t, {}, 0, {}, {}, false, w, w, w, false, false);
+  EXPECT_TRUE(held.primaryColour.sameAs(col(0, 0, 1)));
+  EXPECT_TRUE(t->nextPrimaryColour.sameAs(col(0, 0, 1)));
+  int changed = 0;
+  for (int i = 0; i < 40; ++i) {
+    const Colour before = t->nextPrimaryColour;
+    Unit3D u(0, t, {}, 0, {}, {}, false, w, w, w, true, false);
+    EXPECT_TRUE(u.primaryColour.sameAs(before));
+    changed += !t->nextPrimaryColour.sameAs(before);
+  }
+  EXPECT_GT(changed, 20) << "fresh draws from four options usually differ";
+
+  // Offspring keep the parent's colour three times in four.
+  int kept = 0;
+  for (int i = 0; i < 400; ++i) {
+    Unit3D child(1, t, {}, 0, {}, {}, true, col(0, 1, 0), col(0, 0, 1), w, false, true);
+    kept += child.primaryColour.sameAs(col(0, 1, 0));
+    EXPECT_EQ(child.fadeIn, 1.0f);
+    EXPECT_TRUE(child.secondaryColour.sameAs(col(0, 0, 1)));
+  }
+  EXPECT_NEAR(kept / 400.0, 0.75, 0.07);
+
+  Unit3D none(0, nullptr, {}, 0, {}, {}, false, w, w, w, true, false);
+  EXPECT_TRUE(none.primaryColour.sameAs(w));
+  EXPECT_EQ(none.breedTimer, 1.0f) << "no template, no breeding clock";
+}
+
+TEST(UnitAnimation, HopCurveScalesWithSpeedAndAnimationsEndCleanly) {
+  auto t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
+  auto u = std::make_shared<Unit3D>(t);
+  const float h = t->hopSpeed * 0.3f - 0.09f * 2.0f;
+  EXPECT_NEAR(u->hop(0.3f), h, 1e-6f);
+  t->moveSpeed = Unit3DTemplate::kFast;
+  EXPECT_NEAR(u->hop(0.3f), h * (1.0f / 1.5f + 1.0f), 1e-6f);
+  t->moveSpeed = Unit3DTemplate::kSlow;
+  EXPECT_NEAR(u->hop(0.3f), h * (-0.5f / 1.5f + 1.0f), 1e-6f);
+  t->moveSpeed = Unit3DTemplate::kStationary;
+  EXPECT_NEAR(u->hop(0.3f), h, 1e-6f);
+  EXPECT_NEAR(u->hop(t->hopDuration), 0.0f, 1e-5f) << "a bounce lands after hopDuration";
+}
+
+TEST(UnitReach, EraserReachAddsHalfTheRadius) {
+  auto t = qvtest::makeTemplate(0);
+  auto u = std::make_shared<Unit3D>(t);
+  u->position = {10, 10, 0};
+  const float reach = t->radius() * 0.5f + 1.25f;
+  EXPECT_TRUE(u->withinReach({10.0f + reach * 0.999f, 10.0f}, 1.25f));
+  EXPECT_FALSE(u->withinReach({10.0f + reach * 1.001f, 10.0f}, 1.25f));
+  EXPECT_TRUE(u->withinReach({10.0f, 10.0f - 5.0f}, 5.0f));
+}
+
+struct WalkWorld : ::testing::Test {
+  std::unique_ptr<World> w = qvtest::makeWorld(808);
+  void SetUp() override {
+    qvtest::LevelBrush level;
+    qvtest::shape(*w, level);
+  }
+};
+
+TEST_F(WalkWorld, MoveAnimationsPlayWhileMovingAndSettleAfterwards) {
+  auto waddler = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
+  waddler->moveAnimation = Unit3DTemplate::kWaddles;
+  auto twister = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
+  twister->moveAnimation = Unit3DTemplate::kTwists;
+  auto a = qvtest::put(*w, waddler, 0.0f, 0.0f);
+  auto b = qvtest::put(*w, twister, 0.0f, 10.0f);
+  qvtest::settle(*w);
+  for (auto& u : {a, b}) {
+    u->decisionTimer = 1000.0f;
+    u->activity = Unit3D::kMoving;
+    u->destination = {u->position.x + 2.0f, u->position.y, u->position.z};
+    u->moving = u->turning = u->animating = true;
+  }
+  float maxRoll = 0.0f, maxYaw = 0.0f, maxLift = 0.0f;
+  for (int i = 0; i < 20; ++i) {
+    w->step(0.05f, 0.05f);
+    maxRoll = std::max(maxRoll, std::fabs(a->animRoll));
+    maxLift = std::max(maxLift, a->animLift);
+    maxYaw = std::max(maxYaw, std::fabs(b->animYaw));
+    EXPECT_EQ(b->animLift, 0.0f);
+    EXPECT_LE(std::fabs(a->animRoll), 0.2617994f + 1e-6f);
+  }
+  EXPECT_GT(maxRoll, 0.1f);
+  EXPECT_GT(maxLift, 0.0f);
+  EXPECT_GT(maxYaw, 0.1f);
+  for (int i = 0; i < 200 && (a->activity != Unit3D::kIdle || b->activity != Unit3D::kIdle); ++i) {
+    a->decisionTimer = b->decisionTimer = 1000.0f;
+    w->step(0.05f, 0.05f);
+  }
+  EXPECT_EQ(a->activity, Unit3D::kIdle);
+  EXPECT_FALSE(a->animating);
+  EXPECT_NEAR(a->animLift, 0.0f, 1e-6f);
+  EXPECT_NEAR(a->animRoll, 0.0f, 1e-6f);
+  EXPECT_NEAR(b->animYaw, 0.0f, 1e-6f);
+  EXPECT_NEAR(a->position.x, 2.0f, 1e-4f);
+}
+
+TEST_F(WalkWorld, SleepersRestOnlyWhenIdleAndAtTheirTimeOfDay) {
+  auto nightOwl = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
+  nightOwl->sleeps = Unit3DTemplate::kSleepsByDay;
+  auto u = qvtest::put(*w, nightOwl, 0.0f, 0.0f);
+  qvtest::settle(*w);
+  w->timeOfDay = 100.0f;  // day
+  const Vec3 at = u->position;
+  for (int i = 0; i < 100; ++i) {
+    w->step(0.05f, 1.0f);
+    ASSERT_TRUE(u->asleep);
+  }
+  EXPECT_EQ(u->activity, Unit3D::kIdle);
+  EXPECT_FLOAT_EQ(u->position.x, at.x) << "asleep: no wandering";
+  w->timeOfDay = 320.0f;  // night
+  int moved = 0;
+  for (int i = 0; i < 100; ++i) {
+    w->step(0.05f, 1.0f);
+    EXPECT_FALSE(u->asleep);
+    moved += u->activity != Unit3D::kIdle;
+  }
+  EXPECT_GT(moved, 0);
+  // A unit busy with a walk finishes it before it can fall asleep.
+  w->timeOfDay = 100.0f;
+  u->activity = Unit3D::kMoving;
+  u->destination = {u->position.x + 3.0f, u->position.y, u->position.z};
+  u->moving = u->turning = true;
+  w->step(0.05f, 0.1f);
+  EXPECT_FALSE(u->asleep);
+}
+
+TEST_F(WalkWorld, WanderingKeepsAFewRecentMovesAndStaysOnLand) {
+  auto t = qvtest::makeTemplate(Unit3DTemplate::kFast);
+  t->habitat = Unit3DTemplate::kLand;
+  auto u = qvtest::put(*w, t, 0.0f, 0.0f);
+  for (int i = 0; i < 2000; ++i) {
+    w->step(0.05f, 1.0f);
+    ASSERT_LE(u->recentMoves.size(), 3u);
+    ASSERT_LE(u->recentMoves.capacity(), 4u) << "no growth beyond the reserved room";
+  }
+  EXPECT_EQ(u->recentMoves.size(), 3u);
+  EXPECT_GT(std::hypot(u->position.x, u->position.y), 1.0f) << "it walked about";
+  EXPECT_EQ(u->inWater, 0);
+}
+
+TEST(UnitHabitat, AWaterUnitStrandedOnLandHeadsForTheSea) {
+  auto w = qvtest::makeWorld(17, true);
+  qvtest::CoastBrush coast;  // land for x < 0, a shore gentle enough to walk
+  coast.sea = -1.0f;
+  qvtest::shape(*w, coast);
+  auto fishT = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
+  fishT->habitat = Unit3DTemplate::kWater;
+  auto f = qvtest::put(*w, fishT, -6.0f, 0.0f);
+  for (int i = 0; i < 600 && f->inWater != 1; ++i) w->step(0.05f, 1.0f);
+  EXPECT_EQ(f->inWater, 1);
+  EXPECT_GT(f->position.x, 0.0f);
+  // Once at sea it stays there: wandering tests candidates for water.
+  for (int i = 0; i < 600; ++i) {
+    w->step(0.05f, 1.0f);
+    ASSERT_GE(f->position.x, -0.1f);
+  }
+}
+
+TEST(UnitWithoutWorld, NoTerrainMeansNoBehaviourButTheDeadStillFade) {
+  qvtest::useTestData();
+  World::Options o;
+  o.terrain = o.water = o.sky = o.clouds = false;
+  World w(o);
+  auto t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed, true);
+  t->eats = {qvtest::makeTemplate(0)};
+  auto u = w.placeUnitOf(t, {1, 1, 0}, 0.0f, true);
+  auto d = w.placeUnitOf(t, {2, 2, 0}, 0.0f, true);
+  qvtest::settle(w);
+  d->health = 0.0f;
+  for (int i = 0; i < 30; ++i) w.step(0.05f, 1.0f);
+  EXPECT_EQ(u->food, 1.0f);
+  EXPECT_EQ(u->activity, Unit3D::kIdle);
+  EXPECT_TRUE(w.dying.empty());
+  EXPECT_EQ(w.unitCount(), 1u);
+  EXPECT_FALSE(w.standTest({0, 0}, nullptr, *t, false));
+}
+
+TEST(UnitLists, AnOffspringThatDiesWhileFadingInLeavesTheNewUnitsList) {
+  auto w = qvtest::makeWorld(3);
+  auto t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
+  auto child = std::make_shared<Unit3D>(0, t, Vec3{0, 0, 0}, 0.0f, Vec2{}, Vec2{}, true, t->nextPrimaryColour,
+                                        t->nextSecondaryColour, t->nextGroundColour, false, true);
+  w->addOffspring(child);
+  EXPECT_EQ(w->stats.births, 1u);
+  w->step(0.05f, 0.05f);
+  child->health = 0.0f;
+  for (int i = 0; i < 25; ++i) w->step(0.05f, 0.05f);
+  EXPECT_TRUE(w->newUnits.empty());
+  EXPECT_TRUE(w->dying.empty());
+  std::weak_ptr<Unit3D> watch = child;
+  child.reset();
+  EXPECT_TRUE(watch.expired()) << "nothing keeps a dead unit alive";
+}
+
+}  // namespace

@@ -1,0 +1,139 @@
+#pragma once
+// Shared helpers for the units tests: a small box model written to a private
+// data folder, island terrains, and a world built without a window.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <system_error>
+#include <unistd.h>
+
+#include "core/random.hpp"
+#include "platform/platform.hpp"
+#include "units/unit.hpp"
+#include "units/unit_template.hpp"
+#include "units/world.hpp"
+
+namespace qvtest {
+
+inline std::string unitsTestFolder() {
+  static const std::string folder = [] {
+    namespace fs = std::filesystem;
+    const fs::path root = fs::temp_directory_path() / ("qv_units_test_" + std::to_string(::getpid()));
+    fs::create_directories(root / "Data" / "Models");
+    // An eight-sided prism, radius 2 and height 1 in model units (a flat model),
+    // and a tall one, radius 1 and height 4, both facing +x.
+    auto writePrism = [&](const std::string& name, float r, float h) {
+      std::ofstream out(root / "Data" / "Models" / name);
+      out << "# test model\n# made by the units tests\no Prism\n";
+      for (int k = 0; k < 8; ++k) {
+        const float a = static_cast<float>(k) * 2.0f * 3.14159265f / 8.0f;
+        out << "v " << r * std::cos(a) << " " << r * std::sin(a) << " 0\n";
+        out << "v " << r * std::cos(a) << " " << r * std::sin(a) << " " << h << "\n";
+      }
+      out << "vn 0 0 1\nvn 0 0 -1\nvn 1 0 0\n";
+      out << "usemtl Primary\n";
+      for (int k = 1; k < 7; ++k) out << "f 2//1 " << 2 * k + 2 << "//1 " << 2 * k + 4 << "//1\n";
+      out << "usemtl Secondary\n";
+      for (int k = 1; k < 7; ++k) out << "f 1//2 " << 2 * k + 1 << "//2 " << 2 * k + 3 << "//2\n";
+      out << "usemtl Black\n";
+      for (int k = 0; k < 8; ++k) {
+        const int a = 2 * k + 1, b = 2 * ((k + 1) % 8) + 1;
+        out << "f " << a << "//3 " << b << "//3 " << b + 1 << "//3\n";
+      }
+    };
+    writePrism("UnitsTest Flat.obj", 2.0f, 1.0f);
+    writePrism("UnitsTest Tall.obj", 1.0f, 4.0f);
+    return root.string() + "/";
+  }();
+  // The folder goes with the test program.
+  static const struct Cleanup {
+    std::string path;
+    ~Cleanup() {
+      std::error_code ec;
+      std::filesystem::remove_all(path, ec);
+    }
+  } cleanup{folder};
+  return folder;
+}
+
+// The executable's own folder, remembered before the tests point it elsewhere.
+inline const std::string& realProgramFolder() {
+  static const std::string folder = qv::platform::programFolder();
+  return folder;
+}
+inline void useTestData() {
+  realProgramFolder();
+  qv::platform::overrideProgramFolder(unitsTestFolder());
+}
+
+inline qv::Colour col(float r, float g, float b) { return {r, g, b, 1.0f}; }
+
+// A template of the test model with the settings the rules care about.
+inline qv::TemplatePtr makeTemplate(int moveSpeed, bool breeds = false, int lifespan = 1,
+                                    const std::string& model = "UnitsTest Flat.obj") {
+  useTestData();
+  return std::make_shared<qv::Unit3DTemplate>(model, 1.0f, std::vector<qv::Colour>{col(1, 0, 0)},
+                                              std::vector<qv::Colour>{col(0, 0, 1)}, moveSpeed,
+                                              std::vector<qv::Colour>{}, qv::Unit3DTemplate::kGroundPrimary, lifespan,
+                                              breeds, true, qv::Unit3DTemplate::kBounces);
+}
+
+// Height rules for building test islands.
+struct IslandBrush : qv::HeightBrush {
+  float peak = 6.0f, radius = 50.0f, seaFloor = -4.0f;
+  float newHeight(int, int, float x, float y, float, float) const override {
+    const float d = std::sqrt(x * x + y * y);
+    const float h = peak * (1.0f - (d / radius) * (d / radius));
+    return std::max(h, seaFloor);
+  }
+};
+struct LevelBrush : qv::HeightBrush {
+  float level = 1.0f;
+  float newHeight(int, int, float, float, float, float) const override { return level; }
+};
+// Land at `land` for x < edge, sea floor at `sea` beyond it.
+struct CoastBrush : qv::HeightBrush {
+  float edge = 0.0f, land = 1.0f, sea = -3.0f;
+  float newHeight(int, int, float x, float, float, float) const override { return x < edge ? land : sea; }
+};
+// Flat land with a cliff plateau for x >= edge.
+struct CliffBrush : qv::HeightBrush {
+  float edge = 5.0f, low = 1.0f, high = 12.0f;
+  float newHeight(int, int, float x, float, float, float) const override { return x >= edge ? high : low; }
+};
+
+inline void shape(qv::World& w, const qv::HeightBrush& brush) {
+  w.terrain->reshapeWith({0.0f, 0.0f}, 200.0f, brush);
+}
+
+// A world with terrain only (no sea, sky or clouds objects), seeded.
+inline std::unique_ptr<qv::World> makeWorld(uint32_t seed = 777, bool water = false) {
+  useTestData();
+  qv::World::Options o;
+  o.water = water;
+  o.sky = false;
+  o.clouds = false;
+  auto w = std::make_unique<qv::World>(o);
+  qv::rng::seed(seed);  // the terrain reseeded the generator for its jitter
+  return w;
+}
+
+// Places a unit without touching the template's next colours.
+inline std::shared_ptr<qv::Unit3D> put(qv::World& w, const qv::TemplatePtr& t, float x, float y, float yaw = 0.0f) {
+  return w.placeUnitOf(t, {x, y, w.standingHeight(*t, x, y)}, yaw, true);
+}
+
+// A placed unit sits out the first world step after its placement (the frame
+// parity guard); a still step uses that up so the next step moves it.
+inline void settle(qv::World& w) { w.step(0.0f, 0.0f); }
+
+// Steps the world n times with the same real and simulated frame times.
+inline void run(qv::World& w, int steps, float dt, float scale) {
+  for (int i = 0; i < steps; ++i) w.step(dt, dt * scale);
+}
+
+}  // namespace qvtest
