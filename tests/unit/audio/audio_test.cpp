@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "audio/audio.hpp"
+#include "core/log.hpp"
+#include "core/random.hpp"
+
+using namespace qv;
+
+namespace {
+int g_plays = 0;
+bool countPlay(MusicTrack&) {
+  ++g_plays;
+  return true;
+}
+void resetPlaylist(int tracks, bool secondMissing) {
+  PlaylistState& p = playlist();
+  p = PlaylistState{};
+  static int fakeMusic = 0;
+  for (int i = 0; i < tracks; ++i) {
+    MusicTrack t;
+    t.fileName = "t" + std::to_string(i);
+    t.music = (secondMissing && i == 1) ? nullptr : &fakeMusic;
+    p.tracks.push_back(t);
+  }
+  g_plays = 0;
+}
+}  // namespace
+
+TEST(Playlist, BothTracksPlayOncePerCycleWithShortThenLongPauses) {
+  rng::seed(99);
+  resetPlaylist(2, false);
+  const int first = stepPlaylist(0.016f, false, countPlay);
+  ASSERT_GE(first, 0);  // the first track starts on the first frame
+  EXPECT_GE(playlist().gapTimer, 3.0f);
+  EXPECT_LE(playlist().gapTimer, 5.0f);
+  // Still playing: nothing happens and the gap does not count down.
+  EXPECT_EQ(stepPlaylist(10.0f, true, countPlay), -1);
+  EXPECT_GE(playlist().gapTimer, 3.0f);
+  // Ended: the gap runs out, then the other track of the cycle plays.
+  EXPECT_EQ(stepPlaylist(2.0f, false, countPlay), -1);
+  const int second = stepPlaylist(4.0f, false, countPlay);
+  EXPECT_EQ(second, 1 - first);
+  EXPECT_GE(playlist().gapTimer, 180.0f);  // the cycle is complete: 3 to 5 minutes
+  EXPECT_LE(playlist().gapTimer, 300.0f);
+  EXPECT_EQ(g_plays, 2);
+}
+
+TEST(Playlist, MissingTrackIsASilentDrawThatStillCountsTheGap) {
+  rng::seed(5);
+  resetPlaylist(2, true);
+  int silentDraws = 0, played = 0;
+  for (int frame = 0; frame < 20000; ++frame) {
+    const int before = g_plays;
+    const int drawn = stepPlaylist(0.05f, false, countPlay);
+    if (drawn == 1) ++silentDraws;
+    if (g_plays > before) ++played;
+  }
+  EXPECT_GT(silentDraws, 0);
+  EXPECT_GT(played, 0);
+  EXPECT_LE(std::abs(played - silentDraws), 1);  // each cycle draws both once
+}
+
+TEST(Playlist, EmptyPlaylistDoesNothing) {
+  resetPlaylist(0, false);
+  EXPECT_EQ(stepPlaylist(1.0f, false, countPlay), -1);
+}
+
+TEST(Audio, DummyDeviceStartsLoadsAndShutsDownWithItsLogLines) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  LogCapture log;
+  ASSERT_TRUE(startAudio());
+  EXPECT_TRUE(log.contains("SDL_INIT_AUDIO Successful"));
+  EXPECT_TRUE(log.contains("SDL Using audio driver = dummy"));
+  MusicTrack missing = loadMusic("No Such Track.ogg");
+  EXPECT_EQ(missing.music, nullptr);
+  EXPECT_EQ(missing.fileName, "No Such Track.ogg");
+  EXPECT_TRUE(log.contains("ERROR: SDL mixer couldn't load music filename = \"No Such Track.ogg\""));
+  SoundEffect click;
+  loadSound(click, "No Such Click.ogg", 0.11f);
+  EXPECT_NEAR(click.volume, 0.11f * 1.525f * 0.95f, 1e-6);
+  EXPECT_EQ(click.channel, -1);
+  playSound(click);  // no chunk: nothing, no crash
+  EXPECT_FALSE(soundPlaying(click));
+  applyMusicVolume(1.7f);
+  EXPECT_FLOAT_EQ(musicVolume(), 1.0f);
+  playlist() = PlaylistState{};
+  log.clear();
+  shutDownAudio();
+  EXPECT_EQ(log.text(), "SDL mixer deallocated music tracks\nMix_CloseAudio successful\nSDL_Quit successful\n");
+  EXPECT_FALSE(audioRuns());
+}
+
+TEST(Audio, WithoutADeviceEverythingIsANoOp) {
+  ASSERT_FALSE(audioRuns());
+  MusicTrack t = loadMusic("Quillon Vale - Track 1.ogg");
+  EXPECT_EQ(t.music, nullptr);
+  EXPECT_EQ(t.fileName, "");
+  SoundEffect e;
+  loadSound(e, "Button Click.ogg", 2.0f);
+  EXPECT_FLOAT_EQ(e.volume, 1.0f);  // clamped
+  playSound(e);
+  LogCapture log;
+  shutDownAudio();
+  EXPECT_EQ(log.text(), "");
+}
