@@ -12,6 +12,8 @@ function(qv_module name)
   endif()
   target_include_directories(qv_${name} ${scope} ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(qv_${name} ${scope} ${M_DEPS})
+  # glad provides the GL declarations; GLFW must not pull in the system gl.h.
+  target_compile_definitions(qv_${name} ${scope} GLFW_INCLUDE_NONE)
   if(sources)
     target_compile_options(qv_${name} PRIVATE -Wall -Wextra -Wno-unused-parameter)
   endif()

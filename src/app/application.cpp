@@ -1,10 +1,288 @@
 #include "app/application.hpp"
 
+#include <GLFW/glfw3.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "render/display.hpp"
+#include "app/frame_stats.hpp"
+#include "app/input.hpp"
+#include "audio/audio.hpp"
+#include "app/log_init.hpp"
+#include "app/settings.hpp"
 #include "core/log.hpp"
+#include "platform/platform.hpp"
+#include "render/gl.hpp"
+#include "render/gpu_resources.hpp"
+#include "render/model3d.hpp"
+#include "scenes/frame_overlay.hpp"
+#include "scenes/game_scenes.hpp"
+#include "scenes/scene.hpp"
+#include "units/world.hpp"
 
 namespace qv {
-int programEntry() {
-  logLine("Reached end of program");
+namespace {
+
+struct Application {
+  std::vector<unsigned char> iconPixels;
+  int refreshRate = 60;
+};
+
+struct WindowState {
+  GLFWwindow* window = nullptr;
+  bool initialised = false;
+  bool glfwTerminated = false;
+  int glfwErrorCount = 0;
+  float clear[4] = {1.0f, 1.0f, 0.0f, 1.0f};
+  FrameStats stats;
+};
+WindowState& ws() {
+  static WindowState s;
+  return s;
+}
+
+void errorCallback(int /*code*/, const char* description) {
+  if (ws().glfwErrorCount >= 5 || ws().glfwTerminated) return;
+  ++ws().glfwErrorCount;
+  logLine("ERROR: GLFW Error: ", description ? description : "");
+}
+
+void framebufferSizeCallback(GLFWwindow* /*w*/, int width, int height) {
+  computeViewport(width, height);
+  if (ws().initialised) {
+    const IntRect& v = display().viewport;
+    glViewport(v.x, v.y, v.width, v.height);
+  }
+}
+
+void hideSystemCursor() {
+  if (ws().window) glfwSetInputMode(ws().window, GLFW_CURSOR, GLFW_CURSOR_HIDDEN);
+}
+
+int createWindow(Application& app) {
+  glfwSetErrorCallback(errorCallback);
+  if (!glfwInit()) {
+    logLine("ERROR: GLFW NOT loaded correctly");
+    return -1;
+  }
+  logLine("GLFW loaded correctly");
+  glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
+  glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
+  glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+  GLFWmonitor* monitor = glfwGetPrimaryMonitor();
+  if (!monitor) {
+    logLine("ERROR: glfwGetPrimaryMonitor returned null");
+    return -1;
+  }
+  const GLFWvidmode* mode = glfwGetVideoMode(monitor);
+  if (!mode) {
+    logLine("ERROR: glfwGetVideoMode returned null");
+    return -1;
+  }
+  glfwWindowHint(GLFW_REFRESH_RATE, mode->refreshRate);
+  app.refreshRate = mode->refreshRate;
+
+  GLFWwindow* window = nullptr;
+  if (!settings().fullScreen) {
+    computeViewport(1280, 720);
+    window = glfwCreateWindow(1280, 720, "Quillon Vale", nullptr, nullptr);
+    if (window) placeWindowed(window, mode);
+  } else {
+    computeViewport(mode->width, mode->height);
+    window = glfwCreateWindow(display().viewport.width, display().viewport.height, "Quillon Vale", monitor, nullptr);
+    logLine("Toggled windowed mode to fullscreen.");
+  }
+  if (!window) {
+    logLine("ERROR: GLFW window NOT created correctly");
+    glfwTerminate();
+    ws().glfwTerminated = true;
+    return -1;
+  }
+  ws().window = window;
+  int w = 0, h = 0;
+  glfwGetWindowSize(window, &w, &h);
+  computeViewport(w, h);
+  logLine("GLFW window created correctly");
+
+  glfwMakeContextCurrent(window);
+  glfwSetFramebufferSizeCallback(window, framebufferSizeCallback);
+  installInputCallbacks(window);
+
+  if (!gladLoadGL(glfwGetProcAddress)) {
+    logLine("ERROR: glad NOT loaded correctly");
+    glfwTerminate();
+    ws().glfwTerminated = true;
+    ws().window = nullptr;
+    return -1;
+  }
+  gl::setContextReady(true);
+  logLine("glad loaded correctly");
+  glCullFace(GL_BACK);
+  glFrontFace(GL_CCW);
+  glfwSwapInterval(1);
+
+  int monitorCount = 0;
+  glfwGetMonitors(&monitorCount);
+  auto glString = [](GLenum e) {
+    const GLubyte* s = glGetString(e);
+    return std::string(s ? reinterpret_cast<const char*>(s) : "");
+  };
+  logLine("");
+  logLine("GPU Info and OpenGL Info...");
+  logLine("Version: ", glString(GL_VERSION));
+  logLine("Vendor: ", glString(GL_VENDOR));
+  logLine("Renderer: ", glString(GL_RENDERER));
+  logLine("Monitor Count: ", monitorCount);
+  logLine("Primary Monitor: width = ", mode->width, " x height = ", mode->height, "  refresh rate = ",
+          mode->refreshRate, "Hz");
+  logLine("");
+  ws().initialised = true;
   return 0;
 }
+
+void setWindowIcon(Application& app) {
+  PngImage icon = loadPng("3 Legged Creature.png", false);
+  if (icon.paddedWidth <= 0 || icon.paddedHeight <= 0 || icon.empty()) return;
+  app.iconPixels = std::move(icon.pixels);
+  GLFWimage image{icon.paddedWidth, icon.paddedHeight, app.iconPixels.data()};
+  glfwSetWindowIcon(ws().window, 1, &image);
+}
+
+void renderFrame(float fps, int32_t averageMicros) {
+  if (!ws().window) return;
+  const float* c = ws().clear;
+  if (display().letterboxed() && whitePixelAvailable()) {
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    drawWhitePixel(c[0], c[1], c[2]);
+  } else {
+    glClearColor(c[0], c[1], c[2], 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  }
+  if (Scene* s = switcher().current()) s->draw();
+  if (switcher().developerMode && input().showFrameTimes) drawFrameTimes(fps, averageMicros);
+  glfwSwapBuffers(ws().window);
+}
+
+void loadStartup() {
+  glfwSetInputMode(ws().window, GLFW_CURSOR, GLFW_CURSOR_HIDDEN);
+  switcher().drawnCursorVisible = false;
+  switcher().hideSystemCursor = hideSystemCursor;
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  createWhitePixel();
+
+  GameScenes& scenes = gameScenes();
+  scenes.loading = std::make_unique<SceneLoading>();
+  switcher().setCurrent(scenes.loading.get());
+  renderFrame(0, 0);
+  renderFrame(0, 0);
+
+  scenes.createAllButLoading(readDeveloperModeFile);
+
+  Settings& s = settings();
+  s.apply(audioRuns());
+  if (s.loaded) {
+    if (audioRuns()) applyMusicVolume(s.musicVolume);
+    setSoundVolume(s.soundVolume);
+  }
+  glfwSwapInterval(s.verticalSync ? 1 : 0);
+
+  switcher().drawnCursorVisible = true;
+  glfwSetInputMode(ws().window, GLFW_CURSOR, GLFW_CURSOR_HIDDEN);
+  requestScene(scenes.earlyAccess.get(), 0, false);
+}
+
+void runMainLoop(Application& app) {
+  const int64_t period = framePeriodMicros(app.refreshRate);
+  int64_t accumulator = 0;
+  int64_t last = platform::nowMicros();
+  FrameStats& stats = ws().stats;
+  while (!glfwWindowShouldClose(ws().window)) {
+    if (!(settings().frameLimit && accumulator < period)) {
+      const int32_t elapsed = static_cast<int32_t>(std::min<int64_t>(accumulator, 50000));
+      const float dt = static_cast<float>(elapsed) / 1000000.0f;
+      SceneSwitcher& sw = switcher();
+      Scene* current = sw.current();
+      const bool finished = current ? current->update(dt) : true;
+      if (finished && sw.requested()) sw.switchToRequestedScene();
+      pollHeldKeys();
+      updateMouse();
+      glfwPollEvents();
+      glfwPollEvents();
+      updateMusic(dt);
+      if (stats.beforeRender()) {
+        logLine(FrameStats::reportLine(settings().verticalSync, settings().frameLimit, stats.framesPerSecond(),
+                                       stats.averageMicros()));
+      }
+      stats.afterRender(elapsed);
+      renderFrame(stats.framesPerSecond(), stats.averageMicros());
+      accumulator = 0;
+    }
+    const int64_t now = platform::nowMicros();
+    const int32_t d = static_cast<int32_t>(now - last);
+    if (d > 0) {
+      last = now;
+      accumulator += d;
+    }
+  }
+}
+
+void shutDown() {
+  logLine("Main game loop stopped");
+  glDisable(GL_BLEND);
+  deleteFonts();
+  logLine("Fonts deleted");
+  deleteGpuResources();
+  // The world's objects and the model cache only hold names of what was just freed.
+  World::destroyShared();
+  clearModelCache();
+  shutDownAudio();
+  glfwDestroyWindow(ws().window);
+  ws().window = nullptr;
+  gl::setContextReady(false);
+  glfwTerminate();
+  logLine("glfwTerminate successful");
+  ws().glfwTerminated = true;
+}
+
+void run(Application& app) {
+  settings().load(platform::userDataPath("settings.txt"));
+  if (createWindow(app) == -1) {
+    logLine("ERROR: Problem loading OpenGL");
+    return;
+  }
+  setWindowIcon(app);
+  if (startAudio()) loadGameMusic();
+  loadStartup();
+  settings().save(platform::userDataPath("settings.txt"), settings().verticalSync, settings().frameLimit);
+  int w = 0, h = 0;
+  glfwGetWindowSize(ws().window, &w, &h);
+  computeViewport(w, h);
+  if (ws().initialised) {
+    const IntRect& v = display().viewport;
+    glViewport(v.x, v.y, v.width, v.height);
+  }
+  runMainLoop(app);
+  shutDown();
+}
+
+}  // namespace
+
+GLFWwindow* mainWindow() { return ws().window; }
+float* clearColour() { return ws().clear; }
+void resetFrameStatistics() { ws().stats.requestReset(); }
+
+int programEntry() {
+  initLog();
+  {
+    Application app;
+    run(app);
+  }
+  logLine("Reached end of program");
+  gameScenes().destroyAll();
+  return 0;
+}
+
 }  // namespace qv

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <unistd.h>
 
 #include "core/log.hpp"
 #include "platform/platform.hpp"
@@ -15,7 +16,7 @@ namespace {
 // A program folder of our own with Data/Images holding pictures made here.
 struct PictureFolder : ::testing::Test {
   static void SetUpTestSuite() {
-    root = fs::temp_directory_path() / "qv_png_test";
+    root = fs::temp_directory_path() / ("qv_png_test_" + std::to_string(::getpid()));
     fs::remove_all(root);
     fs::create_directories(root / "Data" / "Images");
     platform::overrideProgramFolder(root.string());

@@ -1,0 +1,143 @@
+#include "scenes/scene_draw.hpp"
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "render/display.hpp"
+#include "core/version.hpp"
+#include "scenes/frame_overlay.hpp"
+#include "scenes/scene.hpp"
+#include "ui/font.hpp"
+#include "ui/hud.hpp"
+#include "ui/image.hpp"
+
+namespace qv {
+
+inline constexpr const char* kTitlePicture = "Title Quillon Vale.png";
+
+struct SceneImages {
+  ImageRect backdrop{"Menu Screenshot.png", 0.0f, 0.0f, kAnchorCentre};
+  ImageRect cursor{"Mouse Cursor Size 1.png", 0.0f, 0.0f, kAnchorTopLeft};
+  std::shared_ptr<Hud> title, versionPlate, logo;
+};
+
+SceneImages& sceneImages() {
+  static SceneImages images;
+  return images;
+}
+
+void drawBackdrop() {
+  SceneImages& im = sceneImages();
+  // Wider windows stretch the backdrop sideways so no bare sky shows at the edges.
+  drawRect(im.backdrop, 0.0f, 0.0f, 0.0f, 1.0f, 1.0f, display().horizontalStretch, 1.0f, {1, 1, 1, 1}, -1.0f);
+}
+
+void drawCursor(float mouseX, float mouseY) {
+  sceneImages().cursor.draw(mouseX / 540.0f, mouseY / 540.0f, 1.0f);
+}
+
+namespace {
+std::shared_ptr<Hud> pictureHud(const std::string& picture, float x, float yTop) {
+  auto hud = std::make_shared<Hud>();
+  hud->background = std::make_shared<ImageRect>(picture, 0.0f, 0.0f, kAnchorTopLeft);
+  hud->setPositionPx(x, yTop);
+  hud->isTitle = true;
+  return hud;
+}
+}  // namespace
+
+void addTitleHuds(Scene& scene) {
+  SceneImages& im = sceneImages();
+  if (!im.title) {
+    auto titlePic = std::make_shared<ImageRect>(kTitlePicture, 0.0f, 0.0f, kAnchorTopLeft);
+    const float titleW = static_cast<float>(titlePic->textureWidth);
+    const float titleX = -static_cast<float>(static_cast<int>(titleW / 2));
+    im.title = std::make_shared<Hud>();
+    im.title->background = titlePic;
+    im.title->setPositionPx(titleX, 465.0f);
+    im.title->isTitle = true;
+
+    ImageRect plateProbe("Game Version Number.png");
+    const float plateW = static_cast<float>(plateProbe.textureWidth);
+    const float plateH = static_cast<float>(plateProbe.textureHeight);
+    im.versionPlate = pictureHud("Game Version Number.png", titleX + titleW - plateW, -387.0f + plateH);
+    const std::string version = std::string("Version ") + "0" + "." + "12" + "." + "0" + "." + "3";
+    auto text = std::make_shared<HudTextStatic>(0.0f, 0.0f, version, 33);
+    const float textX = static_cast<float>(static_cast<int>((plateW - static_cast<float>(text->text.width)) / 2));
+    const float textY = -static_cast<float>(static_cast<int>((plateH - 33.0f) / 2));
+    text = std::make_shared<HudTextStatic>(textX, textY, version, 33);
+    im.versionPlate->addComponent(text, 0);
+
+    ImageRect logoProbe("Company Logo - For Main Menu.png");
+    im.logo = pictureHud("Company Logo - For Main Menu.png", titleX,
+                         -387.0f + static_cast<float>(logoProbe.textureHeight));
+  }
+  scene.addHud(im.title);
+  scene.addHud(im.versionPlate);
+  scene.addHud(im.logo);
+}
+
+void addLoadingHud(Scene& scene) {
+  auto hud = std::make_shared<Hud>();
+  hud->background = std::make_shared<ImageHudLoading>(400.0f, 125.0f);
+  hud->setPositionPx(-200.0f, 62.0f);
+  ImageTextStatic probe(47, "Loading");
+  const float textX = static_cast<float>(static_cast<int>((400.0f - static_cast<float>(probe.width)) / 2));
+  const float textY = -static_cast<float>(static_cast<int>((125.0f - 47.0f) / 2));
+  hud->addComponent(std::make_shared<HudTextStatic>(textX, textY, "Loading", 47), 0);
+  scene.addHud(hud);
+}
+
+// ---- frame overlay ----
+
+namespace {
+struct Overlay {
+  std::optional<ImageRect> whitePixel;
+  std::optional<TextDynamic> fpsText, frameTimeText;
+};
+Overlay& overlay() {
+  static Overlay o;
+  return o;
+}
+}  // namespace
+
+void createWhitePixel() {
+  overlay().whitePixel.emplace("White Pixel.png", 1920.0f, 1080.0f, kAnchorCentre);
+}
+
+bool whitePixelAvailable() {
+  return overlay().whitePixel && overlay().whitePixel->texture != 0;
+}
+
+void drawWhitePixel(float r, float g, float b) {
+  if (!whitePixelAvailable()) return;
+  drawRect(*overlay().whitePixel, 0.0f, 0.0f, 0.0f, 1.0f, 1.0f, 1.0f, 1.0f, {r, g, b, 1.0f}, -1.0f);
+}
+
+void drawFrameTimes(float fps, int32_t averageMicros) {
+  Overlay& o = overlay();
+  if (!o.fpsText) {
+    o.fpsText.emplace(26, "0 FPS", 400.0f, 226.0f);
+    o.frameTimeText.emplace(26, "0", 400.0f, 252.0f);
+  }
+  // Formatted into fixed buffers: this runs every frame while the developer display is on.
+  char buf[64];
+  const long long whole = static_cast<long long>(fps);
+  const long long hundredths = static_cast<long long>((fps - static_cast<float>(whole)) * 100.0f);
+  std::snprintf(buf, sizeof buf, "%lld.%s%lld FPS", whole, hundredths < 10 ? "0" : "", hundredths);
+  o.fpsText->setText(buf);
+  std::snprintf(buf, sizeof buf, "%d = Avg. Frame Time us", static_cast<int>(averageMicros));
+  o.frameTimeText->setText(buf);
+  o.fpsText->draw(0.0f, 0.0f, 1.0f);
+  o.frameTimeText->draw(0.0f, 0.0f, 1.0f);
+}
+
+void deleteFonts() {
+  overlay().fpsText.reset();
+  overlay().frameTimeText.reset();
+  releaseFonts();
+}
+
+}  // namespace qv

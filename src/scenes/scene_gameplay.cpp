@@ -1,0 +1,148 @@
+#include <algorithm>
+
+#include "render/display.hpp"
+#include "render/gl.hpp"
+#include "scenes/game_scenes.hpp"
+#include "ui/template_preview.hpp"
+#include "units/world.hpp"
+#include "world/clouds.hpp"
+#include "world/sky.hpp"
+#include "world/water.hpp"
+
+namespace qv {
+
+SceneGameplay::InputView& SceneGameplay::inputView() {
+  static InputView v;
+  return v;
+}
+
+float& SceneGameplay::scriptedCameraTimer() {
+  static float t = 0.0f;
+  return t;
+}
+
+SceneGameplay::SceneGameplay(std::string name, bool freezesWorld)
+    : Scene(std::move(name), 0), freezesWorld_(freezesWorld) {
+  // The first gameplay scene brings the world into being; the rest share it.
+  World::shared();
+}
+
+bool SceneGameplay::eraserActive() const {
+  const World& w = World::shared();
+  return w.toolMode == 2 && !freezesWorld_ && w.pick.groundHit;
+}
+
+namespace {
+// The developer's scripted camera sweep, for recording the world in motion.
+void scriptedCameraStep(Camera& camera, float simDt) {
+  float& timer = SceneGameplay::scriptedCameraTimer();
+  timer += simDt;
+  const float t = timer;
+  if (t >= 1.0f && t < 2.2f) {
+    const float f = t < 1.7f ? 1.0f : std::max(0.0f, 2.0f * (2.2f - t));
+    camera.yawDelta -= f * 0.006;
+    camera.pitchDelta -= f * 0.012;
+  } else if (t >= 2.75f && t < 6.0f) {
+    const float f = t < 5.0f ? 1.0f : std::max(0.0f, 6.0f - t);
+    camera.yawDelta += f * 0.006;
+    camera.pitchDelta -= f * 0.001;
+  }
+}
+}  // namespace
+
+bool SceneGameplay::update(float dt) {
+  const bool result = Scene::update(dt);
+  World& w = World::shared();
+  const float simDt = w.simDtFor(dt, freezesWorld_);
+  if (w.terrain) {
+    Vec3 origin, direction;
+    w.camera.mouseRay(switcher().mouseX, switcher().mouseY, display().aspectRatio, origin, direction);
+    w.terrain->pick(origin, direction, w.pick);
+  }
+  if (switcher().developerMode && inputView().scriptedCamera) scriptedCameraStep(w.camera, simDt);
+  w.camera.update(dt, w.terrain.get());
+  if (w.terrain && w.pick.groundHit) w.terrain->fadeGroundColours(dt);
+  w.leftButtonLastFrame = inputView().leftHeld;
+  w.step(dt, simDt);
+  previewClock().wholeSeconds = w.wholeSeconds;
+  previewClock().angle = w.cyclicClock;
+  return result;
+}
+
+void SceneGameplay::draw() {
+  World& w = World::shared();
+  if (backdropMode() != 0 || !w.water) {
+    drawBase();
+    return;
+  }
+  const bool underWater = w.camera.underWater() != inputView().underWaterInversion;
+  const Colour horizon = w.skyHorizonColour();
+  const Colour water = w.waterColour();
+  const Vec3 sun = World::kSunPosition;
+
+  if (gl::contextReady()) glDisable(GL_DEPTH_TEST);
+  if (w.skyHorizon) w.skyHorizon->draw(w.camera, w.sunColour);
+  if (gl::contextReady()) glEnable(GL_DEPTH_TEST);
+
+  if (w.terrain) {
+    int circleMode = 0;
+    float circleRadius = 0.0f;
+    if (!freezesWorld_ && w.pick.groundHit) {
+      if (w.toolMode == 2) circleMode = 1, circleRadius = w.eraserSize;
+      if (w.toolMode == 3) circleMode = 2, circleRadius = w.terrainBrushSize;
+    }
+    w.terrain->setColourGroundPreview(false, {}, {});
+    w.terrain->draw(w.camera, sun, water, w.sunColour, horizon, {w.pick.groundPoint.x, w.pick.groundPoint.y},
+                    circleMode, circleRadius, underWater);
+  }
+  if (w.clouds) w.clouds->drawClouds(w.camera, w.sunColour);
+
+  const bool erasing = eraserActive();
+  const Vec2 ground{w.pick.groundPoint.x, w.pick.groundPoint.y};
+  w.grid.forEachNear(0.0f, 0.0f, -1.0f, [&](Unit3D& u) {
+    if (u.fadeIn > 0.0f) return;
+    u.draw(w.camera, sun, water, w.sunColour, erasing && u.withinReach(ground, w.eraserSize), underWater);
+  });
+  for (const auto& u : w.dying)
+    u->draw(w.camera, sun, water, w.sunColour, erasing && u->withinReach(ground, w.eraserSize), underWater);
+  for (const auto& u : w.newUnits)
+    u->draw(w.camera, sun, water, w.sunColour, erasing && u->withinReach(ground, w.eraserSize), underWater);
+
+  if (w.waterSkyEdge) w.waterSkyEdge->draw(w.camera, water, w.sunColour, horizon, underWater);
+  w.water->draw(w.camera, sun, w.sunColour, horizon, w.wavePhase, erasing, ground, w.eraserSize, underWater);
+  if (gl::contextReady()) {
+    glClear(GL_DEPTH_BUFFER_BIT);
+    glDisable(GL_DEPTH_TEST);
+  }
+  drawBase();
+}
+
+int SceneGameplay::mouse(float x, float y, int action) {
+  int result = Scene::mouse(x, y, action);
+  World& w = World::shared();
+  const InputView& in = inputView();
+  if (eraserActive()) {
+    if (result == 0 && in.leftHeld) w.eraseUnderEraser();
+  } else if (result == 0 && action == 1) {
+    if (in.leftHeld) {
+      if (!freezesWorld_ && w.toolMode == 1 && w.placementShown && w.terrain) {
+        if (const auto t = w.selected(); t && w.placementValid(*t, w.placementPoint)) w.placeUnit(w.placementPoint);
+      }
+    } else if (in.rightHeld && w.toolMode != 0) {
+      w.toolMode = 0;
+      requestScene(gameScenes().topHud.get(), 2);
+    }
+  }
+  if (!freezesWorld_ && result == 0 && (action == 1 || action == 2) && (in.middleHeld || in.shiftHeld)) {
+    w.camera.yawDelta += in.mouseDeltaX * 0.001;
+    w.camera.pitchDelta -= in.mouseDeltaY * 0.001;
+  }
+  return result;
+}
+
+void SceneGameplay::resetWorld() {
+  World::shared().resetWorld();
+  scriptedCameraTimer() = 0.0f;
+}
+
+}  // namespace qv

@@ -1,0 +1,128 @@
+#!/usr/bin/env bash
+# Starts the real game as a player would (fresh home folder, no settings, a
+# display), waits for the first screen, keeps a screenshot, closes the window
+# like a window manager and checks the log from header to last line. A second
+# run must rotate the first log.
+set -uo pipefail
+GAME="$1"
+BUILD="$2"
+HERE="$(cd "$(dirname "$0")" && pwd)"
+SHOTS="$BUILD/test-screenshots"
+mkdir -p "$SHOTS"
+HOME_DIR="$(mktemp -d)"
+trap 'rm -rf "$HOME_DIR"' EXIT
+export HOME="$HOME_DIR"
+unset XDG_CONFIG_HOME
+export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
+LOGDIR="$HOME_DIR/Documents/Quillon Vale/Logs"
+LOG="$LOGDIR/Log Newest.log"
+
+fail() { echo "FAIL: $*"; [ -f "$LOG" ] && { echo "--- log ---"; cat "$LOG"; }; exit 1; }
+
+wait_for_line() {  # wait_for_line <text> <seconds>
+  local deadline=$((SECONDS + $2))
+  while [ $SECONDS -lt $deadline ]; do
+    [ -f "$LOG" ] && grep -qF -- "$1" "$LOG" && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
+run_once() {  # run_once <screenshot name>
+  "$GAME" >"$HOME_DIR/stdout.txt" 2>&1 &
+  local pid=$!
+  wait_for_line 'Finished transitioning in for Scene "Gameplay With Early Access"' 120 \
+    || { kill $pid 2>/dev/null; fail "the early-access notice never finished fading in"; }
+  sleep 0.5
+  import -window root "$SHOTS/$1.png" 2>/dev/null || echo "(no screenshot tool)"
+  local win
+  win="$(xdotool search --name '^Quillon Vale$' | head -n 1)"
+  [ -n "$win" ] || { kill $pid; fail "no window named Quillon Vale"; }
+  /usr/bin/python3 "$HERE/wm_close.py" "$win" || { kill $pid; fail "could not send WM_DELETE_WINDOW"; }
+  local deadline=$((SECONDS + 60)) resend=$((SECONDS + 3))
+  while kill -0 $pid 2>/dev/null && [ $SECONDS -lt $deadline ]; do
+    # A heavily loaded machine can be slow to answer; asking again is what a user would do.
+    if [ $SECONDS -ge $resend ]; then
+      /usr/bin/python3 "$HERE/wm_close.py" "$win" 2>/dev/null
+      resend=$((SECONDS + 3))
+    fi
+    sleep 0.2
+  done
+  if kill -0 $pid 2>/dev/null; then kill -9 $pid; fail "the game did not exit after the close request"; fi
+  wait $pid
+  local rc=$?
+  [ $rc -eq 0 ] || fail "exit code $rc"
+}
+
+# Lines that must appear, in this order.
+check_order() {
+  local previous=0 line n
+  while IFS= read -r line; do
+    n="$(grep -nF -- "$line" "$LOG" | head -n 1 | cut -d: -f1)"
+    [ -n "$n" ] || fail "missing log line: $line"
+    [ "$n" -gt "$previous" ] || fail "log line out of order: $line"
+    previous=$n
+  done
+}
+
+run_once e2e_first_run
+head -n 1 "$LOG" | grep -qx 'Quillon Vale Log File  Version 0.12.0.3' || fail "bad header"
+sed -n 3p "$LOG" | grep -q '^OS: ' || fail "no OS line"
+sed -n 4p "$LOG" | grep -q '^Processor: ' || fail "no processor line"
+sed -n 5p "$LOG" | grep -q '^Ram: .* MB Total, .* MB Free$' || fail "no memory line"
+check_order <<'LINES'
+Found file path of program.  Absolute path to folder is being used.
+ERROR: Couldn't load the settings file.
+GLFW loaded correctly
+Toggled windowed mode to fullscreen.
+GLFW window created correctly
+glad loaded correctly
+GPU Info and OpenGL Info...
+Finished loading Scene "Loading"
+Finished loading Scene "Main Menu"
+Finished loading Scene "Gameplay With Top Hud"
+Finished loading Scene "Gameplay With Error Message"
+Settings file saved correctly.
+Finished transitioning out for Scene "Loading"
+Finished transitioning in for Scene "Gameplay With Early Access"
+Main game loop stopped
+Fonts deleted
+Textures deleted
+Shader programs deleted
+Buffers deleted
+glfwTerminate successful
+Reached end of program
+LINES
+tail -n 1 "$LOG" | grep -qx 'Reached end of program' || fail "the log does not end with Reached end of program"
+if grep -q 'SDL_INIT_AUDIO Successful' "$LOG"; then
+  check_order <<'LINES'
+Shader programs deleted
+SDL mixer deallocated music tracks
+Mix_CloseAudio successful
+SDL_Quit successful
+glfwTerminate successful
+LINES
+fi
+grep -q '^ERROR: ' "$LOG" && { grep '^ERROR: ' "$LOG" | grep -vF "ERROR: Couldn't load the settings file." && fail "unexpected ERROR lines"; }
+SETTINGS="$HOME_DIR/Documents/Quillon Vale/settings.txt"
+[ "$(wc -l < "$SETTINGS")" -eq 8 ] || fail "settings file should have eight lines"
+
+# Second run: the first log is rotated, the settings file is read this time.
+cp "$LOG" "$HOME_DIR/first.log"
+run_once e2e_second_run
+[ -f "$LOGDIR/Log Old 1.log" ] || fail "first log was not rotated"
+cmp -s "$LOGDIR/Log Old 1.log" "$HOME_DIR/first.log" || fail "Log Old 1.log is not the first run's log"
+grep -qF 'Settings file loaded.' "$LOG" || fail "second run did not read the settings"
+grep -qF 'Settings were set correctly.' "$LOG" || fail "second run did not apply the settings"
+# Third run: the game copied where no Data folder exists. Every missing file is
+# an ERROR line, nothing crashes, and the window still closes cleanly.
+NODATA="$(mktemp -d)"
+cp "$GAME" "$NODATA/quillon-vale"
+GAME="$NODATA/quillon-vale"
+run_once e2e_missing_data
+grep -qF 'ERROR: LodePNG error filename = "Menu Screenshot.png"' "$LOG" || fail "missing backdrop not reported"
+grep -qF 'ERROR: SDL mixer couldn'"'"'t load music filename = "Quillon Vale - Track 1.ogg"' "$LOG" \
+  || grep -qF 'ERROR: Couldn'"'"'t SDL_INIT_AUDIO' "$LOG" || fail "missing music not reported"
+tail -n 1 "$LOG" | grep -qx 'Reached end of program' || fail "the run without data did not end cleanly"
+rm -rf "$NODATA"
+echo "1 passed, 0 failed"

@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/platform.hpp"
+
+namespace fs = std::filesystem;
+using namespace qv;
+
+TEST(Platform, ProgramFolderIsTheExecutablesFolderWithASeparator) {
+  const std::string& folder = platform::programFolder();
+  ASSERT_FALSE(folder.empty());
+  EXPECT_EQ(folder.back(), platform::kSep);
+  EXPECT_TRUE(fs::exists(fs::path(folder) / "unit_platform"));
+  EXPECT_EQ(platform::programFolderMessage(), "Found file path of program.  Absolute path to folder is being used.");
+  EXPECT_EQ(platform::dataPath("Images", "a b.png"), folder + "Data/Images/a b.png");
+}
+
+TEST(Platform, SystemReportLinesHaveTheirPrefixes) {
+  EXPECT_EQ(platform::osLine().rfind("OS: ", 0), 0u);
+  const std::string cpu = platform::processorLine();
+  EXPECT_TRUE(cpu.rfind("Processor: ", 0) == 0 || cpu == "ERROR: Processor information couldn't be determined.");
+  const std::string ram = platform::memoryLine();
+  EXPECT_EQ(ram.rfind("Ram: ", 0), 0u);
+  EXPECT_NE(ram.find(" MB Total, "), std::string::npos);
+  EXPECT_EQ(ram.substr(ram.size() - 8), " MB Free");
+}
+
+TEST(Platform, ClockIsMonotonicMicroseconds) {
+  const int64_t a = platform::nowMicros();
+  const int64_t b = platform::nowMicros();
+  EXPECT_LE(a, b);
+  EXPECT_GT(a, 0);
+}
+
+TEST(Platform, FileHelpersAndNestedFolders) {
+  const fs::path base = fs::temp_directory_path() / ("qv_platform_test_" + std::to_string(::getpid()));
+  fs::remove_all(base);
+  const std::string nested = (base / "one" / "two" / "three").string();
+  EXPECT_TRUE(platform::makeFolder(nested));
+  EXPECT_TRUE(fs::is_directory(nested));
+  const std::string f = nested + "/f.txt";
+  std::ofstream(f) << "x";
+  EXPECT_TRUE(platform::fileExists(f));
+  EXPECT_TRUE(platform::renameFile(f, nested + "/g.txt"));
+  EXPECT_FALSE(platform::fileExists(f));
+  EXPECT_TRUE(platform::removeFile(nested + "/g.txt"));
+  EXPECT_FALSE(platform::removeFile(nested + "/g.txt"));
+}
+
+// The user folder is decided once per process, so each case runs in a forked child.
+namespace {
+std::string userFolderInChild(const std::string& home) {
+  int fds[2];
+  if (pipe(fds) != 0) return "pipe failed";
+  const pid_t pid = fork();
+  if (pid == 0) {
+    close(fds[0]);
+    setenv("HOME", home.c_str(), 1);
+    unsetenv("XDG_CONFIG_HOME");
+    const std::string folder = platform::userDataFolder();
+    const ssize_t written = write(fds[1], folder.data(), folder.size());
+    _exit(written == static_cast<ssize_t>(folder.size()) ? 0 : 1);
+  }
+  close(fds[1]);
+  std::string out;
+  char buf[512];
+  for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) out.append(buf, static_cast<size_t>(n));
+  close(fds[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return out;
+}
+}  // namespace
+
+TEST(Platform, UserFolderFollowsTheXdgDocumentsSetting) {
+  const fs::path home = fs::temp_directory_path() / ("qv_home_test_" + std::to_string(::getpid()));
+  fs::remove_all(home);
+  fs::create_directories(home / ".config");
+  std::ofstream(home / ".config" / "user-dirs.dirs") << "# comment\nXDG_DOCUMENTS_DIR=\"$HOME/Papers\"\n";
+  EXPECT_EQ(userFolderInChild(home.string()), (home / "Papers" / "Quillon Vale").string() + "/");
+  EXPECT_TRUE(fs::is_directory(home / "Papers" / "Quillon Vale"));
+  // Without the setting the documents folder is ~/Documents; a setting of $HOME itself means "none".
+  std::ofstream(home / ".config" / "user-dirs.dirs", std::ios::trunc) << "XDG_DOCUMENTS_DIR=\"$HOME/\"\n";
+  EXPECT_EQ(userFolderInChild(home.string()), (home / "Documents" / "Quillon Vale").string() + "/");
+  fs::remove(home / ".config" / "user-dirs.dirs");
+  EXPECT_EQ(userFolderInChild(home.string()), (home / "Documents" / "Quillon Vale").string() + "/");
+  fs::remove_all(home);
+}
