@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include "ui/template_preview.hpp"
+#include "units/unit_template.hpp"
+
+using namespace qv;
+
+namespace {
+std::shared_ptr<Unit3DTemplate> templateWith(std::vector<Colour> primary, std::vector<Colour> secondary) {
+  return std::make_shared<Unit3DTemplate>("", 1.0f, std::move(primary), std::move(secondary), 0,
+                                          std::vector<Colour>{}, 0, 1, false, false, 0);
+}
+const Colour R{1, 0, 0, 1}, G{0, 1, 0, 1}, B{0, 0, 1, 1}, Y{1, 1, 0, 1};
+}  // namespace
+
+TEST(TemplatePreview, PrimaryStepsEverySecondSecondaryEveryOther) {
+  auto t = templateWith({R, G, B}, {Y, B});
+  Colour p, s;
+  // n = 3, m = 2: secondary period 2m + 0 = 4.
+  const Colour expectedPrimary[] = {R, G, B, R, G, B};
+  const Colour expectedSecondary[] = {Y, Y, B, B, Y, Y};
+  for (int c = 0; c < 6; ++c) {
+    previewColours(*t, c, 1.0f, p, s);
+    EXPECT_TRUE(p.sameAs(expectedPrimary[c])) << c;
+    EXPECT_TRUE(s.sameAs(expectedSecondary[c])) << c;
+  }
+}
+
+TEST(TemplatePreview, EqualListsShiftTheSecondaryByOneSecond) {
+  auto t = templateWith({R, G}, {Y, B});
+  Colour p, s;
+  // n = m = 2: period 5, index (c mod 5) / 2 reaches 2, past the end, and falls back to the last option.
+  const Colour expected[] = {Y, Y, B, B, B, Y};
+  for (int c = 0; c < 6; ++c) {
+    previewColours(*t, c, 1.0f, p, s);
+    EXPECT_TRUE(s.sameAs(expected[c])) << c;
+  }
+}
+
+TEST(TemplatePreview, EmptyOptionsShowWhiteAndDimmingKeepsAlphaNearOne) {
+  auto t = templateWith({}, {});
+  Colour p, s;
+  previewColours(*t, 7, 0.5f, p, s);
+  EXPECT_FLOAT_EQ(p.r, 0.5f);
+  EXPECT_FLOAT_EQ(s.g, 0.5f);
+  EXPECT_FLOAT_EQ(p.a, 1.0f);  // 1 x 0.5 + (1 - 0.5)
+  previewColours(*t, -3, 1.0f, p, s);  // a negative counter never indexes before the list
+  EXPECT_FLOAT_EQ(p.r, 1.0f);
+}
+
+TEST(TemplatePreview, ModelSizeFollowsTheSquareWidth) {
+  auto t = templateWith({R}, {G});
+  EXPECT_FLOAT_EQ(ImageUnit3DTemplate(182, 228, t, true).modelSize, 1.0f);
+  EXPECT_FLOAT_EQ(ImageUnit3DTemplate(85, 108, t, true).modelSize, 85.0f / 182.0f * 1.65f);
+  EXPECT_FLOAT_EQ(ImageUnit3DTemplate(364, 456, t, true).modelSize, 2.0f * 0.65f);
+  ImageUnit3DTemplate odd(85, 108, t, false);
+  EXPECT_FLOAT_EQ(odd.centreX, 42.0f);
+  EXPECT_FLOAT_EQ(odd.centreY, -54.0f);
+  EXPECT_FALSE(odd.turning);
+}
+
+TEST(TemplatePreview, TemplateButtonsHitTheirWholeFace) {
+  auto t = templateWith({R}, {G});
+  HudButtonUnit3DTemplate big(0, 0, 2231, t);
+  EXPECT_EQ(big.mouse(9 + 5, -9 - 5, kMousePress), 2231);
+  EXPECT_EQ(big.mouse(9 + 180, -9 - 226, kMousePress), 2231);
+  EXPECT_EQ(big.mouse(9 + 190, -9 - 100, kMousePress), 0);
+  HudButtonUnit3DTemplate small(0, 0, 2380, t, true);
+  EXPECT_EQ(small.mouse(9 + 84, -9 - 107, kMousePress), 2380);
+  EXPECT_EQ(small.mouse(9 + 90, -9 - 50, kMousePress), 0);
+}
