@@ -60,6 +60,11 @@ void hideSystemCursor() {
   if (ws().window) glfwSetInputMode(ws().window, GLFW_CURSOR, GLFW_CURSOR_HIDDEN);
 }
 
+void terminateGlfw() {
+  glfwTerminate();
+  ws().glfwTerminated = true;
+}
+
 int createWindow(Application& app) {
   glfwSetErrorCallback(errorCallback);
   if (!glfwInit()) {
@@ -73,11 +78,13 @@ int createWindow(Application& app) {
   GLFWmonitor* monitor = glfwGetPrimaryMonitor();
   if (!monitor) {
     logLine("ERROR: glfwGetPrimaryMonitor returned null");
+    terminateGlfw();
     return -1;
   }
   const GLFWvidmode* mode = glfwGetVideoMode(monitor);
   if (!mode) {
     logLine("ERROR: glfwGetVideoMode returned null");
+    terminateGlfw();
     return -1;
   }
   glfwWindowHint(GLFW_REFRESH_RATE, mode->refreshRate);
@@ -95,8 +102,7 @@ int createWindow(Application& app) {
   }
   if (!window) {
     logLine("ERROR: GLFW window NOT created correctly");
-    glfwTerminate();
-    ws().glfwTerminated = true;
+    terminateGlfw();
     return -1;
   }
   ws().window = window;
@@ -111,9 +117,8 @@ int createWindow(Application& app) {
 
   if (!gladLoadGL(glfwGetProcAddress)) {
     logLine("ERROR: glad NOT loaded correctly");
-    glfwTerminate();
-    ws().glfwTerminated = true;
     ws().window = nullptr;
+    terminateGlfw();
     return -1;
   }
   gl::setContextReady(true);

@@ -125,4 +125,14 @@ grep -qF 'ERROR: SDL mixer couldn'"'"'t load music filename = "Quillon Vale - Tr
   || grep -qF 'ERROR: Couldn'"'"'t SDL_INIT_AUDIO' "$LOG" || fail "missing music not reported"
 tail -n 1 "$LOG" | grep -qx 'Reached end of program' || fail "the run without data did not end cleanly"
 rm -rf "$NODATA"
+
+# Fourth run: no display at all. The window cannot be made; the game says so and ends normally.
+env -u DISPLAY -u WAYLAND_DISPLAY "$1" >"$HOME_DIR/stdout.txt" 2>&1
+rc=$?
+[ $rc -eq 0 ] || fail "exit code $rc without a display"
+check_order <<'LINES'
+ERROR: GLFW NOT loaded correctly
+ERROR: Problem loading OpenGL
+Reached end of program
+LINES
 echo "1 passed, 0 failed"
