@@ -1,103 +1,13 @@
 #pragma once
 #include <memory>
-#include <string>
 
-#include "scenes/scene.hpp"
+#include "scenes/dialog_scenes.hpp"
+#include "scenes/menu_scenes.hpp"
+#include "scenes/scene_gameplay.hpp"
+#include "scenes/top_hud_scenes.hpp"
+#include "scenes/units_scenes.hpp"
 
 namespace qv {
-
-// Menu screens that share the title, version plate and logo, with the backdrop always shown.
-class SceneWithTitleLogoAndVersion : public Scene {
- public:
-  explicit SceneWithTitleLogoAndVersion(std::string name);
-};
-
-class SceneLoading : public SceneWithTitleLogoAndVersion {
- public:
-  SceneLoading();
-};
-
-class SceneMainMenu : public SceneWithTitleLogoAndVersion {
- public:
-  SceneMainMenu();
-};
-
-class SceneGameplayWithEarlyAccess : public SceneWithTitleLogoAndVersion {
- public:
-  SceneGameplayWithEarlyAccess();
-};
-
-class SceneSaveSlots : public Scene {
- public:
-  SceneSaveSlots();
-};
-
-class SceneOverwriteSaveSlot : public Scene {
- public:
-  SceneOverwriteSaveSlot();
-};
-
-// The world view. Every in-game screen derives from it so the world keeps
-// being drawn behind panels and dialogs; dialog-like ones freeze it.
-class SceneGameplay : public Scene {
- public:
-  SceneGameplay(std::string name, bool freezesWorld);
-  bool update(float dt) override;
-  void draw() override;
-  int mouse(float x, float y, int action) override;
-  virtual void resetWorld();
-  bool freezesWorld() const { return freezesWorld_; }
-
-  // What the scene needs from the input layer each frame; kept here so the
-  // scene runs (and is tested) without a window.
-  struct InputView {
-    bool leftHeld = false, rightHeld = false, middleHeld = false, shiftHeld = false;
-    float mouseDeltaX = 0.0f, mouseDeltaY = 0.0f;
-    bool underWaterInversion = false;
-    bool scriptedCamera = false;
-  };
-  static InputView& inputView();
-  // Timer of the developer's scripted camera move; advanced with simulated time.
-  static float& scriptedCameraTimer();
-
- protected:
-  bool eraserActive() const;
-
- private:
-  bool freezesWorld_;
-};
-
-class SceneGameplayWithTopHud : public SceneGameplay {
- public:
-  SceneGameplayWithTopHud();
-
- protected:
-  explicit SceneGameplayWithTopHud(std::string name);
-};
-
-#define QV_DECLARE_SCENE(Name, Base) \
-  class Name : public Base {         \
-   public:                           \
-    Name();                          \
-  };
-QV_DECLARE_SCENE(SceneGameplayWithTopHudAndUnitPlacementHud, SceneGameplayWithTopHud)
-QV_DECLARE_SCENE(SceneGameplayWithTopHudAndEraserHud, SceneGameplayWithTopHud)
-QV_DECLARE_SCENE(SceneGameplayWithTopHudAndTerrainHud, SceneGameplayWithTopHud)
-QV_DECLARE_SCENE(SceneGameplayWithTopHudAndWorldColorsHud, SceneGameplayWithTopHud)
-QV_DECLARE_SCENE(SceneGameplayWithUnitsHud, SceneGameplay)
-QV_DECLARE_SCENE(SceneGameplayWithEditUnitHud, SceneGameplay)
-QV_DECLARE_SCENE(SceneGameplayWithSelectModelHud, SceneGameplay)
-QV_DECLARE_SCENE(SceneGameplayWithDeleteUnit, SceneGameplay)
-QV_DECLARE_SCENE(SceneGameplayWithInGameMenu, SceneGameplay)
-QV_DECLARE_SCENE(SceneGameplayWithHelp, SceneGameplay)
-QV_DECLARE_SCENE(SceneGameplayWithQuit, SceneGameplay)
-QV_DECLARE_SCENE(SceneGameplayWithSettings, SceneGameplay)
-QV_DECLARE_SCENE(SceneGameplayWithGameSavedMenu, SceneGameplay)
-QV_DECLARE_SCENE(SceneGameplayWithAskSaveGameMenu, SceneGameplay)
-QV_DECLARE_SCENE(SceneGameplayWithSaveAndQuit, SceneGameplay)
-QV_DECLARE_SCENE(SceneGameplayWithFeedback, SceneGameplay)
-QV_DECLARE_SCENE(SceneGameplayWithErrorMessage, SceneGameplay)
-#undef QV_DECLARE_SCENE
 
 // Every scene object of the game, made once at start-up in a fixed order and
 // destroyed at exit.

@@ -39,6 +39,9 @@ class Scene {
   virtual int mouse(float x, float y, int action);
   virtual void afterTransitionedOut() {}
   virtual void onBecameCurrent() {}
+  // Commands that belong to this screen alone (tool panels, the units screens);
+  // the central command handler offers every identifier it does not know here.
+  virtual bool handleCommand(int id) { return false; }
 
   void addHud(std::shared_ptr<Hud> hud);
   void addTransitionIn(const TransitionStep& step, int index);

@@ -3,6 +3,7 @@
 #include "render/display.hpp"
 #include "render/gl.hpp"
 #include "scenes/game_scenes.hpp"
+#include "scenes/scene_gameplay.hpp"
 #include "ui/template_preview.hpp"
 #include "units/world.hpp"
 #include "world/clouds.hpp"

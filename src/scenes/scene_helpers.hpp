@@ -1,0 +1,19 @@
+#pragma once
+#include <memory>
+
+#include "core/colour.hpp"
+#include "scenes/scene.hpp"
+
+namespace qv {
+
+class Hud;
+class Image;
+
+// Shared layout helpers of the menu and dialog screens.
+inline const Colour kMessageColour{0.61f, 0.99f, 0.78f, 1.0f};
+// One panel centred on the interface: its top-left corner sits half its size up and left.
+std::shared_ptr<Hud> centredPanelHud(std::shared_ptr<Image> panel, float width, float height);
+// In FadeIn; out FadeOut then Hidden.
+void standardTransitions(Scene& s);
+
+}  // namespace qv
