@@ -197,6 +197,39 @@ void createShaderProgram(Loader& loader, const ShaderSources& src) {
 
 void registerBuffers(uint32_t vao, uint32_t vbo, uint32_t ebo) { reg().buffers.push_back({vao, vbo, ebo}); }
 
+void uploadStaticMesh(Loader& loader, const float* vertices, size_t floatCount, const uint32_t* indices,
+                      size_t indexCount, std::initializer_list<int> attributeSizes) {
+  if (!gl::contextReady()) return;
+  GLuint vao = 0, vbo = 0, ebo = 0;
+  glGenVertexArrays(1, &vao);
+  glBindVertexArray(vao);
+  glGenBuffers(1, &vbo);
+  glBindBuffer(GL_ARRAY_BUFFER, vbo);
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(floatCount * sizeof(float)), vertices, GL_STATIC_DRAW);
+  if (indices && indexCount > 0) {
+    glGenBuffers(1, &ebo);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, ebo);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indexCount * sizeof(uint32_t)), indices,
+                 GL_STATIC_DRAW);
+  }
+  int stride = 0;
+  for (int n : attributeSizes) stride += n;
+  GLuint index = 0;
+  uintptr_t offset = 0;
+  for (int n : attributeSizes) {
+    glVertexAttribPointer(index, n, GL_FLOAT, GL_FALSE, stride * static_cast<GLsizei>(sizeof(float)),
+                          reinterpret_cast<void*>(offset));
+    glEnableVertexAttribArray(index);
+    ++index;
+    offset += static_cast<uintptr_t>(n) * sizeof(float);
+  }
+  glBindVertexArray(0);
+  registerBuffers(vao, vbo, ebo);
+  loader.vertexArray = vao;
+  loader.vertexBuffer = vbo;
+  loader.elementBuffer = ebo;
+}
+
 void setAspectRatio(float value) {
   reg().aspectRatio = value;
   if (!gl::contextReady()) return;

@@ -1,5 +1,7 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -37,6 +39,11 @@ void loadTexture(Loader& loader, const std::string& fileName);
 // Builds a program once per name; a program that failed is never tried again.
 void createShaderProgram(Loader& loader, const ShaderSources& sources);
 void registerBuffers(uint32_t vertexArray, uint32_t vertexBuffer, uint32_t elementBuffer);
+// Uploads an unchanging float vertex array (and optional 32-bit indices) into a new
+// vertex array whose attributes 0, 1, ... take `sizes` floats each, packed in order.
+// The names go to the loader and the buffer registry. Nothing happens without a context.
+void uploadStaticMesh(Loader& loader, const float* vertices, size_t floatCount, const uint32_t* indices,
+                      size_t indexCount, std::initializer_list<int> attributeSizes);
 void setAspectRatio(float value);
 float aspectRatio();
 // Frees every texture, program and buffer, in that order, with a log line for each kind.

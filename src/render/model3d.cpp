@@ -125,26 +125,9 @@ bool readWholeFile(const std::string& path, std::string& out) {
 }
 
 void uploadPart(const std::vector<float>& vertices, const std::vector<uint32_t>& indices, uint32_t& vaoOut) {
-  if (!gl::contextReady()) return;
-  GLuint vao = 0, vbo = 0, ebo = 0;
-  glGenVertexArrays(1, &vao);
-  glGenBuffers(1, &vbo);
-  glGenBuffers(1, &ebo);
-  glBindVertexArray(vao);
-  glBindBuffer(GL_ARRAY_BUFFER, vbo);
-  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(float)), vertices.data(),
-               GL_STATIC_DRAW);
-  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, ebo);
-  glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(uint32_t)),
-               indices.data(), GL_STATIC_DRAW);
-  constexpr GLsizei stride = 9 * sizeof(float);
-  for (GLuint a = 0; a < 3; ++a) {
-    glVertexAttribPointer(a, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(static_cast<uintptr_t>(a * 12)));
-    glEnableVertexAttribArray(a);
-  }
-  glBindVertexArray(0);
-  registerBuffers(vao, vbo, ebo);
-  vaoOut = vao;
+  Loader part;
+  uploadStaticMesh(part, vertices.data(), vertices.size(), indices.data(), indices.size(), {3, 3, 3});
+  vaoOut = part.vertexArray;
 }
 
 }  // namespace

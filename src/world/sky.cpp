@@ -54,22 +54,8 @@ SkyHorizon::SkyHorizon(const Colour& skyColour) : sky_(skyColour), horizon_(skyH
     gl::uniform1f(shaderProgram, "skyHorizonStartZ", kBottomZ);
     gl::uniform1f(shaderProgram, "skyHorizonEndZ", kTopZ);
   }
-  GLuint vao = 0, vbo = 0, ebo = 0;
-  glGenVertexArrays(1, &vao);
-  glGenBuffers(1, &vbo);
-  glGenBuffers(1, &ebo);
-  glBindVertexArray(vao);
-  glBindBuffer(GL_ARRAY_BUFFER, vbo);
-  glBufferData(GL_ARRAY_BUFFER, sizeof kBandVertices, kBandVertices, GL_STATIC_DRAW);
-  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, ebo);
-  glBufferData(GL_ELEMENT_ARRAY_BUFFER, sizeof kBandIndices, kBandIndices, GL_STATIC_DRAW);
-  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 3 * sizeof(float), nullptr);
-  glEnableVertexAttribArray(0);
-  glBindVertexArray(0);
-  registerBuffers(vao, vbo, ebo);
-  vertexArray = vao;
-  vertexBuffer = vbo;
-  elementBuffer = ebo;
+  uploadStaticMesh(*this, kBandVertices, sizeof kBandVertices / sizeof(float), kBandIndices,
+                   sizeof kBandIndices / sizeof(kBandIndices[0]), {3});
 }
 
 void SkyHorizon::draw(const Camera& camera, const Colour& sunColour) const {

@@ -63,18 +63,7 @@ Water::Water(const Colour& colour) : colour_(colour) {
     gl::uniform3f(shaderProgram, "colorWater", colour_.r, colour_.g, colour_.b);
   }
   const std::vector<float> verts = waterSurfaceVertices();
-  GLuint vao = 0, vbo = 0;
-  glGenVertexArrays(1, &vao);
-  glGenBuffers(1, &vbo);
-  glBindVertexArray(vao);
-  glBindBuffer(GL_ARRAY_BUFFER, vbo);
-  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(verts.size() * sizeof(float)), verts.data(), GL_STATIC_DRAW);
-  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 3 * sizeof(float), nullptr);
-  glEnableVertexAttribArray(0);
-  glBindVertexArray(0);
-  registerBuffers(vao, vbo, 0);
-  vertexArray = vao;
-  vertexBuffer = vbo;
+  uploadStaticMesh(*this, verts.data(), verts.size(), nullptr, 0, {3});
 }
 
 void Water::draw(const Camera& camera, Vec3 sunPos, const Colour& sunColour, const Colour& skyHorizonColour,
@@ -120,22 +109,8 @@ WaterSkyEdge::WaterSkyEdge() {
     gl::uniform1f(shaderProgram, "skyHorizonFadeOutStartZ", -0.1875f);
     gl::uniform1f(shaderProgram, "waterFadeOutStartZ", -0.5625f);
   }
-  GLuint vao = 0, vbo = 0, ebo = 0;
-  glGenVertexArrays(1, &vao);
-  glGenBuffers(1, &vbo);
-  glGenBuffers(1, &ebo);
-  glBindVertexArray(vao);
-  glBindBuffer(GL_ARRAY_BUFFER, vbo);
-  glBufferData(GL_ARRAY_BUFFER, sizeof kEdgeVertices, kEdgeVertices, GL_STATIC_DRAW);
-  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, ebo);
-  glBufferData(GL_ELEMENT_ARRAY_BUFFER, sizeof kEdgeIndices, kEdgeIndices, GL_STATIC_DRAW);
-  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 3 * sizeof(float), nullptr);
-  glEnableVertexAttribArray(0);
-  glBindVertexArray(0);
-  registerBuffers(vao, vbo, ebo);
-  vertexArray = vao;
-  vertexBuffer = vbo;
-  elementBuffer = ebo;
+  uploadStaticMesh(*this, kEdgeVertices, sizeof kEdgeVertices / sizeof(float), kEdgeIndices,
+                   sizeof kEdgeIndices / sizeof(kEdgeIndices[0]), {3});
 }
 
 void WaterSkyEdge::draw(const Camera& camera, const Colour& waterColour, const Colour& sunColour,
