@@ -1,0 +1,337 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <initializer_list>
+#include <vector>
+
+#include "render/palette.hpp"
+#include "scenes/game_scenes.hpp"
+#include "ui/hud.hpp"
+#include "units/world.hpp"
+#include "world/clouds.hpp"
+
+using namespace qv;
+
+namespace {
+
+struct Level final : HeightBrush {
+  float newHeight(int, int, float, float, float, float) const override { return 0.0f; }
+};
+
+// Scene coordinates (design pixels from the interface centre) of a point given
+// relative to a Hud's corner.
+Vec2 inHud(const Hud& hud, float x, float y) { return {hud.posX * 540.0f + x, hud.posY * 540.0f + y}; }
+// The middle of each kind of control placed at (x, y) on its Hud.
+Vec2 veryShortButton(const Hud& h, float x, float y) { return inHud(h, x + 9.0f + 33.0f, y - 9.0f - 19.0f); }
+Vec2 pageButton(const Hud& h, float x, float y) { return inHud(h, x + 9.0f + 40.0f, y - 9.0f - 32.0f); }
+Vec2 swatchAt(const Hud& h, int row, int k) {
+  return inHud(h, 338.0f + 36.0f * static_cast<float>(k) + 9.0f + 12.0f, -19.0f - 54.0f * static_cast<float>(row) - 21.0f);
+}
+Vec2 sliderAt(const Hud& h, float x, float y, float t) { return inHud(h, x + 20.0f + 307.0f * t, y - 22.0f); }
+
+class TopHudTest : public ::testing::Test {
+ protected:
+  GameScenes& g = gameScenes();
+  World* w = nullptr;
+
+  void SetUp() override {
+    if (!g.topHud) g.createAllButLoading(nullptr);
+    switcher().clear();
+    w = &World::shared();
+    w->resetWorld();
+    w->terrain->reshapeWith({0.0f, 0.0f}, 400.0f, Level{});
+    w->camera.position = {0.0f, 0.0f, 20.0f};
+    w->camera.maxHeight = 20.0f;
+    w->camera.pitch = -0.0001;  // straight down: the mouse at the centre picks (0, 0)
+    w->setGameSpeed(1);
+    w->eraserSize = World::kDefaultEraserSize;
+    w->terrainTool = 0;
+    w->terrainBrushSize = 5.0f;
+    w->terrainBrushRate = 1.25f;
+    w->eraserWorldPress = w->terrainWorldPress = false;
+    w->leftButtonLastFrame = false;
+    w->colours = WorldColours{};
+    SceneGameplay::inputView() = {};
+    switcher().mouseX = switcher().mouseY = 0.0f;
+  }
+  void TearDown() override {
+    SceneGameplay::inputView() = {};
+    switcher().clear();
+  }
+
+  // Brings a scene in the way the game does and lets its fade-in finish, so
+  // a transition left over from an earlier test cannot swallow the mouse.
+  void show(Scene& s) {
+    switcher().clear();
+    requestScene(&s, 0);
+    switcher().switchToRequestedScene();
+    for (int n = 0; n < 10 && s.transitionState() != 0; ++n) s.update(0.1f);
+    ASSERT_EQ(s.transitionState(), 0);
+    ASSERT_EQ(switcher().current(), &s);
+  }
+  static int press(Scene& s, Vec2 p) {
+    SceneGameplay::inputView().leftHeld = true;
+    return s.mouse(p.x, p.y, kMousePress);
+  }
+  static int release(Scene& s, Vec2 p) {
+    SceneGameplay::inputView().leftHeld = false;
+    return s.mouse(p.x, p.y, kMouseRelease);
+  }
+  float groundAtCentre() const { return w->terrain->heightAt(0.0f, 0.0f); }
+};
+
+// ---------------------------------------------------------------- speed
+
+TEST_F(TopHudTest, SpeedButtonsFormOneRadioRowWithTheWorldsClock) {
+  SceneGameplayWithTopHud& top = *g.topHud;
+  show(top);
+  Hud& bar = SceneGameplayWithTopHud::topHud();
+  auto lit = [&](int index) {
+    for (int k = 0; k < 4; ++k)
+      if (bar.layer(1).components[k]->highlighted != (k == index)) return false;
+    return bar.layer(1).selected == index;
+  };
+  setGameSpeed(3);
+  setGameSpeed(0);
+  EXPECT_TRUE(w->paused);
+  EXPECT_FLOAT_EQ(w->timeScale, 20.0f);  // pausing keeps the speed to return to
+  EXPECT_TRUE(lit(0));
+  setGameSpeed(4);  // out of range: nothing
+  setGameSpeed(-1);
+  EXPECT_TRUE(w->paused && lit(0));
+  // A press lights its button at once and hands the identifier on.
+  const Vec2 x5 = veryShortButton(bar, 1325.0f, -3.0f);
+  EXPECT_EQ(press(top, x5), tophud::kSpeed2);
+  EXPECT_TRUE(top.handleCommand(tophud::kSpeed2));
+  EXPECT_FALSE(w->paused);
+  EXPECT_FLOAT_EQ(w->timeScale, 5.0f);
+  release(top, x5);
+  top.mouse(0.0f, 0.0f, kMouseMove);
+  EXPECT_TRUE(lit(2));
+  // A key that reaches the world directly (or a loaded game) shows on the next frame.
+  w->setGameSpeed(1);
+  top.update(0.016f);
+  EXPECT_TRUE(lit(1));
+  // The bar is one object in every scene of the family.
+  for (Scene* s : std::initializer_list<Scene*>{g.eraser.get(), g.terrain.get(), g.worldColors.get(),
+                                                g.unitPlacement.get()})
+    EXPECT_EQ(s->huds().front().get(), &bar) << s->name();
+  g.topHud->setHelpPulsing(true);
+  g.terrain->stopHelpPulsing();
+  EXPECT_FALSE(g.topHud->helpPulsing());
+}
+
+// ---------------------------------------------------------------- tool switching
+
+TEST_F(TopHudTest, ToggleToolSwitchesScenesWithoutEverRequestingTwice) {
+  show(*g.topHud);
+  toggleTool(2);
+  EXPECT_EQ(w->toolMode, 2);
+  EXPECT_EQ(switcher().requested(), g.eraser.get());
+  EXPECT_EQ(g.topHud->setIndex(), 1);
+  // Asking again for the scene already on its way changes nothing.
+  w->toolMode = 0;
+  const int state = g.topHud->transitionState();
+  toggleTool(2);
+  EXPECT_EQ(g.topHud->transitionState(), state);
+  switcher().switchToRequestedScene();
+  // Terrain while erasing goes straight to the terrain panel; again puts it away.
+  toggleTool(3);
+  EXPECT_EQ(switcher().requested(), g.terrain.get());
+  EXPECT_EQ(g.eraser->setIndex(), 1);
+  switcher().switchToRequestedScene();
+  toggleTool(3);
+  EXPECT_EQ(w->toolMode, 0);
+  EXPECT_EQ(switcher().requested(), g.topHud.get());
+  EXPECT_EQ(g.terrain->setIndex(), 2);
+  // T, T in quick succession: the second press wins before the swap happens.
+  toggleTool(3);
+  EXPECT_EQ(w->toolMode, 3);
+  EXPECT_EQ(switcher().requested(), g.terrain.get());
+  // Already showing and staying: no request; unknown modes are ignored.
+  show(*g.terrain);
+  w->toolMode = 0;
+  toggleTool(3);
+  toggleTool(1);
+  toggleTool(5);
+  EXPECT_EQ(w->toolMode, 3);
+  EXPECT_EQ(switcher().requested(), nullptr);
+}
+
+// ---------------------------------------------------------------- terrain panel
+
+TEST_F(TopHudTest, TerrainToolActsOnlyForAPressThatBeganInTheWorld) {
+  auto& t = *g.terrain;
+  show(t);
+  w->toolMode = 3;
+  // Presses on the panel's slider and on the top bar, held over ground: no sculpting.
+  for (Vec2 p : {sliderAt(t.panel(), 1101.0f, -23.0f, 0.3f),
+                 veryShortButton(SceneGameplayWithTopHud::topHud(), 1237.0f, -3.0f)}) {
+    press(t, p);
+    EXPECT_FALSE(w->terrainWorldPress);
+    t.update(0.05f);
+    ASSERT_TRUE(w->pick.groundHit);
+    EXPECT_EQ(groundAtCentre(), 0.0f);
+    release(t, p);
+  }
+  // A press in the world raises the ground under the mouse while held...
+  EXPECT_EQ(press(t, {0.0f, 0.0f}), 0);
+  t.update(0.05f);
+  const float once = groundAtCentre();
+  EXPECT_GT(once, 0.0f);
+  t.update(0.05f);
+  EXPECT_GT(groundAtCentre(), once);
+  // ...but not in another tool mode, from another scene, or with sky under the mouse.
+  const float held = groundAtCentre();
+  w->toolMode = 2;
+  t.update(0.05f);
+  w->toolMode = 3;
+  switcher().setCurrent(g.topHud.get());
+  t.update(0.05f);
+  switcher().setCurrent(&t);
+  w->camera.pitch = -3.0;  // looking up
+  t.update(0.05f);
+  EXPECT_FALSE(w->pick.groundHit);
+  EXPECT_EQ(groundAtCentre(), held);
+  // Coming back to the scene forgets a press that began elsewhere.
+  w->camera.pitch = -0.0001;
+  t.onBecameCurrent();
+  t.update(0.05f);
+  EXPECT_EQ(groundAtCentre(), held);
+}
+
+TEST_F(TopHudTest, TerrainSizeRateAndToolFollowKeysButtonsAndSliders) {
+  auto& t = *g.terrain;
+  show(t);
+  Hud& panel = t.panel();
+  // V held for two seconds from 5 gives 11 and the slider follows; then it stops at the ends.
+  for (int n = 0; n < 40; ++n) {
+    t.setSizeChangeRate(3.0f);
+    t.update(0.05f);
+  }
+  EXPECT_NEAR(w->terrainBrushSize, 11.0f, 1e-3f);
+  EXPECT_NEAR(t.sizeSlider().value, (11.0f - 1.25f) / 28.75f, 0.003f);
+  t.update(0.05f);  // a rate lasts one frame
+  EXPECT_NEAR(w->terrainBrushSize, 11.0f, 1e-3f);
+  t.setSizeChangeRate(3.0f);
+  t.update(10.0f);
+  EXPECT_FLOAT_EQ(w->terrainBrushSize, 30.0f);
+  t.setSizeChangeRate(-3.0f);
+  t.update(20.0f);
+  EXPECT_FLOAT_EQ(w->terrainBrushSize, 1.25f);
+  // Rate starts at its minimum: B does nothing; the held + button raises it until released.
+  t.setRateChangeRate(-1.5f);
+  t.update(0.5f);
+  EXPECT_FLOAT_EQ(w->terrainBrushRate, 1.25f);
+  const Vec2 ratePlus = veryShortButton(panel, 1013.0f, -70.0f);
+  EXPECT_EQ(press(t, ratePlus), 0);
+  for (int n = 0; n < 20; ++n) t.update(0.05f);
+  release(t, {0.0f, 0.0f});
+  t.update(0.5f);
+  EXPECT_NEAR(w->terrainBrushRate, 2.75f, 1e-3f);
+  EXPECT_NEAR(t.rateSlider().value, 1.5f / 3.75f, 0.003f);
+  // The size slider sets the size only for a drag that began on it.
+  press(t, sliderAt(panel, 1101.0f, -23.0f, 1.0f));
+  EXPECT_NEAR(w->terrainBrushSize, 30.0f, 0.2f);
+  release(t, {0.0f, 0.0f});
+  w->terrainBrushSize = 7.0f;
+  press(t, {0.0f, 0.0f});
+  const Vec2 slider = sliderAt(panel, 1101.0f, -23.0f, 0.9f);
+  t.mouse(slider.x, slider.y, kMouseDrag);
+  EXPECT_FLOAT_EQ(w->terrainBrushSize, 7.0f);
+  release(t, slider);
+  // Tool buttons and keys select in the radio row.
+  EXPECT_EQ(press(t, pageButton(panel, 94.0f + 101.0f * 5.0f, -28.0f)), 0);
+  EXPECT_EQ(w->terrainTool, 5);
+  release(t, {0.0f, 0.0f});
+  t.selectTerrainTool(6);
+  t.selectTerrainTool(7);
+  EXPECT_EQ(w->terrainTool, 6);
+  EXPECT_EQ(panel.layer(1).selected, 6);
+  EXPECT_FALSE(panel.layer(1).components[5]->highlighted);
+  EXPECT_TRUE(t.handleCommand(3311));
+  EXPECT_EQ(w->terrainTool, 1);
+  EXPECT_TRUE(t.handleCommand(tophud::kPause));  // the bar's commands still work here
+  EXPECT_FALSE(t.handleCommand(3317));
+}
+
+// ---------------------------------------------------------------- eraser panel
+
+TEST_F(TopHudTest, EraserSizeButtonsAndWorldPress) {
+  auto& e = *g.eraser;
+  show(e);
+  w->toolMode = 2;
+  Hud& panel = e.panel();
+  // Holding + for a second adds 3.0; it stops at 10.0 and the slider follows.
+  press(e, veryShortButton(panel, 278.0f, -16.0f));
+  for (int n = 0; n < 20; ++n) e.update(0.05f);
+  EXPECT_NEAR(w->eraserSize, 4.25f, 1e-3f);
+  EXPECT_NEAR(e.sizeSlider().value, (4.25f - 0.5f) / 9.5f, 0.003f);
+  e.update(5.0f);
+  EXPECT_FLOAT_EQ(w->eraserSize, 10.0f);
+  release(e, {0.0f, 0.0f});
+  e.setSizeChangeRate(-3.0f);
+  e.update(5.0f);
+  EXPECT_FLOAT_EQ(w->eraserSize, 0.5f);
+
+  auto t = std::make_shared<Unit3DTemplate>("Eraser Test.obj", 1.0f, std::vector<Colour>{{1, 0, 0, 1}},
+                                            std::vector<Colour>{{0, 0, 1, 1}}, 0, std::vector<Colour>{}, 0, 1, false,
+                                            false, 0);
+  ASSERT_TRUE(w->pick.groundHit);
+  ASSERT_TRUE(w->placeUnitOf(t, {0.2f, 0.1f, 0.0f}, 0.0f, true));
+  // From the size slider, dragged over the unit: it stays.
+  press(e, sliderAt(panel, 366.0f, -23.0f, 0.1f));
+  e.mouse(0.0f, 0.0f, kMouseDrag);
+  e.update(0.05f);
+  EXPECT_EQ(w->unitCount(), 1u);
+  release(e, {0.0f, 0.0f});
+  // The first press in the world erases at once.
+  press(e, {0.0f, 0.0f});
+  EXPECT_EQ(w->unitCount(), 0u);
+}
+
+// ---------------------------------------------------------------- world colours
+
+TEST_F(TopHudTest, SwatchesPreviewOnHoverKeepOnPressAndFollowTheWorld) {
+  auto& c = *g.worldColors;
+  // As a loaded game may leave them; the sky's index is out of range.
+  w->colours.checkedSwatch[WorldColours::kSky] = 42;
+  w->colours.checkedSwatch[WorldColours::kCloud] = 13;
+  show(c);
+  w->toolMode = 4;
+  Hud& panel = c.panel();
+  EXPECT_EQ(w->colours.checkedSwatch[WorldColours::kSky], -1);
+  EXPECT_TRUE(c.swatch(3, 13).checked);
+  EXPECT_TRUE(w->terrain->colorEmptyLand().sameAs(Colour{1, 1, 1, 1}));
+
+  // Hovering teal on the land row tints the land at once; moving away restores white.
+  const Vec2 teal = swatchAt(panel, 1, 11);
+  EXPECT_EQ(c.mouse(teal.x, teal.y, kMouseMove), 0);
+  EXPECT_TRUE(w->terrain->colorEmptyLand().sameAs(Colour{0.45f, 1.0f, 1.0f, 1.0f}));
+  c.mouse(0.0f, 0.0f, kMouseMove);
+  EXPECT_TRUE(w->terrain->colorEmptyLand().sameAs(Colour{1, 1, 1, 1}));
+
+  // Pressing checks exactly that swatch and keeps it, also when pressed again.
+  w->unsavedChanges = false;
+  const Vec2 brown = swatchAt(panel, 1, 12);
+  for (int n = 0; n < 2; ++n) {
+    EXPECT_EQ(press(c, brown), 0);
+    release(c, brown);
+  }
+  c.mouse(0.0f, 0.0f, kMouseMove);
+  EXPECT_EQ(w->colours.checkedSwatch[WorldColours::kLand], 12);
+  EXPECT_TRUE(w->unsavedChanges);
+  for (int k = 0; k < kPaletteSize; ++k) EXPECT_EQ(c.swatch(1, k).checked, k == 12) << k;
+  EXPECT_TRUE(w->terrain->colorEmptyLand().sameAs(kPalette[12].colour.lifted()));
+
+  // Each row goes to its own object.
+  const Vec2 blue = swatchAt(panel, 2, 2), black = swatchAt(panel, 3, 8);
+  c.mouse(blue.x, blue.y, kMouseMove);
+  EXPECT_TRUE(w->waterColour().sameAs(kPalette[2].colour.lifted()));
+  press(c, black);
+  EXPECT_TRUE(w->clouds->cloudColour().sameAs(kPalette[8].colour.lifted()));
+  EXPECT_TRUE(w->terrain->colorEmptyLand().sameAs(kPalette[12].colour.lifted()));
+  EXPECT_FALSE(c.swatch(3, 13).checked);
+}
+
+}  // namespace
