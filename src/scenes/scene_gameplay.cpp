@@ -4,6 +4,7 @@
 #include "render/gl.hpp"
 #include "scenes/game_scenes.hpp"
 #include "scenes/scene_gameplay.hpp"
+#include "scenes/units_scenes.hpp"
 #include "ui/template_preview.hpp"
 #include "units/world.hpp"
 #include "world/clouds.hpp"
@@ -85,6 +86,8 @@ void SceneGameplay::draw() {
   if (w.skyHorizon) w.skyHorizon->draw(w.camera, w.sunColour);
   if (gl::contextReady()) glEnable(GL_DEPTH_TEST);
 
+  drawPlacementPreview(w, freezesWorld_);
+
   if (w.terrain) {
     int circleMode = 0;
     float circleRadius = 0.0f;
@@ -92,7 +95,6 @@ void SceneGameplay::draw() {
       if (w.toolMode == 2) circleMode = 1, circleRadius = w.eraserSize;
       if (w.toolMode == 3) circleMode = 2, circleRadius = w.terrainBrushSize;
     }
-    w.terrain->setColourGroundPreview(false, {}, {});
     w.terrain->draw(w.camera, sun, water, w.sunColour, horizon, {w.pick.groundPoint.x, w.pick.groundPoint.y},
                     circleMode, circleRadius, underWater);
   }
@@ -127,7 +129,7 @@ int SceneGameplay::mouse(float x, float y, int action) {
   } else if (result == 0 && action == 1) {
     if (in.leftHeld) {
       if (!freezesWorld_ && w.toolMode == 1 && w.placementShown && w.terrain) {
-        if (const auto t = w.selected(); t && w.placementValid(*t, w.placementPoint)) w.placeUnit(w.placementPoint);
+        if (const auto t = w.selected(); t && w.placementValid(*t, w.placementPoint)) w.placeUnit(w.placementPoint, placementKeepsColours());
       }
     } else if (in.rightHeld && w.toolMode != 0) {
       w.toolMode = 0;

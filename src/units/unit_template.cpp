@@ -234,7 +234,7 @@ TemplatePtr nthNotIn(const std::vector<TemplatePtr>& list, int n, const std::vec
 }
 }  // namespace
 
-void TemplateLists::assign(const TemplatePtr& t, bool atFront) {
+void TemplateLists::assign(TemplatePtr t, bool atFront) {
   if (!t) return;
   eraseFrom(unassigned, t.get());
   eraseFrom(assigned, t.get());
@@ -244,7 +244,7 @@ void TemplateLists::assign(const TemplatePtr& t, bool atFront) {
     assigned.push_back(t);
 }
 
-void TemplateLists::unassign(const TemplatePtr& t) {
+void TemplateLists::unassign(TemplatePtr t) {
   if (!t) return;
   eraseFrom(assigned, t.get());
   if (contains(unassigned, t.get())) return;

@@ -130,8 +130,9 @@ struct TemplateLists {
   std::vector<TemplatePtr> assigned;
   std::vector<TemplatePtr> unassigned;
 
-  void assign(const TemplatePtr& t, bool atFront = false);
-  void unassign(const TemplatePtr& t);
+  // By value: callers often pass an element of the very list being edited.
+  void assign(TemplatePtr t, bool atFront = false);
+  void unassign(TemplatePtr t);
   bool inAll(const Unit3DTemplate* t) const;
   bool isAssigned(const Unit3DTemplate* t) const;
   int assignedIndex(const Unit3DTemplate* t) const;  // -1 when not assigned

@@ -327,7 +327,7 @@ int World::removeUnitsOfTemplate(const Unit3DTemplate* t) {
   return removed;
 }
 
-int World::deleteTemplate(const TemplatePtr& t) {
+int World::deleteTemplate(TemplatePtr t) {
   if (!t) return 0;
   const int removed = removeUnitsOfTemplate(t.get());
   const int at = templates.assignedIndex(t.get());

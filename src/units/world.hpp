@@ -135,7 +135,7 @@ class World : public GroundPainters {
   int removeUnitsOfTemplate(const Unit3DTemplate* t);
   // The units screen's delete: the template's units leave at once, then the
   // template is unassigned (kept, with its settings); the selection follows.
-  int deleteTemplate(const TemplatePtr& t);
+  int deleteTemplate(TemplatePtr t);  // by value: the argument may live in the lists it edits
   // Takes one unit out of the world at once (grid, lists); false when absent.
   bool eraseUnit(const std::shared_ptr<Unit3D>& unit);
   void refreshGroundAround(const Unit3D& unit);

@@ -128,6 +128,16 @@ TEST(UnitTemplateLists, UnassignKeepsIdOrderAndAssignCanGoToTheFront) {
   EXPECT_TRUE(lists.inAll(ts[4].get()));
   EXPECT_TRUE(lists.isAssigned(ts[4].get()));
   EXPECT_FALSE(lists.isAssigned(ts[0].get()));
+
+  // Handing over an element of the list being edited moves exactly that template.
+  const TemplatePtr first = lists.assigned.front();
+  const TemplatePtr second = lists.assigned[1];
+  lists.unassign(lists.assigned.front());
+  EXPECT_FALSE(lists.isAssigned(first.get()));
+  EXPECT_TRUE(lists.isAssigned(second.get()));
+  EXPECT_EQ(std::count(lists.unassigned.begin(), lists.unassigned.end(), second), 0);
+  lists.assign(lists.unassigned.front(), true);
+  EXPECT_EQ(lists.assigned.front(), ts[0]);
 }
 
 TEST(UnitTemplateLists, NewWorldUnassignsEverythingAndDropsRelations) {
