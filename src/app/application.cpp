@@ -156,6 +156,14 @@ void setWindowIcon(Application& app) {
 
 void renderFrame(float fps, int32_t averageMicros) {
   if (!ws().window) return;
+  // In the world the window's background follows the sky (it dims at night);
+  // menu screens cover it with their backdrop.
+  if (World::sharedExists() && dynamic_cast<SceneGameplay*>(switcher().current())) {
+    const Colour& sky = World::shared().clearColour;
+    ws().clear[0] = sky.r;
+    ws().clear[1] = sky.g;
+    ws().clear[2] = sky.b;
+  }
   const float* c = ws().clear;
   if (display().letterboxed() && whitePixelAvailable()) {
     glClearColor(0, 0, 0, 1);
@@ -185,14 +193,11 @@ void loadStartup() {
   renderFrame(0, 0);
 
   scenes.createAllButLoading(readDeveloperModeFile);
+  // After the screens exist: a slider made before this would report its starting 0 as the volume.
+  installUiSounds();
+  scenes.settings->isFullScreen = [] { return settings().fullScreen; };
 
-  Settings& s = settings();
-  s.apply(audioRuns());
-  if (s.loaded) {
-    if (audioRuns()) applyMusicVolume(s.musicVolume);
-    setSoundVolume(s.soundVolume);
-  }
-  glfwSwapInterval(s.verticalSync ? 1 : 0);
+  applySettingsToScreen(settings(), audioRuns(), [](int on) { glfwSwapInterval(on); });
 
   switcher().drawnCursorVisible = true;
   glfwSetInputMode(ws().window, GLFW_CURSOR, GLFW_CURSOR_HIDDEN);
@@ -205,7 +210,7 @@ void runMainLoop(Application& app) {
   int64_t last = platform::nowMicros();
   FrameStats& stats = ws().stats;
   while (!glfwWindowShouldClose(ws().window)) {
-    if (!(settings().frameLimit && accumulator < period)) {
+    if (!(frameLimitOn() && accumulator < period)) {
       const int32_t elapsed = static_cast<int32_t>(std::min<int64_t>(accumulator, 50000));
       const float dt = static_cast<float>(elapsed) / 1000000.0f;
       SceneSwitcher& sw = switcher();
@@ -218,7 +223,7 @@ void runMainLoop(Application& app) {
       glfwPollEvents();
       updateMusic(dt);
       if (stats.beforeRender()) {
-        logLine(FrameStats::reportLine(settings().verticalSync, settings().frameLimit, stats.framesPerSecond(),
+        logLine(FrameStats::reportLine(verticalSyncOn(), frameLimitOn(), stats.framesPerSecond(),
                                        stats.averageMicros()));
       }
       stats.afterRender(elapsed);
@@ -261,7 +266,7 @@ void run(Application& app) {
   setWindowIcon(app);
   if (startAudio()) loadGameMusic();
   loadStartup();
-  settings().save(platform::userDataPath("settings.txt"), settings().verticalSync, settings().frameLimit);
+  saveSettingsFile();
   int w = 0, h = 0;
   glfwGetWindowSize(ws().window, &w, &h);
   computeViewport(w, h);

@@ -7,7 +7,9 @@
 #include <string>
 
 #include "render/display.hpp"
+#include "app/peer_calls.hpp"
 #include "app/settings.hpp"
+#include "persistence/save_game.hpp"
 #include "core/log.hpp"
 #include "core/text_io.hpp"
 #include "platform/platform.hpp"
@@ -61,38 +63,7 @@ void mouseButtonCallback(GLFWwindow* /*w*/, int button, int action, int /*mods*/
   if (id > 0 && a == 1) handleCommand(id);
 }
 
-void keyCallback(GLFWwindow* /*w*/, int key, int /*scancode*/, int action, int /*mods*/) {
-  SceneSwitcher& sw = switcher();
-  if (liveSceneCurrent() && World::sharedExists()) {
-    World& world = World::shared();
-    // Speed keys act on press, repeat and release alike, as the number row always has.
-    switch (key) {
-      case GLFW_KEY_0: case GLFW_KEY_KP_0: case GLFW_KEY_P: world.setGameSpeed(0); break;
-      case GLFW_KEY_1: case GLFW_KEY_KP_1: world.setGameSpeed(1); break;
-      case GLFW_KEY_2: case GLFW_KEY_KP_2: world.setGameSpeed(2); break;
-      case GLFW_KEY_3: case GLFW_KEY_KP_3: world.setGameSpeed(3); break;
-      default: break;
-    }
-    if (key == GLFW_KEY_U && !sw.requested()) requestScene(gameScenes().units.get(), 0);
-    if (key == GLFW_KEY_ESCAPE && action == GLFW_PRESS && world.toolMode != 0) {
-      world.toolMode = 0;
-      sw.entryCounter = 1;
-      requestScene(gameScenes().topHud.get(), 2);
-    }
-  }
-  if (sw.developerMode && action == GLFW_PRESS) {
-    InputState& in = input();
-    switch (key) {
-      case GLFW_KEY_F: toggleFullScreen(); break;
-      case GLFW_KEY_G: in.showFrameTimes = !in.showFrameTimes; break;
-      case GLFW_KEY_J: sw.hideHuds = !sw.hideHuds; break;
-      case GLFW_KEY_K: sw.hideCursor = !sw.hideCursor; break;
-      case GLFW_KEY_T: in.underWaterInversion = !in.underWaterInversion; break;
-      case GLFW_KEY_Y: in.scriptedCamera = !in.scriptedCamera; break;
-      default: break;
-    }
-  }
-}
+void keyCallback(GLFWwindow* /*w*/, int key, int /*scancode*/, int action, int /*mods*/) { handleKey(key, action); }
 
 void scrollCallback(GLFWwindow* /*w*/, double /*x*/, double y) {
   if (y == 0.0 || !liveSceneCurrent() || !World::sharedExists()) return;
@@ -112,10 +83,17 @@ void placeWindowed(GLFWwindow* window, const GLFWvidmode* mode) {
   glfwSetWindowPos(window, std::max((mode->width - 1280) / 2, 50), std::max((mode->height - 720) / 2, 50));
 }
 
-void pollHeldKeys() {
+static bool windowKeyDown(int key) {
   GLFWwindow* w = mainWindow();
-  if (!w) return;
-  auto down = [w](int key) { return glfwGetKey(w, key) == GLFW_PRESS; };
+  return w && glfwGetKey(w, key) == GLFW_PRESS;
+}
+
+void pollHeldKeys() {
+  if (!mainWindow()) return;
+  applyHeldKeys(windowKeyDown);
+}
+
+void applyHeldKeys(bool (*down)(int key)) {
   input().shiftHeld = down(GLFW_KEY_LEFT_SHIFT) || down(GLFW_KEY_RIGHT_SHIFT);
   mirrorIntoScene();
   if (!liveSceneCurrent() || !World::sharedExists()) return;
@@ -136,6 +114,22 @@ void pollHeldKeys() {
   }
   if (down(GLFW_KEY_X)) cam.zoom(0.3125f, false);
   if (down(GLFW_KEY_Z)) cam.zoom(-0.3125f, false);
+
+  const GameScenes& g = gameScenes();
+  const Scene* s = switcher().current();
+  if (s == g.eraser.get()) {
+    if (down(GLFW_KEY_C)) peer::eraserSizeRate(-3.0f);
+    if (down(GLFW_KEY_V)) peer::eraserSizeRate(3.0f);
+  } else if (s == g.terrain.get()) {
+    if (down(GLFW_KEY_C)) peer::terrainSizeRate(-3.0f);
+    if (down(GLFW_KEY_V)) peer::terrainSizeRate(3.0f);
+    if (down(GLFW_KEY_B)) peer::terrainRateRate(-1.5f);
+    if (down(GLFW_KEY_N)) peer::terrainRateRate(1.5f);
+    static constexpr int kToolKeys[7] = {GLFW_KEY_F, GLFW_KEY_G, GLFW_KEY_H, GLFW_KEY_J,
+                                         GLFW_KEY_K, GLFW_KEY_L, GLFW_KEY_SEMICOLON};
+    for (int i = 0; i < 7; ++i)
+      if (down(kToolKeys[i])) peer::selectTerrainTool(i);
+  }
 }
 
 void updateMouse() {
@@ -221,26 +215,240 @@ void toggleFullScreen() {
     setWindowed();
     logLine("Toggled windowed mode to windowed.");
   }
-  glfwSwapInterval(s.verticalSync ? 1 : 0);
+  glfwSwapInterval(verticalSyncOn() ? 1 : 0);
   resetFrameStatistics();
   s.fullScreen = !s.fullScreen;
 }
 
+CommandState& commandState() {
+  static CommandState s;
+  return s;
+}
+
+namespace {
+
+void quitGame() {
+  if (commandState().quit) {
+    commandState().quit();
+    return;
+  }
+  if (mainWindow()) glfwSetWindowShouldClose(mainWindow(), GLFW_TRUE);
+}
+
+void openPage(const char* url) {
+  if (commandState().openWebPage) commandState().openWebPage(url);
+  else platform::openWebPage(url);  // a failure leaves the dialog as it was
+}
+
+void setSwapInterval(int on) {
+  if (commandState().swapInterval) commandState().swapInterval(on);
+  else if (mainWindow()) glfwSwapInterval(on);
+}
+
+bool unsavedChanges() { return World::sharedExists() && World::shared().unsavedChanges; }
+
+void saveToSelectedSlot() { saveGame(World::shared(), saveSlots().selected); }
+
+// A remembered return scene that was never set falls back to where the game
+// would naturally continue instead of leaving the player on a dead screen.
+Scene* orFallback(Scene* s, Scene* fallback) { return s ? s : fallback; }
+
+void startNewGame() {
+  const int result = loadDefaultWorld(World::shared(), 0);
+  showLoadResult(result, gameScenes().saveSlots.get());
+}
+
+void pressSlot(int slot) {
+  GameScenes& g = gameScenes();
+  SaveSlots& slots = saveSlots();
+  slots.selected = slot;
+  if (slots.mode == 1) {
+    World& world = World::shared();
+    const int result = loadGame(world, saveSlotPath(slot), kLoadSlot);
+    // Templates the save left unassigned take the shipped settings.
+    loadDefaultWorld(world, 1);
+    showLoadResult(result, switcher().current());
+  } else if (slots.empty[slot]) {
+    startNewGame();
+  } else {
+    requestScene(g.overwriteSlot.get(), 0);
+  }
+}
+
+}  // namespace
+
+void handleKey(int key, int action) {
+  SceneSwitcher& sw = switcher();
+  const bool press = action == GLFW_PRESS;
+  if (liveSceneCurrent() && World::sharedExists()) {
+    World& world = World::shared();
+    // Speed keys act on press, repeat and release alike, as the number row always has.
+    switch (key) {
+      case GLFW_KEY_0: case GLFW_KEY_KP_0: case GLFW_KEY_P: peer::setGameSpeed(0); break;
+      case GLFW_KEY_1: case GLFW_KEY_KP_1: peer::setGameSpeed(1); break;
+      case GLFW_KEY_2: case GLFW_KEY_KP_2: peer::setGameSpeed(2); break;
+      case GLFW_KEY_3: case GLFW_KEY_KP_3: peer::setGameSpeed(3); break;
+      default: break;
+    }
+    if (press && key == GLFW_KEY_E) peer::toggleTool(2);
+    if (key == GLFW_KEY_U && !sw.requested()) requestScene(gameScenes().units.get(), 0);
+    if (press && key == GLFW_KEY_T) peer::toggleTool(3);
+    if (press && key == GLFW_KEY_O) peer::toggleTool(4);
+    if (key == GLFW_KEY_ESCAPE && press && world.toolMode != 0) {
+      world.toolMode = 0;
+      sw.entryCounter = 1;
+      requestScene(gameScenes().topHud.get(), 2);
+    }
+  }
+  if (sw.current() && sw.current() == gameScenes().unitPlacement.get()) {
+    static constexpr int kColourKeys[6] = {GLFW_KEY_C, GLFW_KEY_V, GLFW_KEY_B, GLFW_KEY_N, GLFW_KEY_M, GLFW_KEY_COMMA};
+    for (int k = 0; k < 6; ++k)
+      if (press && key == kColourKeys[k]) peer::placementColourStep(k);
+    if (key == GLFW_KEY_PERIOD && (press || action == GLFW_RELEASE)) {
+      input().keepColourHeld = press;
+      peer::placementKeepColour(press);
+    }
+  }
+  if (sw.developerMode && press) {
+    InputState& in = input();
+    switch (key) {
+      case GLFW_KEY_F:
+        if (commandState().toggleFullScreen) commandState().toggleFullScreen();
+        else toggleFullScreen();
+        break;
+      case GLFW_KEY_G: in.showFrameTimes = !in.showFrameTimes; break;
+      case GLFW_KEY_J: sw.hideHuds = !sw.hideHuds; break;
+      case GLFW_KEY_K: sw.hideCursor = !sw.hideCursor; break;
+      case GLFW_KEY_T: in.underWaterInversion = !in.underWaterInversion; break;
+      case GLFW_KEY_Y: in.scriptedCamera = !in.scriptedCamera; break;
+      default: break;
+    }
+    mirrorIntoScene();
+  }
+}
+
 void handleCommand(int id) {
   GameScenes& g = gameScenes();
+  CommandState& cs = commandState();
+  Scene* current = switcher().current();
   switch (id) {
-    case 1801: requestScene(g.mainMenu.get(), 0); break;
-    case 1802: platform::openWebPage(kMailingListPage); break;
+    // ---- main menu ----
+    case 101:
+      saveSlots().mode = 0;
+      requestScene(g.saveSlots.get(), 0);
+      break;
+    case 107:
+      saveSlots().mode = 1;
+      requestScene(g.saveSlots.get(), 0);
+      break;
+    case 102:
+      cs.settingsReturn = current;
+      requestScene(g.settings.get(), 0, true);
+      break;
+    case 106:
+      cs.feedbackReturn = current;
+      requestScene(g.feedback.get(), 0, true);
+      break;
     case 105:
       switcher().entryCounter = 0;
       requestScene(g.earlyAccess.get(), 0);
       break;
-    case 103:
-    case 3002:
-    case 1402:
-      if (mainWindow()) glfwSetWindowShouldClose(mainWindow(), GLFW_TRUE);
+    case 103: quitGame(); break;
+
+    // ---- top bar ----
+    case 201:
+      cs.inGameMenuReturn = current;
+      requestScene(g.inGameMenu.get(), 0);
       break;
-    default: break;
+    case 202:
+      peer::stopHelpPulsing();
+      cs.helpReturn = current;
+      requestScene(g.help.get(), 0);
+      break;
+    case 203: requestScene(g.units.get(), 0); break;
+    case 204: peer::toggleTool(2); break;
+    case 205: peer::toggleTool(3); break;
+    case 206: peer::toggleTool(4); break;
+    case 210: case 211: case 212: case 213: peer::setGameSpeed(id - 210); break;
+
+    // ---- in-game menu and its questions ----
+    case 301:
+      if (unsavedChanges()) {
+        cs.askSaveDestination = g.mainMenu.get();
+        requestScene(g.askSave.get(), 0);
+      } else {
+        requestScene(g.mainMenu.get(), 0);
+      }
+      break;
+    case 306:
+      saveToSelectedSlot();
+      requestScene(g.gameSaved.get(), 0);
+      break;
+    case 302:
+      cs.settingsReturn = current;
+      requestScene(g.settings.get(), 0);
+      break;
+    case 305:
+      cs.feedbackReturn = current;
+      requestScene(g.feedback.get(), 0);
+      break;
+    case 304: requestScene(unsavedChanges() ? static_cast<Scene*>(g.saveAndQuit.get()) : g.quit.get(), 0); break;
+    case 303: requestScene(orFallback(cs.inGameMenuReturn, g.topHud.get()), 0); break;
+    case 2601:
+    case 2701:
+    case 1401:
+    case 3001: requestScene(g.inGameMenu.get(), 0); break;
+    case 2702: requestScene(orFallback(cs.askSaveDestination, g.mainMenu.get()), 0); break;
+    case 2703:
+      saveToSelectedSlot();
+      requestScene(orFallback(cs.askSaveDestination, g.mainMenu.get()), 0);
+      break;
+    case 1402:
+    case 3002: quitGame(); break;
+    case 1403:
+      saveToSelectedSlot();
+      quitGame();
+      break;
+    case 1501: requestScene(orFallback(cs.helpReturn, g.topHud.get()), 0); break;
+    case 2101: requestScene(orFallback(cs.feedbackReturn, g.mainMenu.get()), 0); break;
+    case 2102: openPage(kFeedbackPage); break;
+    case 1801: requestScene(g.mainMenu.get(), 0); break;
+    case 1802: openPage(kMailingListPage); break;
+    case 3401:
+      if (g.errorMessage) requestScene(orFallback(g.errorMessage->backScene, g.saveSlots.get()), 0);
+      break;
+    case 3402:
+      if (g.errorMessage) requestScene(orFallback(g.errorMessage->continueScene, g.topHud.get()), 0);
+      break;
+
+    // ---- settings ----
+    case 1301:
+      requestScene(orFallback(cs.settingsReturn, g.mainMenu.get()), 0);
+      saveSettingsFile();
+      break;
+    case 1307:
+      if (cs.toggleFullScreen) cs.toggleFullScreen();
+      else toggleFullScreen();
+      break;
+    case 1308:
+      setSwapInterval(verticalSyncOn() ? 1 : 0);
+      resetFrameStatistics();
+      break;
+    case 1309: resetFrameStatistics(); break;
+
+    // ---- save slots ----
+    case 2801: requestScene(g.mainMenu.get(), 0); break;
+    case 2811: case 2812: case 2813: case 2814: case 2815: pressSlot(id - 2811); break;
+    case 2901: requestScene(g.saveSlots.get(), 0); break;
+    case 2902: startNewGame(); break;
+
+    // The sliders act through their own value; tool panels and the units screens
+    // answer their own identifiers.
+    case 1302:
+    case 1303: break;
+    default:
+      if (current) current->handleCommand(id);
+      break;
   }
 }
 

@@ -6,6 +6,10 @@
 #include "core/log.hpp"
 #include "core/text_io.hpp"
 #include "core/version.hpp"
+#include "audio/audio.hpp"
+#include "platform/platform.hpp"
+#include "scenes/game_scenes.hpp"
+#include "ui/hud.hpp"
 
 namespace qv {
 
@@ -72,7 +76,10 @@ bool Settings::load(const std::string& path) {
 
 void Settings::apply(bool audioRuns) {
   if (!loaded) return;
-  if (audioRuns) musicVolume = std::clamp(musicVolumeAsRead, 0.0f, 1.0f);
+  // The player's music volume is kept even on a machine without sound, so one
+  // silent run does not overwrite it with the default when the file is written.
+  musicVolume = std::clamp(musicVolumeAsRead, 0.0f, 1.0f);
+  if (audioRuns) applyMusicVolume(musicVolume);
   soundVolume = std::clamp(soundVolumeAsRead, 0.0f, 1.0f);
   if (reservedValueAsRead >= 0 && reservedValueAsRead <= 2) reservedValue = reservedValueAsRead;
   else if (reservedValueAsRead < 0) reservedValue = 0;
@@ -93,6 +100,92 @@ void Settings::save(const std::string& path, bool verticalSyncBox, bool frameLim
   out.close();
   if (!out) return;
   logLine("Settings file saved correctly.");
+}
+
+// ---------- the settings screen ----------
+
+void applySettingsToScreen(Settings& s, bool audioRuns, void (*swapInterval)(int)) {
+  s.apply(audioRuns);
+  SceneGameplayWithSettings* screen = gameScenes().settings.get();
+  // Without a file the sliders still show the volumes in use rather than their starting 0 %.
+  if (screen) {
+    screen->musicSlider->setValue(s.loaded ? s.musicVolumeAsRead : s.musicVolume);
+    screen->soundSlider->setValue(s.loaded ? s.soundVolumeAsRead : s.soundVolume);
+  } else {
+    setSoundVolume(s.soundVolume);
+  }
+  if (screen) {
+    screen->verticalSyncBox->checked = s.verticalSync;
+    screen->frameLimitBox->checked = s.frameLimit;
+  }
+  if (swapInterval) swapInterval(s.verticalSync ? 1 : 0);
+}
+
+bool verticalSyncOn() {
+  const SceneGameplayWithSettings* screen = gameScenes().settings.get();
+  return screen ? screen->verticalSyncBox->checked : settings().verticalSync;
+}
+
+bool frameLimitOn() {
+  const SceneGameplayWithSettings* screen = gameScenes().settings.get();
+  return screen ? screen->frameLimitBox->checked : settings().frameLimit;
+}
+
+void onVolumeSlider(int identifier, float value) {
+  Settings& s = settings();
+  if (identifier == kMusicVolumeSliderId) {
+    s.musicVolume = value;
+    applyMusicVolume(value);  // without a device only the number is kept
+  } else if (identifier == kSoundVolumeSliderId) {
+    s.soundVolume = value;
+    setSoundVolume(value);
+  }
+}
+
+namespace {
+struct ClickSounds {
+  SoundEffect button;
+  SoundEffect slider;
+  bool loaded = false;
+};
+ClickSounds& clickSounds() {
+  static ClickSounds c;
+  return c;
+}
+void ensureClicksLoaded() {
+  ClickSounds& c = clickSounds();
+  if (c.loaded || !audioRuns()) return;
+  loadSound(c.button, "Button Click.ogg", 0.11f);
+  loadSound(c.slider, "Button Click.ogg", 0.11f);
+  c.loaded = true;
+}
+}  // namespace
+
+void installUiSounds() {
+  ensureClicksLoaded();  // now, not on the first click, so no frame stalls on a file read
+  UiSoundHooks& h = uiSoundHooks();
+  h.volumeSlider = onVolumeSlider;
+  h.buttonClick = [] {
+    ensureClicksLoaded();
+    playSound(clickSounds().button);
+  };
+  h.sliderClickPlaying = [] { return soundPlaying(clickSounds().slider); };
+  h.sliderClick = [](float volume) {
+    ensureClicksLoaded();
+    if (volume < 0.0f) {
+      playSound(clickSounds().slider);
+      return;
+    }
+    // Heard at the level the slider now selects; the player's volume comes back at once.
+    const float normal = soundVolume();
+    setSoundVolume(volume);
+    playSound(clickSounds().slider);
+    setSoundVolume(normal);
+  };
+}
+
+void saveSettingsFile() {
+  settings().save(platform::userDataPath("settings.txt"), verticalSyncOn(), frameLimitOn());
 }
 
 }  // namespace qv

@@ -4,7 +4,9 @@
 namespace qv {
 
 // The player's preferences, kept in "settings.txt" as eight lines without keys.
-// Until the settings screen exists, its two checkboxes live here as plain flags.
+// Once the settings screen exists, its checkboxes hold vertical sync and the
+// frame limit (verticalSyncOn, frameLimitOn); the two flags here are what the
+// file said and what applies before that screen is made.
 struct Settings {
   float musicVolume = 1.0f;
   float soundVolume = 1.0f;
@@ -20,12 +22,25 @@ struct Settings {
 
   // Returns the full-screen flag (true when there is no file).
   bool load(const std::string& path);
-  // Applies what was read. audioRuns decides whether the music volume is taken.
+  // Applies what was read (volumes clamped to 0..1); the mixer hears the music volume only when audioRuns.
   void apply(bool audioRuns);
   // Nothing is written (and nothing logged) when the file cannot be opened.
   void save(const std::string& path, bool verticalSyncBox, bool frameLimitBox) const;
 };
 
 Settings& settings();
+
+// Puts the values read from the file on the settings screen: the volume sliders
+// (which snap to their 5 % steps and drive the volumes) and the two checkboxes,
+// then switches vertical sync accordingly (swapInterval may be null).
+void applySettingsToScreen(Settings& s, bool audioRuns, void (*swapInterval)(int));
+bool verticalSyncOn();
+bool frameLimitOn();
+// What the volume sliders do when they move (1302 music, 1303 sound effects).
+void onVolumeSlider(int identifier, float value);
+// Connects the interface's click sounds and volume sliders to the audio module.
+void installUiSounds();
+// Writes "settings.txt" with the checkboxes' current marks.
+void saveSettingsFile();
 
 }  // namespace qv

@@ -5,7 +5,11 @@
 #include "scenes/scene_helpers.hpp"
 #include "ui/hud.hpp"
 
+#include "persistence/save_game.hpp"
+
 namespace qv {
+
+// ---------- title screens ----------
 
 SceneWithTitleLogoAndVersion::SceneWithTitleLogoAndVersion(std::string name) : Scene(std::move(name), 1) {
   addTitleHuds(*this);
@@ -55,12 +59,51 @@ SceneGameplayWithEarlyAccess::SceneGameplayWithEarlyAccess()
   logLoaded();
 }
 
+// ---------- save slots ----------
+
 SceneSaveSlots::SceneSaveSlots() : Scene("Save Slots", 1) {
+  auto hud = centredPanelHud(std::make_shared<ImageHudUnits>(468.0f, 408.0f), 468.0f, 408.0f);
+  SaveSlots& slots = saveSlots();
+  for (int s = 0; s < kSaveSlotCount; ++s) {
+    slots.empty[s] = true;
+    slots.date[s].clear();
+    auto button = std::make_shared<HudButtonLargeLong>(saveSlotLabel(s), 55.0f, -105.0f - 78.0f * s, 2811 + s);
+    slotButtons_.push_back(button);
+    hud->addComponent(button, 0);
+  }
+  back_ = std::make_shared<HudButtonLargeShort>("Back", 55.0f, -513.0f, 2801);
+  hud->addComponent(back_, 0);
+  addHud(hud);
+  // Every save from now on relabels its slot at once, without a restart.
+  slots.onSlotSaved = [this](int slot, const std::string&) { relabel(slot); };
+  scanSaveSlots();
   standardTransitions(*this);
   logLoaded();
 }
 
+SceneSaveSlots::~SceneSaveSlots() {
+  // The hook must not outlive the buttons it relabels.
+  saveSlots().onSlotSaved = nullptr;
+}
+
+void SceneSaveSlots::relabel(int slot) {
+  if (slot < 0 || static_cast<size_t>(slot) >= slotButtons_.size()) return;
+  slotButtons_[static_cast<size_t>(slot)]->setLabel(saveSlotLabel(slot));
+}
+
+void SceneSaveSlots::onBecameCurrent() {
+  const SaveSlots& slots = saveSlots();
+  const bool loading = slots.mode == 1;
+  for (int s = 0; s < kSaveSlotCount && static_cast<size_t>(s) < slotButtons_.size(); ++s)
+    slotButtons_[static_cast<size_t>(s)]->setState(loading && slots.empty[s] ? kStateDisabled : kStateActive);
+}
+
 SceneOverwriteSaveSlot::SceneOverwriteSaveSlot() : Scene("Overwrite Save Slot", 1) {
+  auto hud = centredPanelHud(std::make_shared<ImageHudUnits>(732.0f, 48.0f), 732.0f, 48.0f);
+  hud->addComponent(std::make_shared<HudTextStatic>(50.0f, -111.0f, "Overwrite save?", 26, kMessageColour), 0);
+  hud->addComponent(std::make_shared<HudButtonLargeShort>("Cancel", 55.0f, -153.0f, 2901), 0);
+  hud->addComponent(std::make_shared<HudButtonLargeLong>("Overwrite", 316.0f, -153.0f, 2902), 0);
+  addHud(hud);
   standardTransitions(*this);
   logLoaded();
 }
