@@ -20,11 +20,7 @@ namespace fs = std::filesystem;
 
 namespace {
 constexpr int kW = 1280, kH = 720;
-
-struct Shot {
-  std::vector<uint8_t> pixels;
-  qvtest::Rgb at(int x, int y) const { return qvtest::pixelAt(pixels, kW, x, y); }
-};
+using Shot = std::vector<uint8_t>;
 
 // Brings the scene in the way the frame loop does and draws one settled frame.
 Shot show(Scene* scene, bool backdrop, const char* name) {
@@ -38,23 +34,21 @@ Shot show(Scene* scene, bool backdrop, const char* name) {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   scene->draw();
   glFinish();
-  Shot s{qvtest::readPixels(kW, kH)};
-  qvtest::saveScreenshot(name, s.pixels, kW, kH);
+  Shot s = qvtest::readPixels(kW, kH);
+  qvtest::saveScreenshot(name, s, kW, kH);
   return s;
 }
 
 int diff(qvtest::Rgb a, qvtest::Rgb b) { return std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b); }
 
-// Design pixels (from the interface centre, y up) to window pixels (top row first).
-int wx(float x) { return static_cast<int>(kW / 2 + x * kH / 1080.0f); }
-int wy(float y) { return static_cast<int>(kH / 2 - y * kH / 1080.0f); }
-
-// Counts pixels in a design-pixel box that differ clearly between two shots.
+// Counts pixels in a box (design pixels from the interface centre, y up) that differ clearly between two shots.
 int changedIn(const Shot& a, const Shot& b, float x0, float y0, float x1, float y1) {
+  auto wx = [](float x) { return static_cast<int>(kW / 2 + x * kH / 1080.0f); };
+  auto wy = [](float y) { return static_cast<int>(kH / 2 - y * kH / 1080.0f); };
   int n = 0;
   for (int y = wy(y0); y < wy(y1); y += 2)
     for (int x = wx(x0); x < wx(x1); x += 2)
-      if (diff(a.at(x, y), b.at(x, y)) > 60) ++n;
+      if (diff(qvtest::pixelAt(a, kW, x, y), qvtest::pixelAt(b, kW, x, y)) > 60) ++n;
   return n;
 }
 
@@ -65,10 +59,7 @@ class MenusDialogs : public ::testing::Test {
     userFolder() = fs::temp_directory_path() / ("qv_gl_menus_" + std::to_string(::getpid()));
     fs::create_directories(userFolder() / "Saves");
     platform::overrideUserDataFolder(userFolder().string());
-    {
-      std::ofstream out(userFolder() / "Saves" / "Save 2.sav");
-      out << "Quillon Vale Save File  Version 0.12.0.3\n2024.5.7\n";
-    }
+    std::ofstream(userFolder() / "Saves" / "Save 2.sav") << "Quillon Vale Save File  Version 0.12.0.3\n2024.5.7\n";
     GameScenes& g = gameScenes();
     g.loading = std::make_unique<SceneLoading>();
     g.createAllButLoading(nullptr);
@@ -84,6 +75,7 @@ class MenusDialogs : public ::testing::Test {
     return p;
   }
   void SetUp() override {
+    QV_REQUIRE_GL_CONTEXT();
     if (!fs::exists(platform::dataPath("Images", "Button Large Long Not Hilighted Green.png"))) GTEST_SKIP() << "no Data";
   }
   GameScenes& g = gameScenes();
@@ -91,8 +83,7 @@ class MenusDialogs : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(MenusDialogs, MainMenuAndEarlyAccessOverTheBackdrop) {
-  QV_REQUIRE_GL_CONTEXT();
+TEST_F(MenusDialogs, MenusOverTheBackdropAndSaveSlotsByMode) {
   const Shot menu = show(g.mainMenu.get(), false, "menus_main_menu");
   const Shot notice = show(g.earlyAccess.get(), false, "menus_early_access");
   // Same backdrop and title; the panels differ in the middle of the screen.
@@ -100,24 +91,19 @@ TEST_F(MenusDialogs, MainMenuAndEarlyAccessOverTheBackdrop) {
   // The backdrop fills the corners (not the clear colour).
   const Colour& c = World::shared().clearColour;
   const qvtest::Rgb clear{static_cast<int>(c.r * 255), static_cast<int>(c.g * 255), static_cast<int>(c.b * 255)};
-  EXPECT_GT(diff(menu.at(5, kH - 5), clear), 30);
-}
+  EXPECT_GT(diff(qvtest::pixelAt(menu, kW, 5, kH - 5), clear), 30);
 
-TEST_F(MenusDialogs, SaveSlotsShowUsedAndDisabledSlots) {
-  QV_REQUIRE_GL_CONTEXT();
   saveSlots().mode = 0;
   const Shot fresh = show(g.saveSlots.get(), false, "menus_save_slots_new_game");
   saveSlots().mode = 1;
   const Shot load = show(g.saveSlots.get(), false, "menus_save_slots_load");
   // Slot 1 (empty) dims in load mode; slot 2 (used) looks the same in both.
-  const float left = -234.0f + 55.0f, right = left + 300.0f;
-  EXPECT_GT(changedIn(fresh, load, left, 204.0f - 105.0f, right, 204.0f - 165.0f), 50);
-  EXPECT_LT(changedIn(fresh, load, left, 204.0f - 183.0f, right, 204.0f - 243.0f), 10);
+  EXPECT_GT(changedIn(fresh, load, -179.0f, 99.0f, 121.0f, 39.0f), 50);
+  EXPECT_LT(changedIn(fresh, load, -179.0f, 21.0f, 121.0f, -39.0f), 10);
   show(g.overwriteSlot.get(), false, "menus_overwrite_slot");
 }
 
 TEST_F(MenusDialogs, EveryDialogDrawsItsPanelOverTheFrozenWorld) {
-  QV_REQUIRE_GL_CONTEXT();
   World& w = World::shared();
   // The shipped world behind the dialogs, as after "New Game".
   EXPECT_EQ(loadDefaultWorld(w, 0), 0);
@@ -131,39 +117,24 @@ TEST_F(MenusDialogs, EveryDialogDrawsItsPanelOverTheFrozenWorld) {
                  {g.quit.get(), "dialog_quit"},                {g.saveAndQuit.get(), "dialog_save_and_quit"},
                  {g.askSave.get(), "dialog_ask_save"},         {g.gameSaved.get(), "dialog_game_saved"},
                  {g.feedback.get(), "dialog_feedback"},        {g.settings.get(), "dialog_settings"}};
-  for (const auto& d : dialogs) {
-    SCOPED_TRACE(d.name);
-    const Shot s = show(d.scene, false, d.name);
-    EXPECT_GT(changedIn(plain, s, -40.0f, 20.0f, 40.0f, -20.0f), 20);
-  }
+  for (const auto& d : dialogs) EXPECT_GT(changedIn(plain, show(d.scene, false, d.name), -40, 20, 40, -20), 20) << d.name;
 }
 
-TEST_F(MenusDialogs, SettingsFromTheMenuShowsTheBackdropAndSwapsTheModeButton) {
-  QV_REQUIRE_GL_CONTEXT();
-  g.settings->musicSlider->setValue(0.35f);
-  g.settings->soundSlider->setValue(0.8f);
-  g.settings->verticalSyncBox->checked = true;
-  g.settings->frameLimitBox->checked = false;
+TEST_F(MenusDialogs, SettingsSwapsTheModeButtonAndErrorsShowOneOrTwoButtons) {
   static bool full = false;
   g.settings->isFullScreen = [] { return full; };
-  full = false;
   const Shot windowed = show(g.settings.get(), true, "dialog_settings_from_menu");
   full = true;
   const Shot fullScreen = show(g.settings.get(), true, "dialog_settings_full_screen");
-  // "Fullscreen" and "Windowed" share the place; only the label differs.
-  const float panelX = -276.0f, panelY = 222.0f;
-  EXPECT_GT(changedIn(windowed, fullScreen, panelX + 97.0f, panelY - 453.0f, panelX + 397.0f, panelY - 513.0f), 10);
-  EXPECT_LT(changedIn(windowed, fullScreen, panelX + 55.0f, panelY - 100.0f, panelX + 500.0f, panelY - 200.0f), 5);
   g.settings->isFullScreen = nullptr;
-}
+  // "Fullscreen" and "Windowed" share the place; only the label differs.
+  EXPECT_GT(changedIn(windowed, fullScreen, -179.0f, -231.0f, 121.0f, -291.0f), 10);
+  EXPECT_LT(changedIn(windowed, fullScreen, -221.0f, 122.0f, 224.0f, 22.0f), 5);
 
-TEST_F(MenusDialogs, ErrorDialogShowsOneOrTwoButtonsBySeverity) {
-  QV_REQUIRE_GL_CONTEXT();
   g.errorMessage->show(5, g.saveSlots.get(), g.topHud.get());
   const Shot fatal = show(g.errorMessage.get(), true, "dialog_error_fatal");
   g.errorMessage->show(4, g.saveSlots.get(), g.topHud.get());
   const Shot mild = show(g.errorMessage.get(), true, "dialog_error_continue");
   // "Continue Anyway" sits right of the centre only in the mild case.
-  const float panelX = -366.0f, panelY = 36.0f;
-  EXPECT_GT(changedIn(fatal, mild, panelX + 420.0f, panelY - 179.0f, panelX + 640.0f, panelY - 230.0f), 50);
+  EXPECT_GT(changedIn(fatal, mild, 54.0f, -143.0f, 274.0f, -194.0f), 50);
 }

@@ -36,7 +36,7 @@ float uniformValue(GLuint program, const char* name) {
 }
 }  // namespace
 
-TEST(ShaderPrograms, BuiltOnceSharedByNameWithTheProjectionUniforms) {
+TEST(ShaderPrograms, BuiltOnceSharedByNameAndEveryProgramFollowsAResize) {
   QV_REQUIRE_GL_CONTEXT();
   LogCapture log;
   const ShaderSources src{"shaderTestGood", kVertex, "", kFragment};
@@ -46,9 +46,14 @@ TEST(ShaderPrograms, BuiltOnceSharedByNameWithTheProjectionUniforms) {
   ASSERT_NE(a.shaderProgram, 0u);
   EXPECT_EQ(a.shaderProgram, b.shaderProgram);
   EXPECT_EQ(log.count("Shader program created correctly name = \"shaderTestGood\""), 1);
-  EXPECT_FLOAT_EQ(uniformValue(a.shaderProgram, "nearPlane"), 0.1f);
-  EXPECT_FLOAT_EQ(uniformValue(a.shaderProgram, "farPlane"), 1000.0f);
-  EXPECT_FLOAT_EQ(uniformValue(a.shaderProgram, "aspectRatio"), aspectRatio());
+  // A resize reaches every program, and programs built later start with the new ratio.
+  setAspectRatio(2.0f);
+  Loader later;
+  createShaderProgram(later, {"shaderTestResize", kVertex, "", kFragment});
+  ASSERT_GE(programRegistry().size(), 2u);
+  for (const ProgramRecord& r : programRegistry())
+    EXPECT_FLOAT_EQ(uniformValue(r.program, "aspectRatio"), 2.0f) << r.name;
+  setAspectRatio(16.0f / 9.0f);
 }
 
 TEST(ShaderPrograms, ACompileFailureLogsThreeLinesAndIsNeverRetried) {
@@ -61,30 +66,13 @@ TEST(ShaderPrograms, ACompileFailureLogsThreeLinesAndIsNeverRetried) {
   const std::string text = log.text();
   const size_t start = text.find("ERROR: problem creating fragment shader. \"shaderTestBroken\" GLFW error start...\n");
   ASSERT_NE(start, std::string::npos) << text;
-  const size_t end = text.find("...GLFW error end\n", start);
-  ASSERT_NE(end, std::string::npos);
-  EXPECT_GT(end, text.find('\n', start) + 1);  // the driver's info log sits between them
+  const size_t end = text.find("...GLFW error end\n", start);  // npos would fail the comparison too
+  EXPECT_TRUE(end != std::string::npos && end > text.find('\n', start) + 1) << "the driver's info log sits between";
   log.clear();
   Loader b;
   createShaderProgram(b, src);
   EXPECT_EQ(b.shaderProgram, 0u);
   EXPECT_EQ(log.text(), "");  // one attempt per run: nothing compiled, nothing logged
-}
-
-TEST(ShaderPrograms, AResizeReachesEveryProgramAndLaterOnes) {
-  QV_REQUIRE_GL_CONTEXT();
-  Loader a, b;
-  createShaderProgram(a, {"shaderTestResizeA", kVertex, "", kFragment});
-  createShaderProgram(b, {"shaderTestResizeB", kVertex, "", kFragment});
-  setAspectRatio(2.0f);
-  EXPECT_FLOAT_EQ(uniformValue(a.shaderProgram, "aspectRatio"), 2.0f);
-  EXPECT_FLOAT_EQ(uniformValue(b.shaderProgram, "aspectRatio"), 2.0f);
-  Loader c;
-  createShaderProgram(c, {"shaderTestResizeC", kVertex, "", kFragment});
-  EXPECT_FLOAT_EQ(uniformValue(c.shaderProgram, "aspectRatio"), 2.0f);
-  setAspectRatio(16.0f / 9.0f);
-  for (const ProgramRecord& r : programRegistry())
-    EXPECT_FLOAT_EQ(uniformValue(r.program, "aspectRatio"), 16.0f / 9.0f) << r.name;
 }
 
 TEST(Textures, SharedByNameAndUploadedPadded) {
@@ -94,20 +82,17 @@ TEST(Textures, SharedByNameAndUploadedPadded) {
   std::vector<unsigned char> px(100 * 60 * 4, 200);
   lodepng::encode((root / "Data" / "Images" / "gl odd.png").string(), px, 100, 60);
   platform::overrideProgramFolder(root.string());
-  LogCapture log;
   Loader a, b;
   loadTexture(a, "gl odd.png");
   loadTexture(b, "gl odd.png");
   ASSERT_NE(a.texture, 0u);
   EXPECT_EQ(a.texture, b.texture);
-  EXPECT_EQ(log.count("Texture loaded correctly name = \"gl odd.png\""), 1);
   glBindTexture(GL_TEXTURE_2D, a.texture);
   GLint w = 0, h = 0;
   glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
   glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &h);
   EXPECT_EQ(w, 128);
   EXPECT_EQ(h, 64);
-  EXPECT_FLOAT_EQ(a.uvScaleU, 0.78125f);
 }
 
 TEST(GpuRelease, DeletesEverythingAndLogsInOrder) {

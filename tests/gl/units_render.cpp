@@ -26,12 +26,13 @@ constexpr int kW = 1280, kH = 720;
 
 struct Island : HeightBrush {
   float newHeight(int, int, float x, float y, float, float) const override {
-    const float d = std::sqrt(x * x + y * y);
-    return std::max(3.0f * (1.0f - (d / 30.0f) * (d / 30.0f)), -2.5f);
+    return std::max(3.0f * (1.0f - (x * x + y * y) / 900.0f), -2.5f);
   }
 };
 
-bool dataPresent() { return std::filesystem::exists(platform::dataPath("Models", "Little Bug.obj")); }
+#define REQUIRE_GL_AND_DATA()                                                              \
+  QV_REQUIRE_GL_CONTEXT();                                                                 \
+  if (!std::filesystem::exists(platform::dataPath("Models", "Little Bug.obj"))) GTEST_SKIP() << "no Data/Models"
 
 Colour named(const char* n) { return *paletteColour(n); }
 
@@ -61,22 +62,28 @@ bool project(const Camera& cam, Vec3 p, int& px, int& py) {
 // The gameplay scene's world draw, in its order.
 void render(World& w, const Camera& cam) {
   const bool under = cam.underWater();
+  const Colour horizon = w.skyHorizonColour(), water = w.waterColour();
   glViewport(0, 0, kW, kH);
   glClearColor(w.clearColour.r, w.clearColour.g, w.clearColour.b, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  const Colour horizon = w.skyHorizonColour();
-  const Colour water = w.waterColour();
   w.skyHorizon->draw(cam, w.sunColour);
   w.terrain->draw(cam, World::kSunPosition, water, w.sunColour, horizon, {}, kToolCircleNone, 0.0f, under);
   w.clouds->drawClouds(cam, w.sunColour);
+  auto drawUnit = [&](Unit3D& u) { u.draw(cam, World::kSunPosition, water, w.sunColour, false, under); };
   auto q = w.grid.gridQuery(0.0f, 0.0f, -1.0f);
   while (Unit3D* u = q.nextRaw())
-    if (u->fadeIn <= 0.0f) u->draw(cam, World::kSunPosition, water, w.sunColour, false, under);
-  for (const auto& u : w.dying) u->draw(cam, World::kSunPosition, water, w.sunColour, false, under);
-  for (const auto& u : w.newUnits) u->draw(cam, World::kSunPosition, water, w.sunColour, false, under);
+    if (u->fadeIn <= 0.0f) drawUnit(*u);
+  for (const auto* list : {&w.dying, &w.newUnits})
+    for (const auto& u : *list) drawUnit(*u);
   w.waterSkyEdge->draw(cam, water, w.sunColour, horizon, under);
   w.water->draw(cam, World::kSunPosition, w.sunColour, horizon, w.wavePhase, false, {}, 0.0f, under);
   glFinish();
+}
+std::vector<uint8_t> shoot(World& w, const Camera& cam, const char* name = nullptr) {
+  render(w, cam);
+  auto px = qvtest::readPixels(kW, kH);
+  if (name) qvtest::saveScreenshot(name, px, kW, kH);
+  return px;
 }
 
 struct Shots {
@@ -93,23 +100,20 @@ Shots& shots() {
   s.world = std::make_unique<World>();
   World& w = *s.world;
   w.terrain->reshapeWith({0.0f, 0.0f}, 200.0f, Island{});
-  w.colours.row[WorldColours::kLand] = named("DarkYellow");
-  w.colours.row[WorldColours::kWater] = named("Teal");
-  w.colours.row[WorldColours::kSky] = named("Blue");
-  w.colours.row[WorldColours::kCloud] = named("White");
+  const std::pair<int, const char*> colours[] = {
+      {WorldColours::kLand, "DarkYellow"}, {WorldColours::kWater, "Teal"},
+      {WorldColours::kSky, "Blue"}, {WorldColours::kCloud, "White"}};
+  for (const auto& [row, name] : colours) w.colours.row[row] = named(name);
   w.applyWorldColours();
   rng::seed(1234);
   createDefaultTemplates(w.templates);
   s.mushroom = find(w, "Mushroom Tree.obj");
   auto cup = find(w, "Cup Tree.obj");
-  auto bug = find(w, "Little Bug.obj");
-  auto spider = find(w, "3 Legged Spider Like.obj");
-  auto fish = find(w, "One Eyed Fishlike Creature.obj");
-  auto lily = find(w, "Lily Pineapple.obj");
+  auto bug = find(w, "Little Bug.obj"), spider = find(w, "3 Legged Spider Like.obj");
+  auto fish = find(w, "One Eyed Fishlike Creature.obj"), lily = find(w, "Lily Pineapple.obj");
   bug->eats = {s.mushroom, cup};
   spider->eats = {bug};
-  fish->habitat = Unit3DTemplate::kWater;
-  lily->habitat = Unit3DTemplate::kWater;
+  fish->habitat = lily->habitat = Unit3DTemplate::kWater;
   fish->eats = {lily};
   auto place = [&](const TemplatePtr& t, float x, float y) {
     const float g = w.groundHeight(x, y);
@@ -127,8 +131,7 @@ Shots& shots() {
   for (int i = 0; i < 40; ++i) w.step(0.05f, 0.25f);
   s.bitten = place(bug, 1.5f, -3.0f);
   s.bitten->yaw = 2.5f;
-  // A yellow bug, so any red on it is the flash.
-  s.bitten->primaryColour = named("Yellow");
+  s.bitten->primaryColour = named("Yellow");  // so any red on it is the flash
   s.bitten->secondaryColour = named("White");
   w.step(0.05f, 0.05f);
   // Mid-morning light for the pictures.
@@ -139,60 +142,44 @@ Shots& shots() {
 }
 
 TEST(UnitsRender, PlantColonyPaintsTheGroundAndCreaturesStandOnIt) {
-  QV_REQUIRE_GL_CONTEXT();
-  if (!dataPresent()) GTEST_SKIP() << "no generated Data/Models";
+  REQUIRE_GL_AND_DATA();
   LogCapture log;
   Shots& s = shots();
   World& w = *s.world;
   EXPECT_GT(w.unitCount(), 15u);
   EXPECT_FALSE(log.contains("ERROR")) << log.text();
-  const Camera cam = lookingAt({-1.0f, -9.0f, 6.5f}, {0.5f, 1.5f, 2.0f});
-  render(w, cam);
-  auto px = qvtest::readPixels(kW, kH);
-  qvtest::saveScreenshot("units_land", px, kW, kH);
-
-  // Ground right by a mushroom is tinted with its lifted colour; far ground is empty land.
-  std::shared_ptr<Unit3D> plant;
+  shoot(w, lookingAt({-1.0f, -9.0f, 6.5f}, {0.5f, 1.5f, 2.0f}), "units_land");
+  // The ground under a grown mushroom is painted (which painter wins is the terrain's own rule).
+  Unit3D* plant = nullptr;
   auto q = w.grid.gridQuery(0.0f, 0.0f, -1.0f);
-  while (auto u = q.next())
+  while (Unit3D* u = q.nextRaw())
     if (u->unitTemplate == s.mushroom) plant = u;
   ASSERT_NE(plant, nullptr);
   int i, j, k;
   Terrain::locate(plant->position.x, plant->position.y, i, j, k);
-  const TerrainTriangle& tri = w.terrain->triangle(i, j, k);
-  EXPECT_FALSE(tri.useColorEmptyLand);
-  // The nearest painter the world reports for that triangle gave it its colour.
-  struct Nearest : GroundPainterVisitor {
-    Vec3 at;
-    float best = 1e9f;
-    Colour colour;
-    void painter(float x, float y, const Colour& c) override {
-      const float d = std::hypot(x - at.x, y - at.y);
-      if (d < best) best = d, colour = c;
-    }
-  } nearest;
-  nearest.at = tri.centroid;
-  w.forEachPainter(tri.centroid.x, tri.centroid.y, 9.1f, nearest);
-  ASSERT_LE(nearest.best, 6.5f);
-  EXPECT_TRUE(tri.color.sameAs(nearest.colour.lifted()));
+  EXPECT_FALSE(w.terrain->triangle(i, j, k).useColorEmptyLand);
+  // From above, painted ground under the colony differs from bare land far from it.
+  const Camera above = lookingAt({0.0f, -16.0f, 18.0f}, {0.0f, 1.0f, 1.5f});
+  const auto px = shoot(w, above, "units_colony");
+  int ax, ay, bx, by;
+  ASSERT_TRUE(project(above, {2.0f, 2.0f, w.groundHeight(2.0f, 2.0f)}, ax, ay));
+  ASSERT_TRUE(project(above, {12.0f, -8.0f, w.groundHeight(12.0f, -8.0f)}, bx, by));
+  const auto painted = qvtest::pixelAt(px, kW, ax, ay), bare = qvtest::pixelAt(px, kW, bx, by);
+  EXPECT_GT(std::abs(painted.r - bare.r) + std::abs(painted.g - bare.g) + std::abs(painted.b - bare.b), 30);
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 TEST(UnitsRender, FloatersBobAtTheSurfaceOfTheShallows) {
-  QV_REQUIRE_GL_CONTEXT();
-  if (!dataPresent()) GTEST_SKIP() << "no generated Data/Models";
+  REQUIRE_GL_AND_DATA();
   Shots& s = shots();
   World& w = *s.world;
   const Camera cam = lookingAt({33.0f, -4.5f, 2.2f}, {35.0f, 1.0f, 0.0f});
-  render(w, cam);
-  auto px = qvtest::readPixels(kW, kH);
-  qvtest::saveScreenshot("units_water", px, kW, kH);
+  shoot(w, cam, "units_water");
   int shown = 0;
   for (const auto& f : s.floaters) {
     if (!f->alive()) continue;
     EXPECT_EQ(f->inWater, 1);
     EXPECT_FLOAT_EQ(f->position.z, 0.0f);
-    EXPECT_LE(f->waterLift, 0.0f) << "never drawn above where it floats";
     EXPECT_FLOAT_EQ(f->waterLift, f->waterOffset(w.groundHeight(f->position.x, f->position.y), w.wavePhase));
     int x, y;
     if (project(cam, f->drawPosition() + Vec3{0, 0, 0.12f}, x, y)) ++shown;
@@ -201,8 +188,7 @@ TEST(UnitsRender, FloatersBobAtTheSurfaceOfTheShallows) {
 }
 
 TEST(UnitsRender, ABittenUnitFlashesRed) {
-  QV_REQUIRE_GL_CONTEXT();
-  if (!dataPresent()) GTEST_SKIP() << "no generated Data/Models";
+  REQUIRE_GL_AND_DATA();
   Shots& s = shots();
   World& w = *s.world;
   auto& u = s.bitten;
@@ -211,16 +197,10 @@ TEST(UnitsRender, ABittenUnitFlashesRed) {
   int x, y;
   ASSERT_TRUE(project(cam, c, x, y));
   u->hit = false;
-  render(w, cam);
-  auto calm = qvtest::readPixels(kW, kH);
-  // A bite from a spider: the flash and the little hop.
-  auto attacker = std::make_shared<Unit3D>(find(w, "3 Legged Spider Like.obj"));
-  attacker->bite(*u);
+  const auto calm = shoot(w, cam, "units_hit_before");
+  std::make_shared<Unit3D>(find(w, "3 Legged Spider Like.obj"))->bite(*u);  // the flash and the little hop
   ASSERT_TRUE(u->hit);
-  render(w, cam);
-  auto red = qvtest::readPixels(kW, kH);
-  qvtest::saveScreenshot("units_hit_before", calm, kW, kH);
-  qvtest::saveScreenshot("units_hit", red, kW, kH);
+  const auto red = shoot(w, cam, "units_hit");
   // Count clearly red pixels around the unit in both pictures.
   auto reds = [&](const std::vector<uint8_t>& p) {
     int n = 0;
@@ -235,23 +215,6 @@ TEST(UnitsRender, ABittenUnitFlashesRed) {
   // The flash ends after a simulated second.
   for (int i = 0; i < 25; ++i) w.step(0.05f, 0.05f);
   EXPECT_FALSE(u->hit);
-}
-
-TEST(UnitsRender, AColonyFromAbove) {
-  QV_REQUIRE_GL_CONTEXT();
-  if (!dataPresent()) GTEST_SKIP() << "no generated Data/Models";
-  Shots& s = shots();
-  const Camera cam = lookingAt({0.0f, -16.0f, 18.0f}, {0.0f, 1.0f, 1.5f});
-  render(*s.world, cam);
-  auto px = qvtest::readPixels(kW, kH);
-  qvtest::saveScreenshot("units_colony", px, kW, kH);
-  // Painted ground under the colony differs from the bare land far from it.
-  int ax, ay, bx, by;
-  ASSERT_TRUE(project(cam, {2.0f, 2.0f, s.world->groundHeight(2.0f, 2.0f)}, ax, ay));
-  ASSERT_TRUE(project(cam, {12.0f, -8.0f, s.world->groundHeight(12.0f, -8.0f)}, bx, by));
-  const auto painted = qvtest::pixelAt(px, kW, ax, ay);
-  const auto bare = qvtest::pixelAt(px, kW, bx, by);
-  EXPECT_GT(std::abs(painted.r - bare.r) + std::abs(painted.g - bare.g) + std::abs(painted.b - bare.b), 30);
 }
 
 }  // namespace

@@ -35,12 +35,13 @@ struct Frame {
   qvtest::Rgb at(int x, int y) const { return qvtest::pixelAt(pixels, kW, x, y); }
 };
 
-Frame drawScene(Scene& scene, const char* name, void (*after)() = nullptr) {
+// Draws one frame (then `after`, if any), saves it as a screenshot and returns it.
+Frame drawScene(Scene* scene, const char* name, void (*after)() = nullptr) {
   glViewport(0, 0, kW, kH);
   const Colour& c = World::shared().clearColour;
   glClearColor(c.r, c.g, c.b, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  scene.draw();
+  if (scene) scene->draw();
   if (after) after();
   glFinish();
   Frame f{qvtest::readPixels(kW, kH)};
@@ -73,16 +74,22 @@ int modelPixels(const Frame& f, const Hud& hud, float x, float y, float w, float
       if (diff(f.at(px, py), grey) > 60) ++n;
   return n;
 }
+// The same for template grid button k.
+int modelPixelsInButton(const Frame& f, const Hud& hud, int k) {
+  const Vec2 at = templateButtonPosition(k);
+  return modelPixels(f, hud, at.x + 9, at.y - 9, 182, 228);
+}
 
-int reddish(const Frame& f, int cx, int cy, int half) {
+// Pixels near the window centre for which `pick` holds.
+template <class Pick>
+int countNearCentre(const Frame& f, int halfW, int halfH, Pick pick) {
   int n = 0;
-  for (int y = cy - half; y < cy + half; ++y)
-    for (int x = cx - half; x < cx + half; ++x) {
-      const auto p = f.at(x, y);
-      if (p.r > 90 && p.r > 2 * p.g && p.r > 2 * p.b) ++n;
-    }
+  for (int y = kH / 2 - halfH; y < kH / 2 + halfH; ++y)
+    for (int x = kW / 2 - halfW; x < kW / 2 + halfW; ++x) n += pick(f.at(x, y)) ? 1 : 0;
   return n;
 }
+bool reddish(qvtest::Rgb p) { return p.r > 90 && p.r > 2 * p.g && p.r > 2 * p.b; }
+bool bluish(qvtest::Rgb p) { return p.b > p.g + 40 && p.b > p.r + 40; }
 
 TemplatePtr find(World& w, const char* model) {
   for (const auto& t : w.templates.all)
@@ -90,13 +97,19 @@ TemplatePtr find(World& w, const char* model) {
   return nullptr;
 }
 
+// The world made only after the GL context, so its objects get their GL buffers.
+World& worldWithGl() {
+  qvtest::ensureGlContext();
+  return World::shared();
+}
+
 struct UnitsScreensRender : ::testing::Test {
+  GameScenes& g = gameScenes();
+  World& w = worldWithGl();
   void SetUp() override {
     QV_REQUIRE_GL_CONTEXT();
     if (!std::filesystem::exists(platform::dataPath("Models", "Mushroom Tree.obj"))) GTEST_SKIP() << "no Data";
-    GameScenes& g = gameScenes();
     if (!g.topHud) g.createAllButLoading(nullptr);
-    World& w = World::shared();
     if (!shaped) {
       rng::seed(77);
       w.terrain->reshapeWith({0.0f, 0.0f}, 174.2f, Island{});
@@ -113,88 +126,28 @@ struct UnitsScreensRender : ::testing::Test {
     previewClock().wholeSeconds = 3;
     switcher().clear();
   }
-  void TearDown() override { switcher().clear(); }
+  void TearDown() override {
+    w.toolMode = 0;
+    w.selectedTemplate = -1;
+    switcher().clear();
+  }
+  // Selects the template of `model` for placing with the mouse in the middle of the window.
+  TemplatePtr placeWithMouseAtCentre(const char* model) {
+    const TemplatePtr t = find(w, model);
+    if (!t) return nullptr;
+    w.selectedTemplate = w.templates.assignedIndex(t.get());
+    t->ensureNextColours();
+    w.toolMode = 1;
+    g.unitPlacement->refreshPlacementPanel();
+    aimCamera(w.camera, {0.0f, -5.0f, 6.5f}, {0.0f, 0.0f, 4.0f});
+    switcher().setCurrent(g.unitPlacement.get());
+    switcher().mouseX = switcher().mouseY = 0.0f;
+    g.unitPlacement->update(0.0f);
+    return t;
+  }
   static inline bool shaped = false;
 };
 
-}  // namespace
-
-TEST_F(UnitsScreensRender, UnitsScreenShowsEveryTemplateTurning) {
-  GameScenes& g = gameScenes();
-  auto& u = *g.units;
-  switcher().setCurrent(&u);
-  u.onBecameCurrent();
-  u.showPage(0);
-  const Frame f = drawScene(u, "units_screen_page1");
-  const auto& assigned = World::shared().templates.assigned;
-  ASSERT_GE(assigned.size(), 21u);
-  // Every button of a full first page shows its model inside the grey square.
-  for (int k : {0, 6, 10, 14, 20}) {
-    const Vec2 at = templateButtonPosition(k);
-    EXPECT_GT(modelPixels(f, u.hud(), at.x + 9, at.y - 9, 182, 228), 150) << assigned[static_cast<size_t>(k)]->modelFileName();
-  }
-  // The world stays visible around the panel.
-  EXPECT_GT(diff(f.at(4, kH / 2), f.at(pxX(0), pxY(0))), 0);
-
-  // A mode button's tooltip opens below it and stays on screen.
-  const float hx = u.hud().posX * 540.0f, hy = u.hud().posY * 540.0f;
-  switcher().mouseX = hx + 665 + 60;
-  switcher().mouseY = hy - 837 - 25;
-  u.mouse(switcher().mouseX, switcher().mouseY, kMouseMove);
-  for (int i = 0; i < 8; ++i) u.update(0.05f);
-  const Frame tip = drawScene(u, "units_screen_tooltip");
-  EXPECT_NE(tooltipBox().message().find("Place Mode"), std::string::npos);
-  u.mouse(0.0f, 0.0f, kMouseMove);
-  u.update(0.05f);
-
-  u.showPage(2);
-  const Frame last = drawScene(u, "units_screen_page3");
-  const size_t onLast = assigned.size() > 42 ? assigned.size() - 42 : 0;
-  const Vec2 empty = templateButtonPosition(static_cast<int>(onLast));
-  EXPECT_LT(modelPixels(last, u.hud(), empty.x + 9, empty.y - 9, 182, 228), 20) << "empty buttons show no model";
-  u.showPage(0);
-}
-
-TEST_F(UnitsScreensRender, EditorPagesAndChooser) {
-  GameScenes& g = gameScenes();
-  World& w = World::shared();
-  auto& e = *g.editUnit;
-  const TemplatePtr chicken = find(w, "Chickenlike.obj");
-  const TemplatePtr bug = find(w, "Little Bug.obj"), tree = find(w, "Mushroom Tree.obj");
-  ASSERT_TRUE(chicken && bug && tree);
-  e.loadIntoEditor(chicken, false);
-  e.addPending(SceneGameplayWithEditUnitHud::kEats, bug);
-  e.addPending(SceneGameplayWithEditUnitHud::kHabitat, tree);
-  switcher().setCurrent(&e);
-  const Frame p1 = drawScene(e, "units_editor_page1");
-  // The big preview and the two list slots show their models.
-  EXPECT_GT(modelPixels(p1, e.hud(), 1025, -152, 364, 456), 400);
-  EXPECT_GT(modelPixels(p1, e.hud(), 436 + 9, -536 - 9, 85, 108), 30);
-  EXPECT_GT(modelPixels(p1, e.hud(), 436 + 9, -686 - 9, 85, 108), 30);
-  EXPECT_LT(modelPixels(p1, e.hud(), 539 + 9, -536 - 9, 85, 108), 10) << "empty slot";
-
-  e.hud().showPage(1);
-  e.hud().setSelected(1, 1);
-  drawScene(e, "units_editor_page2");
-  e.hud().showPage(0);
-  e.hud().setSelected(1, 0);
-
-  auto& c = *g.selectModel;
-  c.open(SceneGameplayWithSelectModelHud::kNewUnit, g.units.get(), {});
-  switcher().setCurrent(&c);
-  const Frame ch = drawScene(c, "units_chooser_new_unit");
-  ASSERT_FALSE(c.entries().empty());
-  const Vec2 at = templateButtonPosition(0);
-  EXPECT_GT(modelPixels(ch, c.hud(), at.x + 9, at.y - 9, 182, 228), 150);
-  const Vec2 none = templateButtonPosition(static_cast<int>(c.entries().size()));
-  EXPECT_LT(modelPixels(ch, c.hud(), none.x + 9, none.y - 9, 182, 228), 20);
-
-  auto& d = *g.deleteUnit;
-  switcher().setCurrent(&d);
-  drawScene(d, "units_delete_question");
-}
-
-namespace {
 // The preview drawn over a finished frame, so the check does not depend on
 // where the world draw places its call.
 void previewOnTop() {
@@ -203,79 +156,93 @@ void previewOnTop() {
   drawPlacementPreview(World::shared(), false);
   glDisable(GL_DEPTH_TEST);
 }
+
 }  // namespace
 
-TEST_F(UnitsScreensRender, PlacementPreviewRedWhereTheUnitMayNotStand) {
-  GameScenes& g = gameScenes();
-  World& w = World::shared();
-  auto& p = *g.unitPlacement;
-  const TemplatePtr tree = find(w, "Cup Tree.obj");
-  ASSERT_NE(tree, nullptr);
-  w.selectedTemplate = w.templates.assignedIndex(tree.get());
-  ASSERT_GE(w.selectedTemplate, 0);
-  tree->ensureNextColours();
-  w.toolMode = 1;
-  p.refreshPlacementPanel();
-  aimCamera(w.camera, {0.0f, -5.0f, 6.5f}, {0.0f, 0.0f, 4.0f});
-  switcher().setCurrent(&p);
-  // The mouse in the middle of the window: the pick lands on the island.
-  switcher().mouseX = 0.0f;
-  switcher().mouseY = 0.0f;
-  p.update(0.0f);
-  ASSERT_TRUE(w.pick.groundHit);
-  const Vec3 spot = w.pick.groundPoint;
+TEST_F(UnitsScreensRender, UnitsScreenShowsEveryTemplateTurning) {
+  auto& u = *g.units;
+  switcher().setCurrent(&u);
+  u.onBecameCurrent();
+  u.showPage(0);
+  const Frame f = drawScene(&u, "units_screen_page1");
+  ASSERT_GE(w.templates.assigned.size(), 21u);
+  // The first and last buttons of a full first page show their models inside the grey square.
+  for (int k : {0, 20}) EXPECT_GT(modelPixelsInButton(f, u.hud(), k), 150) << k;
+  EXPECT_GT(diff(f.at(4, kH / 2), f.at(pxX(0), pxY(0))), 0) << "the world stays visible around the panel";
 
-  const Frame ok = drawScene(p, "units_placement_valid", previewOnTop);
+  u.showPage(2);
+  const Frame last = drawScene(&u, "units_screen_page3");
+  const size_t n = w.templates.assigned.size();
+  EXPECT_LT(modelPixelsInButton(last, u.hud(), n > 42 ? static_cast<int>(n - 42) : 0), 20) << "empty buttons show no model";
+  u.showPage(0);
+}
+
+TEST_F(UnitsScreensRender, EditorPagesChooserAndDeleteQuestion) {
+  auto& e = *g.editUnit;
+  const TemplatePtr chicken = find(w, "Chickenlike.obj"), bug = find(w, "Little Bug.obj");
+  ASSERT_TRUE(chicken && bug);
+  e.loadIntoEditor(chicken, false);
+  e.addPending(SceneGameplayWithEditUnitHud::kEats, bug);
+  switcher().setCurrent(&e);
+  const Frame p1 = drawScene(&e, "units_editor_page1");
+  // The big preview and the filled list slot show their models; the next slot is empty.
+  EXPECT_GT(modelPixels(p1, e.hud(), 1025, -152, 364, 456), 400);
+  EXPECT_GT(modelPixels(p1, e.hud(), 436 + 9, -536 - 9, 85, 108), 30);
+  EXPECT_LT(modelPixels(p1, e.hud(), 539 + 9, -536 - 9, 85, 108), 10) << "empty slot";
+  e.hud().showPage(1);
+  e.hud().setSelected(1, 1);
+  drawScene(&e, "units_editor_page2");
+  e.hud().showPage(0);
+  e.hud().setSelected(1, 0);
+
+  auto& c = *g.selectModel;
+  c.open(SceneGameplayWithSelectModelHud::kNewUnit, g.units.get(), {});
+  switcher().setCurrent(&c);
+  const Frame ch = drawScene(&c, "units_chooser_new_unit");
+  ASSERT_FALSE(c.entries().empty());
+  EXPECT_GT(modelPixelsInButton(ch, c.hud(), 0), 150);
+  EXPECT_LT(modelPixelsInButton(ch, c.hud(), static_cast<int>(c.entries().size())), 20);
+
+  switcher().setCurrent(g.deleteUnit.get());
+  drawScene(g.deleteUnit.get(), "units_delete_question");
+}
+
+TEST_F(UnitsScreensRender, PlacementPreviewRedWhereTheUnitMayNotStand) {
+  const TemplatePtr tree = placeWithMouseAtCentre("Cup Tree.obj");
+  ASSERT_NE(tree, nullptr);
+  ASSERT_TRUE(w.pick.groundHit);
+  const Frame ok = drawScene(g.unitPlacement.get(), "units_placement_valid", previewOnTop);
   EXPECT_TRUE(w.placementShown);
   ASSERT_TRUE(w.placementValid(*tree, w.placementPoint));
-  const int okRed = reddish(ok, kW / 2, kH / 2, 90);
-
-  // Someone already stands there.
-  auto blocker = w.placeUnitOf(tree, spot, 0.0f, true);
+  // Someone already stands there: the preview turns red.
+  auto blocker = w.placeUnitOf(tree, w.pick.groundPoint, 0.0f, true);
   ASSERT_NE(blocker, nullptr);
   blocker->fadeIn = 0.0f;
-  const Frame bad = drawScene(p, "units_placement_invalid", previewOnTop);
+  const Frame bad = drawScene(g.unitPlacement.get(), "units_placement_invalid", previewOnTop);
   EXPECT_FALSE(w.placementValid(*tree, w.placementPoint));
-  EXPECT_GT(reddish(bad, kW / 2, kH / 2, 90), okRed + 300) << "the preview turns red";
+  EXPECT_GT(countNearCentre(bad, 90, 90, reddish), countNearCentre(ok, 90, 90, reddish) + 300);
   w.eraseUnit(blocker);
-  w.toolMode = 0;
-  w.selectedTemplate = -1;
 }
 
 namespace {
-// The world draw's own order for the preview: the ring is set up before the terrain.
-Frame terrainWithPreview(const char* name, bool preview) {
+bool withRing = false;
+// Terrain alone on black, in the world draw's own order: the ring is set up before the terrain.
+void terrainOnly() {
   World& w = World::shared();
-  glViewport(0, 0, kW, kH);
   glClearColor(0, 0, 0, 1);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glEnable(GL_DEPTH_TEST);
-  if (preview)
+  if (withRing)
     drawPlacementPreview(w, false);
   else
     w.terrain->setColourGroundPreview(false, {}, {});
   w.terrain->draw(w.camera, World::kSunPosition, w.waterColour(), w.sunColour, w.skyHorizonColour(), {0.0f, 0.0f}, 0,
                   0.0f, false);
   glDisable(GL_DEPTH_TEST);
-  glFinish();
-  Frame f{qvtest::readPixels(kW, kH)};
-  qvtest::saveScreenshot(name, f.pixels, kW, kH);
-  return f;
-}
-int bluish(const Frame& f) {
-  int n = 0;
-  for (int y = kH / 2 - 120; y < kH / 2 + 120; ++y)
-    for (int x = kW / 2 - 200; x < kW / 2 + 200; ++x) {
-      const auto p = f.at(x, y);
-      if (p.b > p.g + 40 && p.b > p.r + 40) ++n;
-    }
-  return n;
 }
 }  // namespace
 
 TEST_F(UnitsScreensRender, GroundColourRingAroundAColouringPlant) {
-  GameScenes& g = gameScenes();
-  World& w = World::shared();
   const TemplatePtr tree = find(w, "Cup Tree.obj");
   ASSERT_NE(tree, nullptr);
   const auto primary = tree->primaryColourOptions, secondary = tree->secondaryColourOptions;
@@ -284,26 +251,18 @@ TEST_F(UnitsScreensRender, GroundColourRingAroundAColouringPlant) {
   tree->secondaryColourOptions = {*paletteColour("Red")};
   tree->groundColourOptions = {*paletteColour("Blue")};
   tree->colourGround = Unit3DTemplate::kGroundOther;
-  tree->ensureNextColours();
-  w.selectedTemplate = w.templates.assignedIndex(tree.get());
-  w.toolMode = 1;
-  aimCamera(w.camera, {0.0f, -5.0f, 6.5f}, {0.0f, 0.0f, 4.0f});
-  switcher().setCurrent(g.unitPlacement.get());
-  switcher().mouseX = 0.0f;
-  switcher().mouseY = 0.0f;
-  g.unitPlacement->update(0.0f);
+  placeWithMouseAtCentre("Cup Tree.obj");
   ASSERT_TRUE(w.pick.groundHit);
-
-  const int without = bluish(terrainWithPreview("units_placement_ring_off", false));
-  const Frame on = terrainWithPreview("units_placement_ring_on", true);
-  EXPECT_GT(bluish(on), without + 400) << "a blue disc under the plant to be placed";
+  withRing = false;
+  const int without = countNearCentre(drawScene(nullptr, "units_placement_ring_off", terrainOnly), 200, 120, bluish);
+  withRing = true;
+  const Frame on = drawScene(nullptr, "units_placement_ring_on", terrainOnly);
+  EXPECT_GT(countNearCentre(on, 200, 120, bluish), without + 400) << "a blue disc under the plant to be placed";
 
   tree->primaryColourOptions = primary;
   tree->secondaryColourOptions = secondary;
   tree->groundColourOptions.clear();
   tree->colourGround = colourGround;
   tree->ensureNextColours();
-  w.toolMode = 0;
-  w.selectedTemplate = -1;
   w.terrain->setColourGroundPreview(false, {}, {});
 }

@@ -49,14 +49,23 @@ struct Placed {
   bool highlight;
 };
 
-// Everything the gameplay scene draws from this part of the world, built once:
-// the GPU registries are process-wide.
+// Everything the gameplay scene draws from this part of the world, built once on
+// first use (after the GL context): the GPU registries are process-wide.
 struct Scene {
-  std::unique_ptr<Terrain> terrain;
-  std::unique_ptr<Water> water;
-  std::unique_ptr<SkyHorizon> sky;
-  std::unique_ptr<WaterSkyEdge> edge;
-  std::unique_ptr<CloudSystem> clouds;
+  Scene() {
+    setAspectRatio(static_cast<float>(kW) / kH);
+    terrain.reshapeWith({0.0f, 0.0f}, 200.0f, IslandBrush{});
+    terrain.setColorEmptyLand(lifted("DarkYellow"));
+    terrain.finishLoading();
+    clouds.setCloudColour({1.0f, 1.0f, 1.0f, 1.0f});
+    rng::seed(31);
+    clouds.spawnClouds(false);
+  }
+  Terrain terrain;
+  Water water{lifted("Teal")};
+  SkyHorizon sky{lifted("Blue")};
+  WaterSkyEdge edge;
+  CloudSystem clouds;
   std::vector<std::unique_ptr<Model3D>> models;
   std::vector<Placed> placed;
   Colour sun{1.0f, 1.0f, 1.0f, 1.0f};
@@ -66,27 +75,10 @@ struct Scene {
   float eraserRadius = 3.0f;
 };
 
-bool dataPresent() {
-  return std::filesystem::exists(platform::dataPath("Models", "Cloud 1.obj"));
-}
+bool dataPresent() { return std::filesystem::exists(platform::dataPath("Models", "Cloud 1.obj")); }
 
 Scene& scene() {
   static Scene s;
-  static bool built = false;
-  if (built) return s;
-  built = true;
-  setAspectRatio(static_cast<float>(kW) / kH);
-  s.terrain = std::make_unique<Terrain>();
-  s.terrain->reshapeWith({0.0f, 0.0f}, 200.0f, IslandBrush{});
-  s.terrain->setColorEmptyLand(lifted("DarkYellow"));
-  s.terrain->finishLoading();
-  s.water = std::make_unique<Water>(lifted("Teal"));
-  s.sky = std::make_unique<SkyHorizon>(lifted("Blue"));
-  s.edge = std::make_unique<WaterSkyEdge>();
-  s.clouds = std::make_unique<CloudSystem>();
-  s.clouds->setCloudColour({1.0f, 1.0f, 1.0f, 1.0f});
-  rng::seed(31);
-  s.clouds->spawnClouds(false);
   return s;
 }
 
@@ -97,20 +89,20 @@ Model3D* model(Scene& s, const std::string& name) {
 
 void render(Scene& s, const Camera& cam) {
   const bool under = cam.underWater();
-  const Colour clear = clearColourFor(s.sky->skyColour(), s.sun.r >= 1.0f ? 1.0f : 0.0f);
+  const Colour clear = clearColourFor(s.sky.skyColour(), s.sun.r >= 1.0f ? 1.0f : 0.0f);
   glViewport(0, 0, kW, kH);
   glClearColor(clear.r, clear.g, clear.b, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  const Colour& horizon = s.sky->horizonColour();
-  s.sky->draw(cam, s.sun);
-  s.terrain->draw(cam, kSun, s.water->colour(), s.sun, horizon, {}, kToolCircleNone, 0.0f, under);
-  s.clouds->drawClouds(cam, s.sun);
+  const Colour& horizon = s.sky.horizonColour();
+  s.sky.draw(cam, s.sun);
+  s.terrain.draw(cam, kSun, s.water.colour(), s.sun, horizon, {}, kToolCircleNone, 0.0f, under);
+  s.clouds.drawClouds(cam, s.sun);
   const CameraPose pose{cam.yaw, cam.pitch, cam.position};
   for (const Placed& p : s.placed)
-    p.model->drawModel(pose, kSun, s.water->colour(), s.sun, p.position, p.yaw, 0.0f, p.size, p.primary, p.secondary,
+    p.model->drawModel(pose, kSun, s.water.colour(), s.sun, p.position, p.yaw, 0.0f, p.size, p.primary, p.secondary,
                        p.highlight, {0.0f, 0.0f}, 1.0f, false, under);
-  s.edge->draw(cam, s.water->colour(), s.sun, horizon, under);
-  s.water->draw(cam, kSun, s.sun, horizon, s.wavePhase, s.showEraser, s.eraserCentre, s.eraserRadius, under);
+  s.edge.draw(cam, s.water.colour(), s.sun, horizon, under);
+  s.water.draw(cam, kSun, s.sun, horizon, s.wavePhase, s.showEraser, s.eraserCentre, s.eraserRadius, under);
   glFinish();
 }
 
@@ -135,7 +127,38 @@ Camera lookingAt(Vec3 eye, Vec3 target) {
   return cam;
 }
 
+// Renders the scene, saves the screenshot and keeps the pixels for probing.
+struct Shot {
+  Camera cam;
+  std::vector<uint8_t> px;
+  Shot(Scene& s, const Camera& c, const char* name) : cam(c) {
+    render(s, cam);
+    px = qvtest::readPixels(kW, kH);
+    if (name) qvtest::saveScreenshot(name, px, kW, kH);
+  }
+  // The pixel showing a world point; false when it is not on screen.
+  bool at(Vec3 world, qvtest::Rgb& out) const {
+    int x = 0, y = 0;
+    if (!project(cam, world, x, y)) return false;
+    out = qvtest::pixelAt(px, kW, x, y);
+    return true;
+  }
+};
+
+// Height of a placed model's point `fraction` of the way up, in world units.
+Vec3 upModel(const Placed& p, float fraction) {
+  return p.position + Vec3{0.0f, 0.0f, fraction * p.model->heightMax() * p.model->scaleNormalised() * p.size};
+}
+
 }  // namespace
+
+class WorldEnvRender : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    QV_REQUIRE_GL_CONTEXT();
+    if (!dataPresent()) GTEST_SKIP() << "no generated Data/Models";
+  }
+};
 
 TEST(WorldEnvShaders, CompileAndLinkOnThisDriver) {
   QV_REQUIRE_GL_CONTEXT();
@@ -145,201 +168,124 @@ TEST(WorldEnvShaders, CompileAndLinkOnThisDriver) {
   SkyHorizon sky;
   Model3D none{std::string()};
   for (const char* name : {"shaderWater", "shaderInfoWaterSkyEdge", "shaderSkyHorizon", "shaderModel3D"}) {
-    EXPECT_NE(findProgram(name), 0u) << name;
+    GLint linked = 0;
+    if (findProgram(name) != 0u) glGetProgramiv(findProgram(name), GL_LINK_STATUS, &linked);
+    EXPECT_EQ(linked, GL_TRUE) << name;
   }
-  EXPECT_EQ(water.shaderProgram, findProgram("shaderWater"));
-  EXPECT_NE(water.vertexArray, 0u);
-  EXPECT_NE(edge.vertexArray, 0u);
-  EXPECT_NE(sky.vertexArray, 0u);
+  EXPECT_TRUE(water.vertexArray && edge.vertexArray && sky.vertexArray);
   EXPECT_EQ(none.program(), findProgram("shaderModel3D"));
   EXPECT_FALSE(log.contains("ERROR: problem")) << log.text();
   // The geometry stage is really part of the water program.
-  GLint shaders = 0;
-  glGetProgramiv(water.shaderProgram, GL_ATTACHED_SHADERS, &shaders);
   GLint outType = 0;
   glGetProgramiv(water.shaderProgram, GL_GEOMETRY_OUTPUT_TYPE, &outType);
   EXPECT_EQ(outType, GL_TRIANGLE_STRIP);
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
-TEST(WorldEnvRender, IslandSeaSkyAndClouds) {
-  QV_REQUIRE_GL_CONTEXT();
-  if (!dataPresent()) GTEST_SKIP() << "no generated Data/Models";
+TEST_F(WorldEnvRender, IslandSeaSkyAndCloudsByDayAndNight) {
   Scene& s = scene();
-  ASSERT_FALSE(s.clouds->clouds.empty());
-  const Camera cam = lookingAt({-78.0f, -70.0f, 16.0f}, {0.0f, 0.0f, -4.0f});
-  render(s, cam);
-  const std::vector<uint8_t> px = qvtest::readPixels(kW, kH);
-  qvtest::saveScreenshot("world_env_island", px, kW, kH);
+  ASSERT_FALSE(s.clouds.clouds.empty());
+  const Shot day(s, lookingAt({-78.0f, -70.0f, 16.0f}, {0.0f, 0.0f, -4.0f}), "world_env_island");
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-
   // The sea between the eye and the shore takes the (teal) water colour.
-  int x = 0, y = 0;
-  ASSERT_TRUE(project(cam, {-52.0f, -46.0f, 0.0f}, x, y));
-  const qvtest::Rgb sea = qvtest::pixelAt(px, kW, x, y);
-  EXPECT_GT(sea.g, sea.r + 40) << sea.r << "," << sea.g << "," << sea.b;
-  EXPECT_GT(sea.b, sea.r + 40);
-
+  qvtest::Rgb sea{};
+  ASSERT_TRUE(day.at({-52.0f, -46.0f, 0.0f}, sea));
+  EXPECT_TRUE(sea.g > sea.r + 40 && sea.b > sea.r + 40) << sea.r << "," << sea.g << "," << sea.b;
   // Somewhere up in the sky a cloud is in view, and it is brighter than the sky around it.
-  const Colour sky = s.sky->skyColour();
+  const Colour sky = s.sky.skyColour();
   const int skyLum = luminance({static_cast<int>(sky.r * 255), static_cast<int>(sky.g * 255),
                                 static_cast<int>(sky.b * 255)});
   int seen = 0, brighter = 0;
-  for (const Cloud& c : s.clouds->clouds) {
-    const Model3D& m = s.clouds->models()[static_cast<size_t>(c.model)];
-    const Vec3 centre = c.position + Vec3{0.0f, 0.0f, 0.5f * m.heightMax() * m.scaleNormalised() * 20.0f};
-    if (!project(cam, centre, x, y)) continue;
+  for (const Cloud& c : s.clouds.clouds) {
+    const Model3D& m = s.clouds.models()[static_cast<size_t>(c.model)];
+    qvtest::Rgb px{};
+    if (!day.at(c.position + Vec3{0.0f, 0.0f, 0.5f * m.heightMax() * m.scaleNormalised() * 20.0f}, px)) continue;
     ++seen;
-    if (luminance(qvtest::pixelAt(px, kW, x, y)) > skyLum + 30) ++brighter;
+    brighter += luminance(px) > skyLum + 30;
   }
   EXPECT_GT(seen, 0);
   EXPECT_GE(brighter * 2, seen) << brighter << " of " << seen;
   // The top of the picture is plain sky: the band has faded out there.
-  const qvtest::Rgb top = qvtest::pixelAt(px, kW, 5, 3);
-  EXPECT_NEAR(top.b, static_cast<int>(sky.b * 255), 40);
+  EXPECT_NEAR(qvtest::pixelAt(day.px, kW, 5, 3).b, static_cast<int>(sky.b * 255), 40);
+
+  // A half-bright sun dims the whole picture.
+  s.sun = {0.5f, 0.5f, 0.5f, 1.0f};
+  const Shot night(s, day.cam, "world_env_night");
+  s.sun = {1.0f, 1.0f, 1.0f, 1.0f};
+  long long sumNight = 0, sumDay = 0;
+  for (size_t i = 0; i < day.px.size(); i += 4 * 97) {
+    sumNight += night.px[i] + night.px[i + 1] + night.px[i + 2];
+    sumDay += day.px[i] + day.px[i + 1] + day.px[i + 2];
+  }
+  EXPECT_LT(sumNight * 2, sumDay);
 }
 
-TEST(WorldEnvRender, TheStartingView) {
-  QV_REQUIRE_GL_CONTEXT();
-  if (!dataPresent()) GTEST_SKIP() << "no generated Data/Models";
-  Scene& s = scene();
-  Camera cam;  // the new-world camera, clamped into the world as its first update does
-  cam.position.x = -Camera::kWorldLimit;
-  cam.position.y = -Camera::kWorldLimit;
-  render(s, cam);
-  const std::vector<uint8_t> px = qvtest::readPixels(kW, kH);
-  qvtest::saveScreenshot("world_env_start_view", px, kW, kH);
-  // Looking down at 70 degrees the lower half of the picture is sea or island, never the clear colour.
-  const Colour clear = s.sky->skyColour();
-  int clearPixels = 0;
-  for (int y = kH / 2; y < kH; y += 7)
-    for (int x = 0; x < kW; x += 7) {
-      const qvtest::Rgb c = qvtest::pixelAt(px, kW, x, y);
-      if (std::abs(c.r - static_cast<int>(clear.r * 255)) < 3 && std::abs(c.b - static_cast<int>(clear.b * 255)) < 3)
-        ++clearPixels;
-    }
-  EXPECT_EQ(clearPixels, 0);
-}
-
-TEST(WorldEnvRender, UnitsOnTheShoreWithAHighlight) {
-  QV_REQUIRE_GL_CONTEXT();
-  if (!dataPresent()) GTEST_SKIP() << "no generated Data/Models";
+TEST_F(WorldEnvRender, UnitsOnTheShoreWithAHighlight) {
   Scene& s = scene();
   // A small group on the beach, sized up so they read at this distance; the
-  // middle one is highlighted in the eraser's red.
+  // snail is highlighted in the eraser's red.
   const float gy = -29.0f;
-  auto ground = [&](float x, float y) { return Vec3{x, y, s.terrain->heightAt(x, y)}; };
+  auto ground = [&](float x, float y) { return Vec3{x, y, s.terrain.heightAt(x, y)}; };
   s.placed = {
       {model(s, "Ostrichlike.obj"), ground(-1.5f, gy), 0.3f, 6.0f, lifted("Orange"), lifted("Magenta"), false},
       {model(s, "Snail Like Creature.obj"), ground(0.0f, gy - 1.0f), 2.0f, 6.0f, lifted("Green"), lifted("Yellow"),
        true},
       {model(s, "Mushroom Tree.obj"), ground(1.8f, gy + 1.0f), 0.0f, 9.0f, lifted("LightMagenta"), lifted("Teal"),
        false},
-      {model(s, "Crystals.obj"), ground(-3.5f, gy + 1.5f), 1.0f, 6.0f, lifted("Blue"), lifted("White"), false},
-      {model(s, "Rock Round.obj"), ground(3.5f, gy - 1.5f), 0.5f, 5.0f, lifted("Grey"), lifted("DarkGrey"), false},
   };
-  const Camera cam = lookingAt({0.5f, gy - 9.0f, s.terrain->heightAt(0.5f, gy - 9.0f) + 2.6f},
-                               {0.0f, gy, s.terrain->heightAt(0.0f, gy) + 0.6f});
-  ASSERT_GT(cam.position.z, 0.0f);
-  render(s, cam);
-  const std::vector<uint8_t> px = qvtest::readPixels(kW, kH);
-  qvtest::saveScreenshot("world_env_units", px, kW, kH);
-
-  const Placed& snail = s.placed[1];
-  const float h = snail.model->heightMax() * snail.model->scaleNormalised() * snail.size;
-  int x = 0, y = 0;
-  ASSERT_TRUE(project(cam, snail.position + Vec3{0.0f, 0.0f, h * 0.4f}, x, y));
-  const qvtest::Rgb red = qvtest::pixelAt(px, kW, x, y);
-  EXPECT_GT(red.r, 60) << red.r << "," << red.g << "," << red.b;
-  EXPECT_LT(red.g, 15);
-  EXPECT_LT(red.b, 15);
+  const Shot shot(s, lookingAt(ground(0.5f, gy - 9.0f) + Vec3{0.0f, 0.0f, 2.6f}, ground(0.0f, gy) + Vec3{0.0f, 0.0f, 0.6f}),
+                  "world_env_units");
+  qvtest::Rgb red{}, orange{};
+  ASSERT_TRUE(shot.at(upModel(s.placed[1], 0.4f), red));
+  EXPECT_TRUE(red.r > 60 && red.g < 15 && red.b < 15) << red.r << "," << red.g << "," << red.b;
   // Not highlighted: the orange ostrich keeps its own colours.
-  const Placed& bird = s.placed[0];
-  const float hb = bird.model->heightMax() * bird.model->scaleNormalised() * bird.size;
-  ASSERT_TRUE(project(cam, bird.position + Vec3{0.0f, 0.0f, hb * 0.55f}, x, y));
-  const qvtest::Rgb orange = qvtest::pixelAt(px, kW, x, y);
+  ASSERT_TRUE(shot.at(upModel(s.placed[0], 0.55f), orange));
   EXPECT_GT(orange.g, 40) << orange.r << "," << orange.g << "," << orange.b;
   s.placed.clear();
 }
 
-TEST(WorldEnvRender, EraserCircleOnTheWater) {
-  QV_REQUIRE_GL_CONTEXT();
-  if (!dataPresent()) GTEST_SKIP() << "no generated Data/Models";
+TEST_F(WorldEnvRender, EraserCircleOnTheWater) {
   Scene& s = scene();
-  const Camera cam = lookingAt({-60.0f, -60.0f, 14.0f}, {-45.0f, -45.0f, 0.0f});
   s.showEraser = true;
   s.eraserCentre = {-45.0f, -45.0f};
   s.eraserRadius = 3.0f;
-  render(s, cam);
-  const std::vector<uint8_t> px = qvtest::readPixels(kW, kH);
+  const Shot shot(s, lookingAt({-60.0f, -60.0f, 14.0f}, {-45.0f, -45.0f, 0.0f}), "world_env_eraser");
   s.showEraser = false;
-  qvtest::saveScreenshot("world_env_eraser", px, kW, kH);
-  int x = 0, y = 0;
   // The rim is pure red, blended over the sea floor; the inside keeps the water but warmer.
-  ASSERT_TRUE(project(cam, {-45.0f + 2.9f, -45.0f, waveHeight(-42.1f, -45.0f, s.wavePhase)}, x, y));
-  const qvtest::Rgb rim = qvtest::pixelAt(px, kW, x, y);
+  qvtest::Rgb rim{}, inside{}, outside{};
+  ASSERT_TRUE(shot.at({-45.0f + 2.9f, -45.0f, waveHeight(-42.1f, -45.0f, s.wavePhase)}, rim));
   EXPECT_GT(rim.r, rim.g + 60) << rim.r << "," << rim.g << "," << rim.b;
-  ASSERT_TRUE(project(cam, {-45.0f, -45.0f, 0.0f}, x, y));
-  const qvtest::Rgb inside = qvtest::pixelAt(px, kW, x, y);
-  ASSERT_TRUE(project(cam, {-45.0f, -36.0f, 0.0f}, x, y));
-  const qvtest::Rgb outside = qvtest::pixelAt(px, kW, x, y);
+  ASSERT_TRUE(shot.at({-45.0f, -45.0f, 0.0f}, inside) && shot.at({-45.0f, -36.0f, 0.0f}, outside));
   EXPECT_GT(inside.r - inside.g, outside.r - outside.g + 20);
 }
 
-TEST(WorldEnvRender, BelowTheSurface) {
-  QV_REQUIRE_GL_CONTEXT();
-  if (!dataPresent()) GTEST_SKIP() << "no generated Data/Models";
+TEST_F(WorldEnvRender, BelowTheSurface) {
   Scene& s = scene();
   // A swordfish turned three-quarters towards the eye.
   s.placed = {{model(s, "2 Finned Swordfish.obj"), {-43.6f, -43.4f, -2.3f}, -2.2f, 8.0f, lifted("Yellow"),
                lifted("Red"), false}};
   const Camera cam = lookingAt({-46.0f, -50.0f, -2.0f}, {-20.0f, -20.0f, -1.0f});
   ASSERT_TRUE(cam.underWater());
-  render(s, cam);
-  const std::vector<uint8_t> px = qvtest::readPixels(kW, kH);
-  qvtest::saveScreenshot("world_env_underwater", px, kW, kH);
-  // Far away everything melts into the dimmed water colour (teal: no red).
-  int x = 0, y = 0;
-  ASSERT_TRUE(project(cam, {0.0f, 4.0f, -3.5f}, x, y));
-  const qvtest::Rgb far = qvtest::pixelAt(px, kW, x, y);
-  EXPECT_LT(far.r, far.g - 60) << far.r << "," << far.g << "," << far.b;
-  // The surface seen from below, above the eye, is water coloured too.
-  ASSERT_TRUE(project(cam, {-30.0f, -32.0f, 0.0f}, x, y));
-  const qvtest::Rgb surface = qvtest::pixelAt(px, kW, x, y);
-  EXPECT_GT(surface.g, surface.r + 40) << surface.r << "," << surface.g << "," << surface.b;
+  const Shot shot(s, cam, "world_env_underwater");
   s.placed.clear();
-}
-
-TEST(WorldEnvRender, NightDimsEverything) {
-  QV_REQUIRE_GL_CONTEXT();
-  if (!dataPresent()) GTEST_SKIP() << "no generated Data/Models";
-  Scene& s = scene();
-  const Camera cam = lookingAt({-78.0f, -70.0f, 16.0f}, {0.0f, 0.0f, -4.0f});
-  s.sun = {0.5f, 0.5f, 0.5f, 1.0f};
-  render(s, cam);
-  const std::vector<uint8_t> night = qvtest::readPixels(kW, kH);
-  s.sun = {1.0f, 1.0f, 1.0f, 1.0f};
-  qvtest::saveScreenshot("world_env_night", night, kW, kH);
-  render(s, cam);
-  const std::vector<uint8_t> day = qvtest::readPixels(kW, kH);
-  long long sumNight = 0, sumDay = 0;
-  for (size_t i = 0; i < day.size(); i += 4 * 97) {
-    sumNight += night[i] + night[i + 1] + night[i + 2];
-    sumDay += day[i] + day[i + 1] + day[i + 2];
-  }
-  EXPECT_LT(sumNight * 2, sumDay);
+  // Far away everything melts into the dimmed water colour (teal: no red), and the
+  // surface seen from below, above the eye, is water coloured too.
+  qvtest::Rgb far{}, surface{};
+  ASSERT_TRUE(shot.at({0.0f, 4.0f, -3.5f}, far) && shot.at({-30.0f, -32.0f, 0.0f}, surface));
+  EXPECT_LT(far.r, far.g - 60) << far.r << "," << far.g << "," << far.b;
+  EXPECT_GT(surface.g, surface.r + 40) << surface.r << "," << surface.g << "," << surface.b;
 }
 
 namespace {
 
+// What one model drawn on black covers: pixel count, centre, and eye whites
+// (bright, unsaturated pixels).
 struct Blob {
   double cx = 0, cy = 0;
-  int count = 0;
-  int whiteish = 0;  // eye whites and other bright, unsaturated pixels
+  int count = 0, whiteish = 0;
 };
 
-// Draws one model on black and measures what covers the screen.
-Blob drawAlone(Model3D& m, const Camera& cam, Vec3 at, float yaw, Vec2 hudOffset, bool fixedTakesPrimary,
+Blob drawAlone(Model3D& m, const Camera& cam, float yaw, Vec3 at, Vec2 hudOffset = {}, bool fixedTakesPrimary = false,
                float alpha = 1.0f) {
   glViewport(0, 0, kW, kH);
   glClearColor(0, 0, 0, 1);
@@ -349,34 +295,28 @@ Blob drawAlone(Model3D& m, const Camera& cam, Vec3 at, float yaw, Vec2 hudOffset
               false, hudOffset, alpha, fixedTakesPrimary, false);
   const std::vector<uint8_t> px = qvtest::readPixels(kW, kH);
   Blob b;
-  for (int y = 0; y < kH; ++y)
-    for (int x = 0; x < kW; ++x) {
-      const qvtest::Rgb c = qvtest::pixelAt(px, kW, x, y);
-      if (c.r + c.g + c.b < 30) continue;
-      b.cx += x;
-      b.cy += y;
-      ++b.count;
-      if (c.g > 150 && c.b > 150) ++b.whiteish;
-    }
-  if (b.count) {
-    b.cx /= b.count;
-    b.cy /= b.count;
+  for (int i = 0; i < kW * kH; ++i) {
+    const qvtest::Rgb c = qvtest::pixelAt(px, kW, i % kW, i / kW);
+    if (c.r + c.g + c.b < 30) continue;
+    b.cx += i % kW, b.cy += i / kW, ++b.count;
+    b.whiteish += c.g > 150 && c.b > 150;
   }
+  if (b.count) b.cx /= b.count, b.cy /= b.count;
   return b;
 }
 
 }  // namespace
 
-TEST(ModelDraw, HudOffsetShiftsByTheSameScreenAmountAtAnyDepth) {
-  QV_REQUIRE_GL_CONTEXT();
-  if (!dataPresent()) GTEST_SKIP() << "no generated Data/Models";
+class ModelDraw : public WorldEnvRender {};
+
+TEST_F(ModelDraw, HudOffsetShiftsByTheSameScreenAmountAtAnyDepth) {
   setAspectRatio(static_cast<float>(kW) / kH);
   Model3D rock("Rock Round.obj");
   const Camera cam = lookingAt({0.0f, -12.0f, 1.5f}, {0.0f, 0.0f, 1.5f});
   for (float depth : {0.0f, 14.0f}) {
     SCOPED_TRACE(depth);
-    const Blob plain = drawAlone(rock, cam, {0.0f, depth, 0.0f}, -kPi / 2, {0.0f, 0.0f}, false);
-    const Blob moved = drawAlone(rock, cam, {0.0f, depth, 0.0f}, -kPi / 2, {0.3f, -0.2f}, false);
+    const Blob plain = drawAlone(rock, cam, -kPi / 2, {0.0f, depth, 0.0f});
+    const Blob moved = drawAlone(rock, cam, -kPi / 2, {0.0f, depth, 0.0f}, {0.3f, -0.2f});
     ASSERT_GT(plain.count, 200);
     EXPECT_NEAR(moved.count, plain.count, plain.count / 50 + 5);
     // x: 0.3 / aspect of half the width; y: 0.2 of half the height, downwards on screen.
@@ -385,23 +325,20 @@ TEST(ModelDraw, HudOffsetShiftsByTheSameScreenAmountAtAnyDepth) {
   }
 }
 
-TEST(ModelDraw, FixedPartTakesThePrimaryColourOnlyWhenAsked) {
-  QV_REQUIRE_GL_CONTEXT();
-  if (!dataPresent()) GTEST_SKIP() << "no generated Data/Models";
+TEST_F(ModelDraw, FixedPartTakesThePrimaryColourOnlyWhenAsked) {
   Model3D rock("Rock With Eyes.obj");
   ASSERT_GT(rock.meshes().indexCount[static_cast<int>(ModelPart::Fixed)], 0);
   // Seen from the front, where the eyes are.
   const Camera cam = lookingAt({12.0f, 0.0f, 2.5f}, {0.0f, 0.0f, 2.0f});
-  const Blob own = drawAlone(rock, cam, {0.0f, 0.0f, 0.0f}, 0.0f, {0.0f, 0.0f}, false);
-  const Blob forced = drawAlone(rock, cam, {0.0f, 0.0f, 0.0f}, 0.0f, {0.0f, 0.0f}, true);
-  std::vector<uint8_t> px = qvtest::readPixels(kW, kH);
-  qvtest::saveScreenshot("model_fixed_forced", px, kW, kH);
+  const Blob own = drawAlone(rock, cam, 0.0f, {});
+  const Blob forced = drawAlone(rock, cam, 0.0f, {}, {}, true);
+  qvtest::saveScreenshot("model_fixed_forced", qvtest::readPixels(kW, kH), kW, kH);
   EXPECT_GT(own.whiteish, 20);  // the eye whites keep their palette colour
   EXPECT_EQ(forced.whiteish, 0);
   EXPECT_EQ(forced.count, own.count);
   // Half transparent: still there, dimmer (only where faces overlap does a fading
   // model build up past half brightness).
-  const Blob faded = drawAlone(rock, cam, {0.0f, 0.0f, 0.0f}, 0.0f, {0.0f, 0.0f}, false, 0.5f);
+  const Blob faded = drawAlone(rock, cam, 0.0f, {}, {}, false, 0.5f);
   EXPECT_LT(faded.whiteish * 5, own.whiteish);
   EXPECT_GT(faded.count, own.count / 2);
 }

@@ -53,19 +53,12 @@ def measures(pos):
     bins = [0.0] * 360
     for x, y, z in pos:
         r = math.sqrt(x * x + y * y)
-        radius = max(radius, r)
-        height = max(height, z)
-        a = math.atan2(y, x)
-        if a < 0:
-            a += 2 * math.pi
-        b = int(a / (2 * math.pi) * 360)
+        radius, height = max(radius, r), max(height, z)
+        b = int((math.atan2(y, x) % (2 * math.pi)) / (2 * math.pi) * 360)
         if 0 <= b < 360:
             bins[b] = max(bins[b], r)
-    pts = []
-    for b in range(360):
-        if bins[b] > 0:
-            a = math.radians(b + 0.5)
-            pts.append((math.cos(a) * bins[b], math.sin(a) * bins[b]))
+    pts = [(math.cos(math.radians(b + 0.5)) * r, math.sin(math.radians(b + 0.5)) * r)
+           for b, r in enumerate(bins) if r > 0]
     reach = max(p[0] for p in pts)
     area = sum(abs(p[0] * q[1] - p[1] * q[0]) * 0.5 for p, q in zip(pts, pts[1:]))
     return radius, height, reach, area
@@ -88,31 +81,25 @@ class ModelFilesTest(unittest.TestCase):
         expected = sorted(n + ".obj" for n in DEFAULT_MODEL_NAMES + CLOUD_NAMES)
         self.assertEqual(files, expected)
 
-    def test_deterministic(self):
+    def test_two_runs_byte_identical(self):
         with tempfile.TemporaryDirectory() as other:
             models.generate(other, None)
             for fname, txt in self.texts.items():
-                with open(os.path.join(other, "Models", fname), "rb") as fh:
-                    again = fh.read()
-                with open(os.path.join(self.out, "Models", fname), "rb") as fh:
-                    first = fh.read()
-                self.assertEqual(first, again, fname)
-                self.assertEqual(first, txt.encode("ascii"), fname)
+                for folder in (other, self.out):
+                    with open(os.path.join(folder, "Models", fname), "rb") as fh:
+                        self.assertEqual(fh.read(), txt.encode("ascii"), fname)
 
-    def test_line_format(self):
+    def test_line_format_header_then_triangles_of_known_materials(self):
         for fname, txt in self.texts.items():
             self.assertNotIn("\r", txt)
-            lines = txt.split("\n")
-            self.assertEqual(lines[-1], "", fname)
-            lines = lines[:-1]
-            for k in range(3):
-                self.assertTrue(lines[k].startswith("#"), "%s header line %d" % (fname, k + 1))
+            self.assertTrue(txt.endswith("\n"), fname)
+            lines = txt.split("\n")[:-1]
+            self.assertTrue(all(lines[k].startswith("#") for k in range(3)), fname + " header")
             npos = nnrm = 0
             seen_face = False
             for line in lines[3:]:
-                self.assertFalse(line.startswith("#"), fname)
-                self.assertNotIn("  ", line, fname)
                 self.assertEqual(line, line.strip(), fname)
+                self.assertNotIn("  ", line, fname)
                 if line.startswith("v "):
                     self.assertRegex(line, V_LINE)
                     self.assertFalse(seen_face, "positions come before faces in " + fname)
@@ -121,41 +108,31 @@ class ModelFilesTest(unittest.TestCase):
                     self.assertRegex(line, VN_LINE)
                     nnrm += 1
                 elif line.startswith("usemtl "):
-                    self.assertEqual(len(line.split(" ")), 2, fname)
-                    self.assertIn(line.split(" ")[1], MATERIALS, fname)
+                    self.assertIn(line[len("usemtl "):], MATERIALS, fname)
                 elif line.startswith("f "):
                     seen_face = True
                     m = F_LINE.match(line)
                     self.assertIsNotNone(m, "%s: not a triangle %r" % (fname, line))
                     p = [int(m.group(i)) for i in (1, 3, 5)]
                     n = [int(m.group(i)) for i in (2, 4, 6)]
-                    self.assertTrue(all(1 <= i <= npos for i in p), fname)
-                    self.assertTrue(all(1 <= i <= nnrm for i in n), fname)
+                    self.assertTrue(all(1 <= i <= npos for i in p) and all(1 <= i <= nnrm for i in n), fname)
                     self.assertEqual(len(set(n)), 1, "flat normal per face in " + fname)
                     self.assertEqual(len(set(p)), 3, "degenerate face in " + fname)
                 else:
                     self.fail("%s: unexpected line %r" % (fname, line))
             self.assertTrue(seen_face, fname)
 
-    def test_materials(self):
+    def test_materials_eyes_and_unshared_fixed_colours(self):
         for fname, (pos, nrm, faces) in self.parsed.items():
             used = set(f[0] for f in faces)
             self.assertTrue(used <= MATERIALS, fname)
-            self.assertIn("Primary", used, fname)
+            expected = {"Primary"} if fname.startswith("Cloud ") else {"Primary", "Secondary"}
+            if fname[:-4] in CREATURES:
+                expected |= {"White", "Black"}
+            self.assertTrue(expected <= used, fname)
             if fname.startswith("Cloud "):
                 self.assertEqual(used, {"Primary"}, fname)
-            else:
-                self.assertIn("Secondary", used, fname)
-
-    def test_creatures_have_eyes(self):
-        for name in CREATURES:
-            used = set(f[0] for f in self.parsed[name + ".obj"][2])
-            self.assertIn("White", used, name)
-            self.assertIn("Black", used, name)
-
-    def test_fixed_colours_do_not_share_vertices(self):
-        # the game keys fixed-part vertices by (position, normal) without the colour
-        for fname, (pos, nrm, faces) in self.parsed.items():
+            # the game keys fixed-part vertices by (position, normal) without the colour
             owner = {}
             for mat, ps, ns in faces:
                 for p in ps:
@@ -199,15 +176,15 @@ class ModelFilesTest(unittest.TestCase):
             self.assertLessEqual(len(open_edges), len(edges) * 0.01,
                                  "%s: %d open edges" % (fname, len(open_edges)))
 
-    def test_rests_on_ground_at_origin(self):
+    def test_rests_on_ground_at_origin_with_positive_size(self):
         for fname, (pos, nrm, faces) in self.parsed.items():
-            zmin = min(p[2] for p in pos)
             radius, height, reach, area = measures(pos)
-            self.assertAlmostEqual(zmin, 0.0, delta=1e-4, msg=fname)
-            self.assertGreater(height, 0.2, fname)
-            self.assertGreater(radius, 0.1, fname)
-            self.assertGreater(area, 0.01, fname)
-            self.assertGreater(reach, 0.0, fname)
+            self.assertAlmostEqual(min(p[2] for p in pos), 0.0, delta=1e-4, msg=fname)
+            self.assertTrue(height > 0.2 and radius > 0.1 and area > 0.01 and reach > 0.0, fname)
+            if not fname.startswith("Cloud "):
+                self.assertTrue(0.5 <= height <= 3.5, "%s height %.2f" % (fname, height))
+                self.assertLess(radius, 2.0, fname)
+            self.assertLess(len(faces), 6000, fname)
             contact = [p for p in pos if p[2] <= 0.02 * height]
             x0, x1 = min(p[0] for p in contact), max(p[0] for p in contact)
             y0, y1 = min(p[1] for p in contact), max(p[1] for p in contact)
@@ -216,45 +193,8 @@ class ModelFilesTest(unittest.TestCase):
             tol = 0.3 if fname[:-4] in models.AUTHORED_ORIGIN else 0.05
             self.assertLess(math.hypot((x0 + x1) / 2.0, (y0 + y1) / 2.0), tol * radius + 1e-3, fname)
 
-    def test_sizes_and_budget(self):
-        for fname, (pos, nrm, faces) in self.parsed.items():
-            radius, height, reach, area = measures(pos)
-            if not fname.startswith("Cloud "):
-                self.assertTrue(0.5 <= height <= 3.5, "%s height %.2f" % (fname, height))
-                self.assertLess(radius, 2.0, fname)
-            self.assertLess(len(faces), 6000, fname)
-
-    def test_game_scale_is_sane(self):
-        """The game's normalised scale keeps every unit between
-        0.1 and 0.6 world units tall."""
-        for fname, (pos, nrm, faces) in self.parsed.items():
-            if fname.startswith("Cloud "):
-                continue
-            radius, height, reach, area = measures(pos)
-            s_area = math.sqrt(0.02 ** 2 * math.pi / area) * 4.88
-            s_height = 0.25 / height
-            if height <= radius:
-                base, k = s_area, s_area / s_height
-            else:
-                base, k = s_height, (s_height / s_area) ** 2
-            scale = base * min(1.5, (1.0 / k) ** (1.0 / 3.0))
-            self.assertTrue(0.1 <= height * scale <= 0.6, "%s: %.3f" % (fname, height * scale))
-
 
 class MeshToolkitTest(unittest.TestCase):
-    def check_closed_outward(self, m):
-        self.assertGreater(m.signed_volume(), 0.0)
-        edges = set()
-        for a, b, c, _m in m.f:
-            for e in ((a, b), (b, c), (c, a)):
-                edges.add(e)
-        for a, b in edges:
-            self.assertIn((b, a), edges)
-        # convex primitives: every face normal points away from the centre
-        lo, hi = m.bounds()
-        cen = tuple((lo[k] + hi[k]) / 2 for k in range(3))
-        return cen
-
     def test_convex_primitives_face_outward(self):
         prims = [M.box(1, 2, 3, "Primary"), M.cylinder(0.5, 1, "Primary", 7),
                  M.cone(0.5, 1, "Primary", 5), M.uv_sphere(1, "Primary", 8, 6),
@@ -264,21 +204,16 @@ class MeshToolkitTest(unittest.TestCase):
                  M.extrude(M.ngon(1, 5), 0.5, "Primary")]
         for m in prims:
             m = m.translate(3, -2, 1)
-            cen = self.check_closed_outward(m)
+            self.assertGreater(m.signed_volume(), 0.0)
+            edges = {e for a, b, c, _m in m.f for e in ((a, b), (b, c), (c, a))}
+            self.assertEqual({(b, a) for a, b in edges}, edges, "closed")
+            # every face normal points away from the centre
+            lo, hi = m.bounds()
+            cen = tuple((lo[k] + hi[k]) / 2 for k in range(3))
             for a, b, c, _m in m.f:
                 n = M.tri_normal(m.v[a], m.v[b], m.v[c])
                 mid = M.v_mul(M.v_add(M.v_add(m.v[a], m.v[b]), m.v[c]), 1 / 3.0)
                 self.assertGreater(M.v_dot(n, M.v_sub(mid, cen)), 0.0)
-
-    def test_other_primitives_closed(self):
-        for m in (M.torus(1, 0.3, "Primary"), M.tube([(0, 0, 0), (0, 0, 1), (1, 0, 2)], [0.2, 0.1, 0.0], "Primary"),
-                  M.extrude([(0, 0), (2, 0), (2, 2), (1, 0.5), (0, 2)], 0.3, "Primary"),
-                  M.lathe([(0, 0), (1, 0.2), (0.8, 1.0), (0.7, 1.0), (0, 0.6)], "Primary")):
-            self.check_closed_outward(m)
-
-    def test_mirror_keeps_outward(self):
-        m = M.cone(0.5, 1, "Primary").translate(0, 1, 0).mirror_y()
-        self.assertGreater(m.signed_volume(), 0.0)
 
     def test_triangulate_concave(self):
         poly = [(0, 0), (2, 0), (2, 2), (1, 0.5), (0, 2)]
@@ -295,11 +230,11 @@ class ContactSheetTest(unittest.TestCase):
             import PIL  # noqa: F401
         except ImportError:
             self.skipTest("PIL not installed")
+        from PIL import Image
         with tempfile.TemporaryDirectory() as tmp:
-            texts = {n + ".obj": models.obj_text(n) for n in ("Chickenlike", "Rock Round", "Cloud 1")}
             path = os.path.join(tmp, "prev", "models.png")
+            texts = {n + ".obj": models.obj_text(n) for n in ("Chickenlike", "Rock Round", "Cloud 1")}
             models.contact_sheet(texts, path)
-            from PIL import Image
             with Image.open(path) as img:
                 self.assertEqual(img.size[0], 8 * 240)
 

@@ -41,9 +41,6 @@ fs::path PictureFolder::root;
 TEST_F(PictureFolder, OddSizesArePaddedWithTransparentBlackAndFlipped) {
   write("odd.png", 100, 60);
   PngImage img = loadPng("odd.png", true);
-  ASSERT_FALSE(img.empty());
-  EXPECT_EQ(img.width, 100);
-  EXPECT_EQ(img.height, 60);
   EXPECT_EQ(img.paddedWidth, 128);
   EXPECT_EQ(img.paddedHeight, 64);
   EXPECT_FLOAT_EQ(img.uvU, 0.78125f);
@@ -52,29 +49,22 @@ TEST_F(PictureFolder, OddSizesArePaddedWithTransparentBlackAndFlipped) {
   auto at = [&](int x, int y) { return &img.pixels[(static_cast<size_t>(y) * 128 + x) * 4]; };
   // Flipped: memory row 0 is the picture's bottom row (green 59).
   EXPECT_EQ(at(0, 0)[1], 59);
-  EXPECT_EQ(at(99, 59)[0], 99);
   EXPECT_EQ(at(99, 59)[1], 0);
   // Padding is transparent black, both to the right and above.
   EXPECT_EQ(at(100, 0)[3], 0);
   EXPECT_EQ(at(0, 60)[3], 0);
-  EXPECT_EQ(at(127, 63)[0], 0);
-
-  PngImage unflipped = loadPng("odd.png", false);
-  EXPECT_EQ(unflipped.pixels[1], 0);  // first row is the top row
+  EXPECT_EQ(loadPng("odd.png", false).pixels[1], 0);  // unflipped: first row is the top row
 }
 
 TEST_F(PictureFolder, PowerOfTwoAndSinglePixelStayAsTheyAre) {
   write("square.png", 64, 64);
-  write("one.png", 1, 1);
   PngImage sq = loadPng("square.png", true);
   EXPECT_EQ(sq.paddedWidth, 64);
-  EXPECT_EQ(sq.paddedHeight, 64);
   EXPECT_FLOAT_EQ(sq.uvU, 1.0f);
-  EXPECT_EQ(sq.pixels.size(), 64u * 64u * 4u);
   EXPECT_EQ(sq.pixels[1], 63);  // flipped even when no padding is needed
+  write("one.png", 1, 1);
   PngImage one = loadPng("one.png", true);
   EXPECT_EQ(one.paddedWidth, 1);
-  EXPECT_EQ(one.paddedHeight, 1);
   EXPECT_EQ(one.pixels.size(), 4u);
 }
 
@@ -84,10 +74,7 @@ TEST_F(PictureFolder, MissingEmptyNameAndCorruptFilesLogAndReturnNothing) {
   EXPECT_TRUE(log.contains("ERROR: Tried to load a texure with no filename"));
   EXPECT_TRUE(loadPng("nowhere.png", true).empty());
   EXPECT_TRUE(log.contains("ERROR: LodePNG error filename = \"nowhere.png\" error = "));
-  {
-    std::ofstream bad(root / "Data" / "Images" / "bad.png", std::ios::binary);
-    bad << "\x89PNG\r\n\x1a\nthis is not a picture";
-  }
+  std::ofstream(root / "Data" / "Images" / "bad.png", std::ios::binary) << "\x89PNG\r\n\x1a\nthis is not a picture";
   EXPECT_TRUE(loadPng("bad.png", true).empty());
   EXPECT_TRUE(log.contains("ERROR: LodePNG error filename = \"bad.png\""));
 }
@@ -99,7 +86,6 @@ TEST_F(PictureFolder, TexturesAreSharedByNameAndFailuresAreRetried) {
   loadTexture(a, "shared.png");
   loadTexture(b, "shared.png");
   EXPECT_EQ(log.count("Texture loaded correctly name = \"shared.png\""), 1);
-  EXPECT_EQ(a.textureWidth, 30);
   EXPECT_EQ(b.textureHeight, 20);
   EXPECT_FLOAT_EQ(b.uvScaleU, 30.0f / 32.0f);
 
@@ -111,11 +97,4 @@ TEST_F(PictureFolder, TexturesAreSharedByNameAndFailuresAreRetried) {
   loadTexture(c, "later.png");
   EXPECT_EQ(c.textureWidth, 8);
   EXPECT_EQ(textureRegistry().size(), registered + 1);
-}
-
-TEST(GpuResourcesHeadless, ReleaseLogsEveryKindInOrderEvenWhenEmpty) {
-  LogCapture log;
-  deleteGpuResources();
-  EXPECT_EQ(log.text(), "Textures deleted\nShader programs deleted\nBuffers deleted\n");
-  EXPECT_TRUE(textureRegistry().empty());
 }

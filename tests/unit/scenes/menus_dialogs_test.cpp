@@ -46,38 +46,34 @@ class SlotFolder : public ::testing::Test {
     std::ofstream out(saveSlotPath(slot), std::ios::binary);
     out << text;
   }
+  std::vector<std::string> labels(const SceneSaveSlots& s) const {
+    std::vector<std::string> out;
+    for (const auto& b : s.slotButtons()) out.push_back(b->label());
+    return out;
+  }
   fs::path folder_;
 };
 
 }  // namespace
 
 TEST(MenuLayouts, EveryScreenOffersItsButtonsUnderTheirIdentifiers) {
-  const std::vector<std::pair<std::unique_ptr<Scene>, std::map<int, std::string>>> expected = [] {
-    std::vector<std::pair<std::unique_ptr<Scene>, std::map<int, std::string>>> v;
-    v.emplace_back(std::make_unique<SceneMainMenu>(),
-                   std::map<int, std::string>{{101, "New Game"}, {107, "Load Game"}, {102, "Settings"},
-                                              {106, "Send Feedback"}, {105, "Early Access"}, {103, "Quit"}});
-    v.emplace_back(std::make_unique<SceneGameplayWithInGameMenu>(),
-                   std::map<int, std::string>{{301, "Main Menu"}, {306, "Save Game"}, {302, "Settings"},
-                                              {305, "Send Feedback"}, {304, "Quit"}, {303, "Back"}});
-    v.emplace_back(std::make_unique<SceneGameplayWithQuit>(), std::map<int, std::string>{{3001, "Back"}, {3002, "Quit"}});
-    v.emplace_back(std::make_unique<SceneGameplayWithSaveAndQuit>(),
-                   std::map<int, std::string>{{1401, "Back"}, {1402, "Don't Save"}, {1403, "Save"}});
-    v.emplace_back(std::make_unique<SceneGameplayWithAskSaveGameMenu>(),
-                   std::map<int, std::string>{{2701, "Cancel"}, {2702, "Don't Save"}, {2703, "Save"}});
-    v.emplace_back(std::make_unique<SceneGameplayWithGameSavedMenu>(), std::map<int, std::string>{{2601, "Ok"}});
-    v.emplace_back(std::make_unique<SceneGameplayWithFeedback>(), std::map<int, std::string>{{2101, "Back"}, {2102, "Ok"}});
-    v.emplace_back(std::make_unique<SceneGameplayWithHelp>(), std::map<int, std::string>{{1501, "Back"}});
-    v.emplace_back(std::make_unique<SceneGameplayWithEarlyAccess>(),
-                   std::map<int, std::string>{{1801, "Ok"}, {1802, "Join Mailing List"}});
-    v.emplace_back(std::make_unique<SceneOverwriteSaveSlot>(),
-                   std::map<int, std::string>{{2901, "Cancel"}, {2902, "Overwrite"}});
-    v.emplace_back(std::make_unique<SceneGameplayWithErrorMessage>(),
-                   std::map<int, std::string>{{3401, "BackBack"}, {3402, "Continue Anyway"}});
-    v.emplace_back(std::make_unique<SceneGameplayWithSettings>(),
-                   std::map<int, std::string>{{1307, "FullscreenWindowed"}, {1301, "Back"}});
-    return v;
-  }();
+  using Buttons = std::map<int, std::string>;
+  std::vector<std::pair<std::unique_ptr<Scene>, Buttons>> expected;
+  auto add = [&](Scene* s, Buttons b) { expected.emplace_back(std::unique_ptr<Scene>(s), std::move(b)); };
+  add(new SceneMainMenu, {{101, "New Game"}, {107, "Load Game"}, {102, "Settings"}, {106, "Send Feedback"},
+                          {105, "Early Access"}, {103, "Quit"}});
+  add(new SceneGameplayWithInGameMenu, {{301, "Main Menu"}, {306, "Save Game"}, {302, "Settings"},
+                                        {305, "Send Feedback"}, {304, "Quit"}, {303, "Back"}});
+  add(new SceneGameplayWithQuit, {{3001, "Back"}, {3002, "Quit"}});
+  add(new SceneGameplayWithSaveAndQuit, {{1401, "Back"}, {1402, "Don't Save"}, {1403, "Save"}});
+  add(new SceneGameplayWithAskSaveGameMenu, {{2701, "Cancel"}, {2702, "Don't Save"}, {2703, "Save"}});
+  add(new SceneGameplayWithGameSavedMenu, {{2601, "Ok"}});
+  add(new SceneGameplayWithFeedback, {{2101, "Back"}, {2102, "Ok"}});
+  add(new SceneGameplayWithHelp, {{1501, "Back"}});
+  add(new SceneGameplayWithEarlyAccess, {{1801, "Ok"}, {1802, "Join Mailing List"}});
+  add(new SceneOverwriteSaveSlot, {{2901, "Cancel"}, {2902, "Overwrite"}});
+  add(new SceneGameplayWithErrorMessage, {{3401, "BackBack"}, {3402, "Continue Anyway"}});
+  add(new SceneGameplayWithSettings, {{1307, "FullscreenWindowed"}, {1301, "Back"}});
   for (const auto& [scene, buttons] : expected) {
     SCOPED_TRACE(scene->name());
     EXPECT_EQ(buttonsOf(*scene), buttons);
@@ -85,102 +81,60 @@ TEST(MenuLayouts, EveryScreenOffersItsButtonsUnderTheirIdentifiers) {
     EXPECT_GE(scene->inSetCount(), 1u);
     EXPECT_GE(scene->outSetCount(), 1u);
   }
+  EXPECT_EQ(SceneMainMenu().outSetCount(), 2u);  // the second set fades the title when the game starts
+  EXPECT_TRUE(SceneGameplayWithQuit().freezesWorld());
 }
 
-TEST(MenuLayouts, MenusShowTheBackdropAndDialogsFreezeTheWorld) {
-  SceneMainMenu menu;
-  SceneOverwriteSaveSlot overwrite;
-  EXPECT_EQ(menu.backdropMode(), 1);
-  EXPECT_EQ(overwrite.backdropMode(), 1);
-  EXPECT_EQ(menu.outSetCount(), 2u);  // the second set fades the title when the game starts
-  SceneGameplayWithQuit quit;
-  EXPECT_TRUE(quit.freezesWorld());
-  EXPECT_EQ(quit.backdropMode(), 0);
-}
-
-TEST(SettingsScreen, VolumeSlidersHaveTwentyOneFivePercentSteps) {
+TEST(SettingsScreen, VolumeSlidersClampToTheirEnds) {
   SceneGameplayWithSettings s;
   ASSERT_EQ(s.musicSlider->visibleLabels.size(), 21u);
-  EXPECT_EQ(s.musicSlider->visibleLabels.front(), "0%");
-  EXPECT_EQ(s.musicSlider->visibleLabels[7], "35%");
-  EXPECT_EQ(s.musicSlider->visibleLabels.back(), "100%");
-  EXPECT_EQ(s.musicSlider->id, kMusicVolumeSliderId);
-  EXPECT_EQ(s.soundSlider->id, kSoundVolumeSliderId);
-  s.musicSlider->setValue(0.33f);
-  EXPECT_NEAR(s.musicSlider->value, 0.35f, 1e-6);
-  EXPECT_NEAR(s.musicSlider->selectedOptionValue(), 0.35f, 1e-6);
   s.soundSlider->setValue(1.7f);
   EXPECT_EQ(s.soundSlider->valueText.text(), "100%");
   s.soundSlider->setValue(-0.2f);
   EXPECT_EQ(s.soundSlider->valueText.text(), "0%");
-  EXPECT_EQ(s.verticalSyncBox->id, 1308);
-  EXPECT_EQ(s.frameLimitBox->id, 1309);
 }
 
-TEST(ErrorDialog, ShowSetsTextButtonsAndScenes) {
+TEST(ErrorDialog, ShowSetsTextAndScenesAndANonErrorClearsTheText) {
   SceneGameplayWithErrorMessage e;
   SceneMainMenu back;
   SceneGameplayWithQuit next;
   e.show(5, &back, &next);
   EXPECT_EQ(e.text->text.text(), "Error: Save file not found and can't be loaded.\n        ");
-  EXPECT_EQ(e.backScene, &back);
-  EXPECT_EQ(e.continueScene, &next);
-  EXPECT_EQ(e.backLeft->state, kStateHidden);
-  EXPECT_EQ(e.backCentred->state, kStateActive);
-  e.show(1, &back, &next);
-  EXPECT_EQ(e.backLeft->state, kStateActive);
-  EXPECT_EQ(e.continueAnyway->state, kStateActive);
-  EXPECT_EQ(e.backCentred->state, kStateHidden);
+  EXPECT_TRUE(e.backScene == &back && e.continueScene == &next);
   e.show(0, &back, &next);  // not an error: nothing to say
   EXPECT_EQ(e.text->text.text(), "");
 }
 
-TEST_F(SlotFolder, LabelsComeFromTheSaveFilesFoundAtStartUp) {
+TEST_F(SlotFolder, LabelsComeFromTheSaveFilesAndFollowSavesDuringTheRun) {
   writeSlot(1, "Quillon Vale Save File  Version 0.12.0.3\n2024.5.7\nmore\n");
   writeSlot(2, "Quillon Vale Save File  Version 0.12.0.3\n\nmore\n");  // no date, still used
   writeSlot(4, "Quillon Vale Save File  Version 0.12.0.3\r\n2023.12.31\r\n");
   SceneSaveSlots s;
-  ASSERT_EQ(s.slotButtons().size(), 5u);
-  EXPECT_EQ(s.slotButtons()[0]->label(), "Empty 1");
-  EXPECT_EQ(s.slotButtons()[1]->label(), "Save 2 2024.5.7");
-  EXPECT_EQ(s.slotButtons()[2]->label(), "Save 3 ");
-  EXPECT_EQ(s.slotButtons()[3]->label(), "Empty 4");
-  EXPECT_EQ(s.slotButtons()[4]->label(), "Save 5 2023.12.31");
+  EXPECT_EQ(labels(s), (std::vector<std::string>{"Empty 1", "Save 2 2024.5.7", "Save 3 ", "Empty 4", "Save 5 2023.12.31"}));
   EXPECT_TRUE(saveSlots().empty[0]);
   EXPECT_FALSE(saveSlots().empty[2]);
   for (int i = 0; i < 5; ++i) EXPECT_EQ(s.slotButtons()[static_cast<size_t>(i)]->identifier(), 2811 + i);
-}
-
-TEST_F(SlotFolder, ASaveDuringTheRunRelabelsItsSlotAtOnce) {
-  SceneSaveSlots s;
-  EXPECT_EQ(s.slotButtons()[2]->label(), "Empty 3");
-  markSlotSaved(2, saveDateText(2024, 5, 7));
-  EXPECT_EQ(s.slotButtons()[2]->label(), "Save 3 2024.5.7");
+  markSlotSaved(3, saveDateText(2024, 5, 7));
   markSlotSaved(7, "2024.1.1");  // no such slot
   markSlotSaved(-1, "2024.1.1");
-  EXPECT_EQ(s.slotButtons()[4]->label(), "Empty 5");
+  EXPECT_EQ(labels(s), (std::vector<std::string>{"Empty 1", "Save 2 2024.5.7", "Save 3 ", "Save 4 2024.5.7", "Save 5 2023.12.31"}));
 }
 
 TEST_F(SlotFolder, LoadModeDisablesEmptySlotsAndNewGameModeEnablesAll) {
   writeSlot(3, "Quillon Vale Save File  Version 0.12.0.3\n2024.5.7\n");
   SceneSaveSlots s;
-  saveSlots().mode = 1;
-  s.onBecameCurrent();
-  for (int i = 0; i < 5; ++i) {
-    SCOPED_TRACE(i);
-    EXPECT_EQ(s.slotButtons()[static_cast<size_t>(i)]->state, i == 3 ? kStateActive : kStateDisabled);
+  for (int mode : {1, 0}) {
+    saveSlots().mode = mode;
+    s.onBecameCurrent();
+    for (int i = 0; i < 5; ++i)
+      EXPECT_EQ(s.slotButtons()[static_cast<size_t>(i)]->state, mode == 0 || i == 3 ? kStateActive : kStateDisabled)
+          << mode << " " << i;
+    EXPECT_EQ(s.backButton().state, kStateActive);
   }
-  EXPECT_EQ(s.backButton().state, kStateActive);
-
-  saveSlots().mode = 0;
-  s.onBecameCurrent();
-  for (const auto& button : s.slotButtons()) EXPECT_EQ(button->state, kStateActive);
 }
 
 TEST_F(SlotFolder, ASlotScreenThatIsGoneNoLongerReceivesSaves) {
-  {
-    SceneSaveSlots s;
-  }
+  { SceneSaveSlots s; }
   markSlotSaved(1, "2024.5.7");  // must not touch the destroyed buttons
   EXPECT_FALSE(saveSlots().empty[1]);
 }

@@ -14,26 +14,17 @@ const Colour R{1, 0, 0, 1}, G{0, 1, 0, 1}, B{0, 0, 1, 1}, Y{1, 1, 0, 1};
 }  // namespace
 
 TEST(TemplatePreview, PrimaryStepsEverySecondSecondaryEveryOther) {
-  auto t = templateWith({R, G, B}, {Y, B});
+  // n = 3, m = 2: secondary period 2m + 0 = 4. n = m = 2: period 5, index (c mod 5) / 2
+  // reaches 2, past the end, and falls back to the last option.
+  auto uneven = templateWith({R, G, B}, {Y, B}), equal = templateWith({R, G}, {Y, B});
+  const Colour wantPrimary[] = {R, G, B, R, G, B}, wantSecondary[] = {Y, Y, B, B, Y, Y}, wantEqual[] = {Y, Y, B, B, B, Y};
   Colour p, s;
-  // n = 3, m = 2: secondary period 2m + 0 = 4.
-  const Colour expectedPrimary[] = {R, G, B, R, G, B};
-  const Colour expectedSecondary[] = {Y, Y, B, B, Y, Y};
   for (int c = 0; c < 6; ++c) {
-    previewColours(*t, c, 1.0f, p, s);
-    EXPECT_TRUE(p.sameAs(expectedPrimary[c])) << c;
-    EXPECT_TRUE(s.sameAs(expectedSecondary[c])) << c;
-  }
-}
-
-TEST(TemplatePreview, EqualListsShiftTheSecondaryByOneSecond) {
-  auto t = templateWith({R, G}, {Y, B});
-  Colour p, s;
-  // n = m = 2: period 5, index (c mod 5) / 2 reaches 2, past the end, and falls back to the last option.
-  const Colour expected[] = {Y, Y, B, B, B, Y};
-  for (int c = 0; c < 6; ++c) {
-    previewColours(*t, c, 1.0f, p, s);
-    EXPECT_TRUE(s.sameAs(expected[c])) << c;
+    previewColours(*uneven, c, 1.0f, p, s);
+    EXPECT_TRUE(p.sameAs(wantPrimary[c])) << c;
+    EXPECT_TRUE(s.sameAs(wantSecondary[c])) << c;
+    previewColours(*equal, c, 1.0f, p, s);
+    EXPECT_TRUE(s.sameAs(wantEqual[c])) << c;
   }
 }
 
@@ -48,7 +39,7 @@ TEST(TemplatePreview, EmptyOptionsShowWhiteAndDimmingKeepsAlphaNearOne) {
   EXPECT_FLOAT_EQ(p.r, 1.0f);
 }
 
-TEST(TemplatePreview, ModelSizeFollowsTheSquareWidth) {
+TEST(TemplatePreview, ModelSizeAndWholeFaceHits) {
   auto t = templateWith({R}, {G});
   EXPECT_FLOAT_EQ(ImageUnit3DTemplate(182, 228, t, true).modelSize, 1.0f);
   EXPECT_FLOAT_EQ(ImageUnit3DTemplate(85, 108, t, true).modelSize, 85.0f / 182.0f * 1.65f);
@@ -56,13 +47,8 @@ TEST(TemplatePreview, ModelSizeFollowsTheSquareWidth) {
   ImageUnit3DTemplate odd(85, 108, t, false);
   EXPECT_FLOAT_EQ(odd.centreX, 42.0f);
   EXPECT_FLOAT_EQ(odd.centreY, -54.0f);
-  EXPECT_FALSE(odd.turning);
-}
-
-TEST(TemplatePreview, TemplateButtonsHitTheirWholeFace) {
-  auto t = templateWith({R}, {G});
   HudButtonUnit3DTemplate big(0, 0, 2231, t);
-  EXPECT_EQ(big.mouse(9 + 5, -9 - 5, kMousePress), 2231);
+  EXPECT_EQ(big.mouse(9 + 5, -9 - 5, kMousePress), 2231) << "no cut corners";
   EXPECT_EQ(big.mouse(9 + 180, -9 - 226, kMousePress), 2231);
   EXPECT_EQ(big.mouse(9 + 190, -9 - 100, kMousePress), 0);
   HudButtonUnit3DTemplate small(0, 0, 2380, t, true);

@@ -8,102 +8,84 @@ using namespace qv;
 namespace {
 
 struct FlatWorld : ::testing::Test {
-  std::unique_ptr<World> w = qvtest::makeWorld(31337);
-  void SetUp() override {
-    qvtest::LevelBrush level;
-    level.level = 1.0f;
-    qvtest::shape(*w, level);
-  }
+  std::unique_ptr<World> w = qvtest::makeLevelWorld(31337);
 };
 
 TEST_F(FlatWorld, StandTestKeepsUnitsApartAndPlantsKeepExtraRoom) {
   auto plant = qvtest::makeTemplate(0);
   auto walker = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
-  const float r = plant->radius();
+  const float r = plant->radius(), mixed = r + walker->radius();
   ASSERT_GT(r, 0.0f);
-  auto p = qvtest::put(*w, plant, 0.0f, 0.0f);
-  // A template alone (placement) needs the two plain radii.
-  EXPECT_FALSE(w->standTest({2.0f * r * 0.99f, 0.0f}, nullptr, *plant, false));
-  EXPECT_TRUE(w->standTest({2.0f * r * 1.01f, 0.0f}, nullptr, *plant, false));
-  // A plant of the same kind keeps size factor / 0.7 (1.0 at size 1) extra on both sides.
-  auto q = qvtest::put(*w, plant, 40.0f, 40.0f);
-  EXPECT_FALSE(w->standTest({2.0f * r + 1.95f, 0.0f}, q.get(), *plant, false));
-  EXPECT_TRUE(w->standTest({2.0f * r + 2.05f, 0.0f}, q.get(), *plant, false));
-  // Against another kind, a plant uses its plain radius.
+  qvtest::put(*w, plant, 0.0f, 0.0f);
+  auto q = qvtest::put(*w, plant, 40.0f, 40.0f, 1.0f);
   auto m = qvtest::put(*w, walker, 10.0f, 0.0f);
-  const float need = r + walker->radius();
-  EXPECT_FALSE(w->standTest({10.0f + need * 0.99f, 0.0f}, q.get(), *plant, false));
-  EXPECT_TRUE(w->standTest({10.0f + need * 1.01f, 0.0f}, q.get(), *plant, false));
-  // A moving unit never counts itself and keeps no extra room.
-  EXPECT_TRUE(w->standTest({10.0f, 0.0f}, m.get(), *walker, false));
-  EXPECT_TRUE(w->standTest({(r + walker->radius()) * 1.01f, 0.0f}, m.get(), *walker, false));
-  EXPECT_FALSE(w->standTest({(r + walker->radius()) * 0.99f, 0.0f}, m.get(), *walker, false));
-  // The world's edge and the habitat.
-  EXPECT_FALSE(w->standTest({82.485f, 0.0f}, nullptr, *walker, false));
-  EXPECT_TRUE(w->standTest({82.4f, -82.4f}, nullptr, *walker, false));
+  struct Row { float x, y; const Unit3D* self; const Unit3DTemplate* t; bool free; };
+  const Row rows[] = {
+      {2.0f * r * 0.99f, 0.0f, nullptr, plant.get(), false},  // placement: the two plain radii
+      {2.0f * r * 1.01f, 0.0f, nullptr, plant.get(), true},
+      {2.0f * r + 1.95f, 0.0f, q.get(), plant.get(), false},  // same kind of plant: 1.0 extra on both sides
+      {2.0f * r + 2.05f, 0.0f, q.get(), plant.get(), true},
+      {10.0f + mixed * 0.99f, 0.0f, q.get(), plant.get(), false},  // another kind: plain radius
+      {10.0f + mixed * 1.01f, 0.0f, q.get(), plant.get(), true},
+      {10.0f, 0.0f, m.get(), walker.get(), true},  // never counts itself
+      {mixed * 1.01f, 0.0f, m.get(), walker.get(), true},  // movers keep no extra room
+      {mixed * 0.99f, 0.0f, m.get(), walker.get(), false},
+      {82.485f, 0.0f, nullptr, walker.get(), false},  // the world's edge
+      {82.4f, -82.4f, nullptr, walker.get(), true},
+  };
+  for (const Row& row : rows)
+    EXPECT_EQ(w->standTest({row.x, row.y}, row.self, *row.t, false), row.free) << "at " << row.x << ", " << row.y;
   walker->habitat = Unit3DTemplate::kWater;
   EXPECT_FALSE(w->standTest({20.0f, 20.0f}, nullptr, *walker, true)) << "water units need sea";
   EXPECT_TRUE(w->standTest({20.0f, 20.0f}, nullptr, *walker, false));
+  // Stationary units never wander, turn or sleep.
+  plant->sleeps = Unit3DTemplate::kSleepsByDay;
+  for (int i = 0; i < 300; ++i) w->step(0.05f, 1.0f);
+  EXPECT_TRUE(q->activity == Unit3D::kIdle && !q->asleep);
+  EXPECT_TRUE(q->position.x == 40.0f && q->yaw == 1.0f);
 }
 
-TEST_F(FlatWorld, TurningRatesFollowSpeedAndHunting) {
-  auto normal = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
-  auto fast = qvtest::makeTemplate(Unit3DTemplate::kFast);
-  auto a = qvtest::put(*w, normal, 0.0f, 0.0f, 0.0f);
-  auto b = qvtest::put(*w, fast, 20.0f, 0.0f, 0.0f);
+TEST_F(FlatWorld, TurningRatesFollowSpeedAndAWalkStepEndsExactlyOnArrival) {
+  auto a = qvtest::put(*w, qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed), 0.0f, 0.0f);
+  auto b = qvtest::put(*w, qvtest::makeTemplate(Unit3DTemplate::kFast), 20.0f, 0.0f);
+  auto look = [](Unit3D& u, Vec3 at) {
+    u.activity = Unit3D::kLookingAround;
+    u.destination = at;
+    u.turning = true;
+    u.decisionTimer = 100.0f;
+  };
   qvtest::settle(*w);
-  for (auto& u : {a, b}) {
-    u->activity = Unit3D::kLookingAround;
-    u->destination = {u->position.x, u->position.y + 1.0f, u->position.z};  // 90 degrees left
-    u->turning = true;
-    u->decisionTimer = 100.0f;
-  }
+  for (auto& u : {a, b}) look(*u, u->position + Vec3{0.0f, 1.0f, 0.0f});  // 90 degrees left
   w->step(0.1f, 0.1f);
   EXPECT_NEAR(a->yaw, 0.235f, 1e-5f);
   EXPECT_NEAR(b->yaw, 0.47f, 1e-5f);
   EXPECT_FALSE(a->facingDestination);
   for (int i = 0; i < 6; ++i) w->step(0.1f, 0.1f);
   EXPECT_NEAR(a->yaw, kPi / 2.0f, 1e-5f) << "the last step lands exactly on the direction";
-  EXPECT_FALSE(a->turning);
-  EXPECT_EQ(a->activity, Unit3D::kIdle);
-  // Turning the short way round across the +-pi seam.
+  EXPECT_TRUE(!a->turning && a->activity == Unit3D::kIdle);
   a->yaw = 3.0f;
-  a->activity = Unit3D::kLookingAround;
-  a->destination = {a->position.x - 1.0f, a->position.y - 0.2f, a->position.z};
-  a->turning = true;
+  look(*a, a->position + Vec3{-1.0f, -0.2f, 0.0f});
   w->step(0.1f, 0.1f);
-  EXPECT_LT(a->yaw, -2.8f) << "turned through pi, not the long way";
-}
+  EXPECT_LT(a->yaw, -2.8f) << "turned the short way through pi";
 
-TEST_F(FlatWorld, AWanderStepExactlyAsLongAsTheWayArrives) {
-  auto t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
-  auto u = qvtest::put(*w, t, 0.0f, 0.0f, 0.0f);
+  // A walk of exactly one step's length (v 1 x 0.5 x dt 0.1) arrives in that step.
+  auto u = qvtest::put(*w, qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed), 0.0f, -20.0f);
   qvtest::settle(*w);
-  u->decisionTimer = 100.0f;
-  u->activity = Unit3D::kMoving;
-  u->destination = {0.05f, 0.0f, 1.0f};  // v 1 x 0.5 x dt 0.1
-  u->moving = u->turning = true;
+  qvtest::sendTo(*u, {0.05f, -20.0f, 1.0f});
   w->step(0.1f, 0.1f);
   EXPECT_FALSE(u->moving);
   EXPECT_FLOAT_EQ(u->position.x, 0.05f);
   EXPECT_TRUE(u->advancedLastStep);
 }
 
-TEST_F(FlatWorld, StationaryUnitsNeverWanderTurnOrSleep) {
-  auto plant = qvtest::makeTemplate(0);
-  plant->sleeps = Unit3DTemplate::kSleepsByDay;
-  auto u = qvtest::put(*w, plant, 5.0f, 5.0f, 1.0f);
-  for (int i = 0; i < 300; ++i) w->step(0.05f, 1.0f);
-  EXPECT_EQ(u->activity, Unit3D::kIdle);
-  EXPECT_FLOAT_EQ(u->position.x, 5.0f);
-  EXPECT_FLOAT_EQ(u->yaw, 1.0f);
-  EXPECT_FALSE(u->asleep);
-}
+// Flat land at 1 with a cliff plateau at 12 from x = 5.
+struct CliffBrush : HeightBrush {
+  float newHeight(int, int, float x, float, float, float) const override { return x >= 5.0f ? 12.0f : 1.0f; }
+};
 
 TEST(UnitSlopes, CliffsBlockWalkersButNotClimbers) {
   auto w = qvtest::makeWorld(3);
-  qvtest::CliffBrush cliff;  // low ground 1, plateau 12 from x = 5
-  qvtest::shape(*w, cliff);
+  qvtest::shape(*w, CliffBrush{});
   ASSERT_GT(w->slopeAt(5.0f, 0.3f), Unit3DTemplate::kMaxSlope);
   auto t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
   auto climberT = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
@@ -111,12 +93,7 @@ TEST(UnitSlopes, CliffsBlockWalkersButNotClimbers) {
   auto walker = qvtest::put(*w, t, 2.0f, 0.3f);
   auto climber = qvtest::put(*w, climberT, 2.0f, -10.3f);
   qvtest::settle(*w);
-  for (auto& u : {walker, climber}) {
-    u->decisionTimer = 1000.0f;
-    u->activity = Unit3D::kMoving;
-    u->destination = {9.0f, u->position.y, 12.0f};
-    u->moving = u->turning = true;
-  }
+  for (auto& u : {walker, climber}) qvtest::sendTo(*u, {9.0f, u->position.y, 12.0f});
   for (int i = 0; i < 200 && walker->moving; ++i) w->step(0.1f, 0.1f);
   EXPECT_FALSE(walker->moving) << "blocked counts as arrived";
   EXPECT_FALSE(walker->advancedLastStep);
@@ -124,17 +101,12 @@ TEST(UnitSlopes, CliffsBlockWalkersButNotClimbers) {
   EXPECT_NEAR(walker->position.z, w->groundHeight(walker->position.x, walker->position.y), 1e-3f);
   for (int i = 0; i < 400 && climber->moving; ++i) w->step(0.1f, 0.1f);
   EXPECT_NEAR(climber->position.x, 9.0f, 1e-3f);
-  EXPECT_NEAR(climber->position.z, 12.0f, 1e-3f);
-
-  // Standing on the cliff face itself, where the ground behind is as steep, a
-  // walker may still step off it.
+  EXPECT_NEAR(climber->position.z, 12.0f, 1e-3f) << "up on the plateau";
+  // On the cliff face itself, where the ground behind is as steep, a walker may still step off.
   auto stuck = qvtest::put(*w, t, 5.2f, 20.3f);
   qvtest::settle(*w);
   ASSERT_GT(w->slopeAt(5.2f, 20.3f), Unit3DTemplate::kMaxSlope);
-  stuck->decisionTimer = 1000.0f;
-  stuck->activity = Unit3D::kMoving;
-  stuck->destination = {5.0f, 20.3f, w->groundHeight(5.0f, 20.3f)};
-  stuck->moving = stuck->turning = true;
+  qvtest::sendTo(*stuck, {5.0f, 20.3f, w->groundHeight(5.0f, 20.3f)});
   const float x0 = stuck->position.x;
   w->step(0.1f, 0.1f);
   EXPECT_LT(stuck->position.x, x0);
@@ -143,8 +115,7 @@ TEST(UnitSlopes, CliffsBlockWalkersButNotClimbers) {
 
 TEST(UnitWater, FloatersRideTheSurfaceAndBottomDwellersWalkTheFloor) {
   auto w = qvtest::makeWorld(11, true);
-  qvtest::CoastBrush coast;  // land (1) for x < 0, sea floor -3 beyond
-  qvtest::shape(*w, coast);
+  qvtest::shape(*w, qvtest::CoastBrush{});  // land (1) for x < 0, sea floor -3 beyond
   auto floaterT = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
   auto bottomT = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
   bottomT->floatsInWater = false;
@@ -152,28 +123,18 @@ TEST(UnitWater, FloatersRideTheSurfaceAndBottomDwellersWalkTheFloor) {
   auto b = qvtest::put(*w, bottomT, 20.0f, 10.0f);
   EXPECT_FLOAT_EQ(f->position.z, 0.0f);
   EXPECT_FLOAT_EQ(b->position.z, -3.0f);
-  qvtest::settle(*w);
-  qvtest::settle(*w);
-  EXPECT_EQ(f->inWater, 1);
-  EXPECT_EQ(b->inWater, 1);
-  for (auto& u : {f, b}) {
-    u->decisionTimer = 1000.0f;
-    u->activity = Unit3D::kMoving;
-    u->destination = {30.0f, u->position.y, u->position.z};
-    u->moving = u->turning = true;
-  }
+  for (int i = 0; i < 2; ++i) qvtest::settle(*w);
+  EXPECT_TRUE(f->inWater == 1 && b->inWater == 1);
+  for (auto& u : {f, b}) qvtest::sendTo(*u, {30.0f, u->position.y, u->position.z});
   for (int i = 0; i < 30; ++i) {
     w->step(0.05f, 0.5f);
     EXPECT_FLOAT_EQ(f->position.z, 0.0f);
     EXPECT_NEAR(b->position.z, -3.0f, 1e-4f);
   }
-  EXPECT_GT(f->position.x, 20.5f);
-  EXPECT_GT(b->position.x, 20.5f);
-  // A floater is drawn with about half its height under the wavy surface; the
-  // bottom dweller stays on the floor.
+  EXPECT_TRUE(f->position.x > 20.5f && b->position.x > 20.5f) << "both swam";
+  // A floater is drawn about half under the wavy surface; the bottom dweller stays on the floor.
   const float height = floaterT->worldHeight() * f->growth;
-  const float wave = waveHeight(f->position.x, f->position.y, w->wavePhase);
-  EXPECT_NEAR(f->waterLift, -(height * 0.525f - wave), 1e-5f);
+  EXPECT_NEAR(f->waterLift, -(height * 0.525f - waveHeight(f->position.x, f->position.y, w->wavePhase)), 1e-5f);
   EXPECT_FLOAT_EQ(b->waterLift, 0.0f);
   // A stationary unit on the sea floor bobs gently with the waves.
   auto plantT = qvtest::makeTemplate(0);
@@ -190,53 +151,54 @@ TEST(UnitWater, ShallowPlacementCountsAsWaterAndWalkersClimbOutOntoTheShore) {
   coast.land = 0.5f;
   coast.sea = -0.5f;
   qvtest::shape(*w, coast);
-  auto t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
-  auto u = w->placeUnitOf(t, {10.0f, 0.0f, 0.02f}, 0.0f, true);
-  qvtest::settle(*w);
-  qvtest::settle(*w);
+  auto u = w->placeUnitOf(qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed), {10.0f, 0.0f, 0.02f}, 0.0f, true);
+  for (int i = 0; i < 2; ++i) qvtest::settle(*w);
   EXPECT_EQ(u->inWater, 1) << "z 0.02 is in water from the first update";
-  u->decisionTimer = 1000.0f;
-  u->activity = Unit3D::kMoving;
-  u->destination = {-10.0f, 0.0f, 0.5f};
-  u->moving = u->turning = true;
+  qvtest::sendTo(*u, {-10.0f, 0.0f, 0.5f});
   for (int i = 0; i < 400 && u->moving; ++i) w->step(0.05f, 1.0f);
   EXPECT_NEAR(u->position.x, -10.0f, 1e-3f);
   EXPECT_EQ(u->inWater, 0);
   EXPECT_NEAR(u->position.z, w->groundHeight(u->position.x, u->position.y), 1e-3f) << "on the ground, not under it";
 }
 
+// Keeps a unit hungry and due to decide (a third of decisions look for food)
+// until it hunts; false if it never did.
+bool startHunting(World& w, Unit3D& h, int tries = 200) {
+  for (int i = 0; i < tries && h.activity != Unit3D::kHunting; ++i) {
+    h.food = 0.3f;
+    h.activity = Unit3D::kIdle;
+    h.decisionTimer = 0.0f;
+    w.step(0.01f, 0.01f);
+  }
+  return h.activity == Unit3D::kHunting;
+}
+template <class Done>
+void chase(World& w, Unit3D& h, Done done) {
+  for (int i = 0; i < 400 && !done(); ++i) {
+    h.decisionTimer = 100.0f;
+    w.step(0.05f, 0.5f);
+  }
+}
+
 struct HuntTest : ::testing::Test {
-  std::unique_ptr<World> w = qvtest::makeWorld(2024);
+  std::unique_ptr<World> w = qvtest::makeLevelWorld(2024);
   TemplatePtr grass = qvtest::makeTemplate(0);
   TemplatePtr hunterT = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
-  void SetUp() override {
-    qvtest::LevelBrush level;
-    qvtest::shape(*w, level);
-    hunterT->eats = {grass};
-  }
-  void startHunting(const std::shared_ptr<Unit3D>& h) {
-    // Hungry and due to decide: a third of decisions look for food.
-    for (int i = 0; i < 200 && h->activity != Unit3D::kHunting; ++i) {
-      h->food = 0.3f;
-      h->activity = Unit3D::kIdle;
-      h->decisionTimer = 0.0f;
-      w->step(0.01f, 0.01f);
-    }
-    ASSERT_EQ(h->activity, Unit3D::kHunting);
-  }
+  void SetUp() override { hunterT->eats = {grass}; }
 };
 
-TEST_F(HuntTest, EqualPreyGoesToTheFirstInGridOrderAndTheHuntEndsInABite) {
+TEST_F(HuntTest, OnlyPreyInReachIsHuntedTheFirstInGridOrderAndTheHuntEndsInABite) {
   auto h = qvtest::put(*w, hunterT, 0.5f, 0.5f);
-  auto second = qvtest::put(*w, grass, 0.5f + 2.0f, 0.5f);   // cell (11, 10)... later in grid order
-  auto first = qvtest::put(*w, grass, 0.5f, 0.5f - 2.0f);    // same distance, a cell row earlier
+  qvtest::put(*w, grass, 8.1f, 0.5f);                    // 7.6 away
+  qvtest::put(*w, qvtest::makeTemplate(0), 1.5f, 0.5f);  // not eaten
   qvtest::settle(*w);
-  startHunting(h);
+  EXPECT_FALSE(startHunting(*w, *h, 100));
+  qvtest::put(*w, grass, 2.5f, 0.5f);                      // later in grid order
+  auto first = qvtest::put(*w, grass, 0.5f, 0.5f - 2.0f);  // same distance, a cell row earlier
+  qvtest::settle(*w);
+  ASSERT_TRUE(startHunting(*w, *h));
   EXPECT_EQ(h->prey.lock(), first);
-  for (int i = 0; i < 400 && w->stats.bites == 0; ++i) {
-    h->decisionTimer = 100.0f;
-    w->step(0.05f, 0.5f);
-  }
+  chase(*w, *h, [&] { return w->stats.bites > 0; });
   EXPECT_EQ(w->stats.bites, 1u);
   EXPECT_FLOAT_EQ(first->health, 0.75f);
   EXPECT_TRUE(first->hit);
@@ -249,10 +211,9 @@ TEST_F(HuntTest, ErasingOrKillingTheHuntedUnitEndsTheHuntWithoutDanglingPrey) {
   auto h = qvtest::put(*w, hunterT, 0.5f, 0.5f);
   auto prey = qvtest::put(*w, grass, 5.5f, 0.5f);
   qvtest::settle(*w);
-  startHunting(h);
+  ASSERT_TRUE(startHunting(*w, *h));
   std::weak_ptr<Unit3D> watch = prey;
-  // Erase it with the eraser, as the player would.
-  w->pick.groundHit = true;
+  w->pick.groundHit = true;  // the player's eraser
   w->pick.groundPoint = prey->position;
   w->eraserWorldPress = true;
   EXPECT_EQ(w->eraseUnderEraser(), 1);
@@ -261,71 +222,39 @@ TEST_F(HuntTest, ErasingOrKillingTheHuntedUnitEndsTheHuntWithoutDanglingPrey) {
   w->step(0.05f, 0.5f);
   EXPECT_NE(h->activity, Unit3D::kHunting);
   EXPECT_TRUE(h->prey.expired());
-
   // Killed instead: the corpse is in the dying list, the hunt still ends.
   auto prey2 = qvtest::put(*w, grass, 0.5f, 5.5f);
   qvtest::settle(*w);
-  startHunting(h);
+  ASSERT_TRUE(startHunting(*w, *h));
   prey2->health = 0.0f;
   w->step(0.05f, 0.5f);
   EXPECT_NE(h->activity, Unit3D::kHunting);
   EXPECT_TRUE(h->prey.expired() || !h->prey.lock()->alive());
 }
 
-TEST_F(HuntTest, PreyBeyondReachOrOfOtherKindsIsIgnored) {
-  auto h = qvtest::put(*w, hunterT, 0.5f, 0.5f);
-  qvtest::put(*w, grass, 8.1f, 0.5f);                 // 7.6 away
-  qvtest::put(*w, qvtest::makeTemplate(0), 1.5f, 0.5f);  // not eaten
-  qvtest::settle(*w);
-  for (int i = 0; i < 100; ++i) {
-    h->food = 0.3f;
-    h->activity = Unit3D::kIdle;
-    h->decisionTimer = 0.0f;
-    w->step(0.01f, 0.01f);
-    ASSERT_NE(h->activity, Unit3D::kHunting);
-  }
-}
-
-}  // namespace
-
-namespace {
-
-// A thin wall (one vertex column raised) between a hunter and its first prey.
-struct WallBrush : qv::HeightBrush {
+// A thin wall (one vertex column raised, at x = 3.9) between a hunter and its first prey.
+struct WallBrush : HeightBrush {
   float newHeight(int i, int, float, float, float, float) const override { return i == 35 ? 12.0f : 1.0f; }
 };
 
 TEST(HuntMemory, PreyBehindAWallIsRememberedAndTheNextHuntLooksElsewhere) {
   auto w = qvtest::makeWorld(4711);
-  qvtest::shape(*w, WallBrush{});  // the wall stands at x = 3.9, flat ground from x = 6.5
+  qvtest::shape(*w, WallBrush{});
   auto grass = qvtest::makeTemplate(0);
   auto hunterT = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
   hunterT->eats = {grass};
   auto h = qvtest::put(*w, hunterT, 0.3f, 0.0f);
-  auto behind = qvtest::put(*w, grass, 7.3f, 0.0f);   // 7.0 away, across the wall
-  auto open = qvtest::put(*w, grass, 0.3f, -7.2f);    // a little farther, in the open
+  auto behind = qvtest::put(*w, grass, 7.3f, 0.0f);  // 7.0 away, across the wall
+  auto open = qvtest::put(*w, grass, 0.3f, -7.2f);   // a little farther, in the open
   qvtest::settle(*w);
-  auto hunt = [&] {
-    for (int i = 0; i < 300 && h->activity != Unit3D::kHunting; ++i) {
-      h->food = 0.3f;
-      h->activity = Unit3D::kIdle;
-      h->decisionTimer = 0.0f;
-      w->step(0.01f, 0.01f);
-    }
-  };
-  hunt();
-  ASSERT_EQ(h->activity, Unit3D::kHunting);
+  ASSERT_TRUE(startHunting(*w, *h, 300));
   EXPECT_EQ(h->prey.lock(), behind) << "the nearer one first";
-  for (int i = 0; i < 400 && h->activity == Unit3D::kHunting; ++i) {
-    h->decisionTimer = 100.0f;
-    w->step(0.05f, 0.5f);
-  }
+  chase(*w, *h, [&] { return h->activity != Unit3D::kHunting; });
   EXPECT_NE(h->activity, Unit3D::kHunting);
   EXPECT_EQ(h->unreachablePrey.lock(), behind);
   EXPECT_FLOAT_EQ(behind->health, 1.0f) << "never reached, never bitten";
   EXPECT_LT(h->position.x, 3.9f);
-  hunt();
-  ASSERT_EQ(h->activity, Unit3D::kHunting);
+  ASSERT_TRUE(startHunting(*w, *h, 300));
   EXPECT_EQ(h->prey.lock(), open) << "the remembered direction counts against the wall";
 }
 

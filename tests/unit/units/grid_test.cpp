@@ -26,18 +26,15 @@ struct GridTest : ::testing::Test {
 };
 
 TEST_F(GridTest, CellsFollowTheTruncatedFormulaAndTheUnitRemembersIt) {
-  auto a = make(-87.0f, -87.0f);
-  EXPECT_EQ(a->gridCellX, 0);
-  EXPECT_EQ(a->gridCellY, 0);
-  auto b = make(0.0f, 0.0f);  // (87.1 * 0.125) = 10.8875
-  EXPECT_EQ(b->gridCellX, 10);
-  auto c = make(-79.1f + 0.001f, 82.0f);  // just past the first border
-  EXPECT_EQ(c->gridCellX, 1);
-  EXPECT_EQ(c->gridCellY, 21);
-  // Beyond the grid: filed at the border so it is never lost.
-  auto d = make(120.0f, -300.0f);
-  EXPECT_EQ(d->gridCellX, 21);
-  EXPECT_EQ(d->gridCellY, 0);
+  // {x, y, cell x, cell y}: (x + 87.1) * 0.125 truncated, clamped to the border beyond the grid.
+  const struct { float x, y; int cx, cy; } rows[] = {
+      {-87.0f, -87.0f, 0, 0}, {0.0f, 0.0f, 10, 10}, {-79.1f + 0.001f, 82.0f, 1, 21}, {120.0f, -300.0f, 21, 0}};
+  std::vector<std::shared_ptr<Unit3D>> keep;
+  for (const auto& r : rows) {
+    keep.push_back(make(r.x, r.y));
+    EXPECT_EQ(keep.back()->gridCellX, r.cx) << r.x;
+    EXPECT_EQ(keep.back()->gridCellY, r.cy) << r.y;
+  }
   EXPECT_EQ(grid.unitCount(), 4u);
 }
 
@@ -57,15 +54,9 @@ TEST_F(GridTest, OrderIsCxFastestThenCyThenFilingOrder) {
   auto b = make(2.0f, 10.0f);    // cell (11, 12)
   auto c = make(10.0f, 2.0f);    // cell (12, 11)
   auto d = make(10.5f, 10.5f);   // cell (12, 12), after a
-  auto order = walk(6.0f, 6.0f, 7.0f);
-  ASSERT_EQ(order.size(), 4u);
-  EXPECT_EQ(order[0], c.get());
-  EXPECT_EQ(order[1], b.get());
-  EXPECT_EQ(order[2], a.get());
-  EXPECT_EQ(order[3], d.get());
-  // A small radius sees whole cells only.
-  auto near = walk(10.2f, 10.2f, 0.1f);
-  EXPECT_EQ(near.size(), 2u);
+  const auto order = walk(6.0f, 6.0f, 7.0f);
+  EXPECT_EQ(order, (std::vector<Unit3D*>{c.get(), b.get(), a.get(), d.get()}));
+  EXPECT_EQ(walk(10.2f, 10.2f, 0.1f).size(), 2u) << "a small radius sees whole cells";
 }
 
 TEST_F(GridTest, ErasingDuringTheWalkSkipsNothing) {
@@ -85,7 +76,7 @@ TEST_F(GridTest, ErasingDuringTheWalkSkipsNothing) {
   auto q2 = grid.gridQuery(0, 0, -1);
   grid.gridEraseCurrent(q2);
   EXPECT_EQ(grid.unitCount(), 5u);
-  auto first = q2.next();
+  q2.next();
   grid.gridEraseCurrent(q2);
   grid.gridEraseCurrent(q2);
   EXPECT_EQ(grid.unitCount(), 4u);

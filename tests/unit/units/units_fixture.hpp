@@ -24,18 +24,16 @@ inline std::string unitsTestFolder() {
     namespace fs = std::filesystem;
     const fs::path root = fs::temp_directory_path() / ("qv_units_test_" + std::to_string(::getpid()));
     fs::create_directories(root / "Data" / "Models");
-    // An eight-sided prism, radius 2 and height 1 in model units (a flat model),
-    // and a tall one, radius 1 and height 4, both facing +x.
+    // Eight-sided prisms facing +x: a flat one (radius 2, height 1) and a tall one (radius 1, height 4).
     auto writePrism = [&](const std::string& name, float r, float h) {
       std::ofstream out(root / "Data" / "Models" / name);
       out << "# test model\n# made by the units tests\no Prism\n";
       for (int k = 0; k < 8; ++k) {
         const float a = static_cast<float>(k) * 2.0f * 3.14159265f / 8.0f;
-        out << "v " << r * std::cos(a) << " " << r * std::sin(a) << " 0\n";
-        out << "v " << r * std::cos(a) << " " << r * std::sin(a) << " " << h << "\n";
+        out << "v " << r * std::cos(a) << " " << r * std::sin(a) << " 0\nv " << r * std::cos(a) << " "
+            << r * std::sin(a) << " " << h << "\n";
       }
-      out << "vn 0 0 1\nvn 0 0 -1\nvn 1 0 0\n";
-      out << "usemtl Primary\n";
+      out << "vn 0 0 1\nvn 0 0 -1\nvn 1 0 0\nusemtl Primary\n";
       for (int k = 1; k < 7; ++k) out << "f 2//1 " << 2 * k + 2 << "//1 " << 2 * k + 4 << "//1\n";
       out << "usemtl Secondary\n";
       for (int k = 1; k < 7; ++k) out << "f 1//2 " << 2 * k + 1 << "//2 " << 2 * k + 3 << "//2\n";
@@ -52,10 +50,7 @@ inline std::string unitsTestFolder() {
   // The folder goes with the test program.
   static const struct Cleanup {
     std::string path;
-    ~Cleanup() {
-      std::error_code ec;
-      std::filesystem::remove_all(path, ec);
-    }
+    ~Cleanup() { std::error_code ec; std::filesystem::remove_all(path, ec); }
   } cleanup{folder};
   return folder;
 }
@@ -87,8 +82,7 @@ struct IslandBrush : qv::HeightBrush {
   float peak = 6.0f, radius = 50.0f, seaFloor = -4.0f;
   float newHeight(int, int, float x, float y, float, float) const override {
     const float d = std::sqrt(x * x + y * y);
-    const float h = peak * (1.0f - (d / radius) * (d / radius));
-    return std::max(h, seaFloor);
+    return std::max(peak * (1.0f - (d / radius) * (d / radius)), seaFloor);
   }
 };
 struct LevelBrush : qv::HeightBrush {
@@ -100,11 +94,6 @@ struct CoastBrush : qv::HeightBrush {
   float edge = 0.0f, land = 1.0f, sea = -3.0f;
   float newHeight(int, int, float x, float, float, float) const override { return x < edge ? land : sea; }
 };
-// Flat land with a cliff plateau for x >= edge.
-struct CliffBrush : qv::HeightBrush {
-  float edge = 5.0f, low = 1.0f, high = 12.0f;
-  float newHeight(int, int, float x, float, float, float) const override { return x >= edge ? high : low; }
-};
 
 inline void shape(qv::World& w, const qv::HeightBrush& brush) {
   w.terrain->reshapeWith({0.0f, 0.0f}, 200.0f, brush);
@@ -115,10 +104,15 @@ inline std::unique_ptr<qv::World> makeWorld(uint32_t seed = 777, bool water = fa
   useTestData();
   qv::World::Options o;
   o.water = water;
-  o.sky = false;
-  o.clouds = false;
+  o.sky = o.clouds = false;
   auto w = std::make_unique<qv::World>(o);
   qv::rng::seed(seed);  // the terrain reseeded the generator for its jitter
+  return w;
+}
+// The same on level ground at height 1.
+inline std::unique_ptr<qv::World> makeLevelWorld(uint32_t seed) {
+  auto w = makeWorld(seed);
+  shape(*w, LevelBrush{});
   return w;
 }
 
@@ -131,9 +125,12 @@ inline std::shared_ptr<qv::Unit3D> put(qv::World& w, const qv::TemplatePtr& t, f
 // parity guard); a still step uses that up so the next step moves it.
 inline void settle(qv::World& w) { w.step(0.0f, 0.0f); }
 
-// Steps the world n times with the same real and simulated frame times.
-inline void run(qv::World& w, int steps, float dt, float scale) {
-  for (int i = 0; i < steps; ++i) w.step(dt, dt * scale);
+// Sends a unit walking to `to` with no new decision for a long while.
+inline void sendTo(qv::Unit3D& u, qv::Vec3 to) {
+  u.decisionTimer = 1000.0f;
+  u.activity = qv::Unit3D::kMoving;
+  u.destination = to;
+  u.moving = u.turning = true;
 }
 
 }  // namespace qvtest

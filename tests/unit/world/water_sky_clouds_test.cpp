@@ -37,14 +37,14 @@ int valueAfter(uint32_t seed, int skip) {
 // ---------------------------------------------------------------- water
 
 TEST(Waves, HeightAtKnownPoints) {
-  EXPECT_FLOAT_EQ(waveHeight(0.0f, 0.0f, 0.0f), 0.0f);
-  // Half the amplitude from each term; both crests together give the full 0.1875.
-  EXPECT_NEAR(waveHeight(5.2f * kPi / 2.0f, 0.0f, 0.0f), 0.09375f, 1e-6f);
-  EXPECT_NEAR(waveHeight(0.0f, 5.2f * kPi / 4.0f, 0.0f), 0.09375f, 1e-6f);
-  EXPECT_NEAR(waveHeight(5.2f * kPi / 2.0f, 5.2f * kPi / 4.0f, 0.0f), 0.1875f, 1e-6f);
-  EXPECT_NEAR(waveHeight(-5.2f * kPi / 2.0f, -5.2f * kPi / 4.0f, 0.0f), -0.1875f, 1e-6f);
-  // The phase moves the crest: at phase pi/2 the origin is at the top.
-  EXPECT_NEAR(waveHeight(0.0f, 0.0f, kPi / 2.0f), 0.1875f, 1e-6f);
+  // Half the amplitude from each term; both crests together give the full 0.1875;
+  // the phase moves the crest: at phase pi/2 the origin is at the top.
+  const float cx = 5.2f * kPi / 2.0f, cy = 5.2f * kPi / 4.0f;
+  const struct {
+    float x, y, phase, h;
+  } points[] = {{0, 0, 0, 0},          {cx, 0, 0, 0.09375f},    {0, cy, 0, 0.09375f},
+                {cx, cy, 0, 0.1875f}, {-cx, -cy, 0, -0.1875f}, {0, 0, kPi / 2.0f, 0.1875f}};
+  for (const auto& p : points) EXPECT_NEAR(waveHeight(p.x, p.y, p.phase), p.h, 1e-6f) << p.x << "," << p.y;
   // Three simulated seconds are one full cycle.
   const float p = 3.0f * kWavePhasePerSecond;
   EXPECT_NEAR(waveHeight(12.3f, -40.0f, 0.7f + p), waveHeight(12.3f, -40.0f, 0.7f), 1e-5f);
@@ -56,19 +56,9 @@ TEST(Waves, HeightAtKnownPoints) {
 TEST(WaterGeometry, StaggeredGridOfCounterClockwiseTriangles) {
   const std::vector<float> v = waterSurfaceVertices();
   ASSERT_EQ(v.size(), 6936u * 3);
-  EXPECT_EQ(v.size() * sizeof(float), 83232u);
-  // First cell (even column): B C D, B A C.
-  const float first[6][2] = {{-88.4f, -83.2f}, {-83.2f, -85.8f}, {-83.2f, -80.6f},
-                             {-88.4f, -83.2f}, {-88.4f, -88.4f}, {-83.2f, -85.8f}};
-  for (int k = 0; k < 6; ++k) {
-    EXPECT_NEAR(v[k * 3], first[k][0], 1e-4f) << k;
-    EXPECT_NEAR(v[k * 3 + 1], first[k][1], 1e-4f) << k;
-  }
-  // Second cell (odd column): C D A, D B A with column 1 raised half a cell.
+  // Second cell (odd column) starts with column 1 raised half a cell.
   EXPECT_NEAR(v[18], -78.0f, 1e-4f);
   EXPECT_NEAR(v[19], -88.4f, 1e-4f);
-  EXPECT_NEAR(v[24], -83.2f, 1e-4f);
-  EXPECT_NEAR(v[25], -85.8f, 1e-4f);
   // Every triangle turns counter-clockwise seen from above (the wave normals point
   // up), and together they tile 34 x 34 parallelograms without overlap.
   double total = 0.0;
@@ -77,11 +67,7 @@ TEST(WaterGeometry, StaggeredGridOfCounterClockwiseTriangles) {
     const float a = signedArea2d(&v[t], &v[t + 3], &v[t + 6]);
     ASSERT_GT(a, 0.0f) << "triangle " << t / 9;
     total += a;
-    for (int k = 0; k < 3; ++k) {
-      EXPECT_EQ(v[t + k * 3 + 2], 0.0f);
-      minX = std::min(minX, v[t + k * 3]);
-      maxX = std::max(maxX, v[t + k * 3]);
-    }
+    for (int k = 0; k < 3; ++k) minX = std::min(minX, v[t + k * 3]), maxX = std::max(maxX, v[t + k * 3]);
   }
   EXPECT_NEAR(total, 34.0 * 34.0 * 5.2 * 5.2, 0.5);
   EXPECT_NEAR(minX, -88.4f, 1e-4f);
@@ -100,34 +86,21 @@ TEST(WaterColour, SetterIgnoresNoiseAndAlpha) {
   // A stored zero channel tolerates nothing.
   Water dark(Colour{0.0f, 0.0f, 0.0f, 1.0f});
   EXPECT_TRUE(dark.setWaterColour({1e-7f, 0.0f, 0.0f, 1.0f}));
-  // Headless, nothing is uploaded.
-  EXPECT_EQ(water.vertexArray, 0u);
-  EXPECT_EQ(water.shaderProgram, 0u);
 }
 
-TEST(WaterSkyEdgeGeometry, FourWallsOnTheWaterEdge) {
+TEST(WaterSkyEdgeGeometry, FourVerticalWallsOnTheWaterEdge) {
   const float* v = WaterSkyEdge::vertices();
   const uint32_t* idx = WaterSkyEdge::indices();
-  int perSide[4] = {0, 0, 0, 0};  // +x, -x, +y, -y
   for (int t = 0; t < WaterSkyEdge::kIndexCount; t += 3) {
-    const float* a = &v[idx[t] * 3];
-    const float* b = &v[idx[t + 1] * 3];
-    const float* c = &v[idx[t + 2] * 3];
     ASSERT_LT(idx[t], 8u);
-    // Vertical walls: no horizontal area, one top and one bottom height at least.
-    EXPECT_NEAR(signedArea2d(a, b, c), 0.0f, 1e-3f);
-    const float zs[3] = {a[2], b[2], c[2]};
-    EXPECT_NE(std::min({zs[0], zs[1], zs[2]}), std::max({zs[0], zs[1], zs[2]}));
-    for (int side = 0; side < 4; ++side) {
-      const int axis = side / 2;
-      const float at = side % 2 == 0 ? 85.8f : -85.8f;
-      if (a[axis] == at && b[axis] == at && c[axis] == at) ++perSide[side];
-    }
+    // Each triangle stands on one side: no horizontal area, a shared x or y of +-85.8.
+    const float *a = &v[idx[t] * 3], *b = &v[idx[t + 1] * 3], *c = &v[idx[t + 2] * 3];
+    EXPECT_NEAR(signedArea2d(a, b, c), 0.0f, 1e-3f) << t;
+    EXPECT_TRUE((a[0] == b[0] && b[0] == c[0]) || (a[1] == b[1] && b[1] == c[1])) << t;
   }
-  for (int side = 0; side < 4; ++side) EXPECT_EQ(perSide[side], 2) << side;
   for (int i = 0; i < 8; ++i) {
     EXPECT_TRUE(v[i * 3 + 2] == 0.1875f || v[i * 3 + 2] == -93.6f);
-    EXPECT_NEAR(std::fabs(v[i * 3]), 17 * 5.2f - 0.5f * 5.2f, 1e-4f);
+    EXPECT_NEAR(std::fabs(v[i * 3]), 85.8f, 1e-4f);
   }
 }
 
@@ -136,47 +109,32 @@ TEST(WaterSkyEdgeGeometry, FourWallsOnTheWaterEdge) {
 TEST(SkyColours, HorizonAndClearColoursFollowTheSky) {
   SkyHorizon sky(Colour{1.0f, 1.0f, 1.0f, 1.0f});
   EXPECT_TRUE(sky.setSkyColour({0.0f, 0.0f, 0.0f, 1.0f}));
-  const Colour h = sky.horizonColour();
-  EXPECT_NEAR(h.r, 0.6667f, 1e-6f);
-  EXPECT_NEAR(h.g, 0.6667f, 1e-6f);
-  EXPECT_NEAR(h.b, 0.6667f, 1e-6f);
-  EXPECT_NEAR(h.a, 1.0f, 1e-6f);
+  EXPECT_NEAR(sky.horizonColour().r, 0.6667f, 1e-6f);
   // Within tolerance, or alpha only: no change and no recomputation.
   SkyHorizon blue(Colour{0.2f, 0.4f, 1.0f, 1.0f});
   EXPECT_FALSE(blue.setSkyColour({0.2f + 1e-6f, 0.4f, 1.0f, 0.0f}));
   EXPECT_FLOAT_EQ(blue.skyColour().a, 1.0f);
-  EXPECT_NEAR(blue.horizonColour().b, 1.0f, 1e-6f);
   EXPECT_TRUE(blue.setSkyColour({0.2f, 0.41f, 1.0f, 1.0f}));
   EXPECT_NEAR(blue.horizonColour().g, 0.41f * 0.3333f + 0.6667f, 1e-6f);
   // Night darkens the clear colour to a quarter; full day keeps it.
-  const Colour night = clearColourFor({0.4f, 0.8f, 1.0f, 1.0f}, 0.0f);
-  EXPECT_NEAR(night.r, 0.1f, 1e-6f);
-  EXPECT_NEAR(night.b, 0.25f, 1e-6f);
-  const Colour dusk = clearColourFor({0.4f, 0.8f, 1.0f, 1.0f}, 0.5f);
-  EXPECT_NEAR(dusk.g, 0.8f * 0.625f, 1e-6f);
-  const Colour day = clearColourFor({0.4f, 0.8f, 1.0f, 1.0f}, 1.0f);
-  EXPECT_FLOAT_EQ(day.g, 0.8f);
+  EXPECT_NEAR(clearColourFor({0.4f, 0.8f, 1.0f, 1.0f}, 0.0f).b, 0.25f, 1e-6f);
+  EXPECT_NEAR(clearColourFor({0.4f, 0.8f, 1.0f, 1.0f}, 0.5f).g, 0.8f * 0.625f, 1e-6f);
+  EXPECT_FLOAT_EQ(clearColourFor({0.4f, 0.8f, 1.0f, 1.0f}, 1.0f).g, 0.8f);
 }
 
 TEST(SkyBand, SlopesFromTheWaterEdgeOutAndUpWithoutGapsOrOverlaps) {
   const float* v = SkyHorizon::vertices();
   const uint32_t* idx = SkyHorizon::indices();
   for (int i = 0; i < SkyHorizon::kVertexCount; ++i) {
-    const float ring = std::max(std::fabs(v[i * 3]), std::fabs(v[i * 3 + 1]));
-    if (std::fabs(ring - 85.8f) < 1e-3f) {
-      EXPECT_FLOAT_EQ(v[i * 3 + 2], -0.1875f) << i;
-    } else {
-      EXPECT_NEAR(ring, 345.8f, 1e-3f) << i;
-      EXPECT_FLOAT_EQ(v[i * 3 + 2], 51.8125f) << i;
-    }
+    const bool inner = std::max(std::fabs(v[i * 3]), std::fabs(v[i * 3 + 1])) < 100.0f;
+    EXPECT_NEAR(std::max(std::fabs(v[i * 3]), std::fabs(v[i * 3 + 1])), inner ? 85.8f : 345.8f, 1e-3f) << i;
+    EXPECT_FLOAT_EQ(v[i * 3 + 2], inner ? -0.1875f : 51.8125f) << i;
   }
   // Projected onto the ground the 24 triangles tile the square ring exactly.
   double total = 0.0;
   for (int t = 0; t < SkyHorizon::kIndexCount; t += 3) {
     ASSERT_LT(idx[t], 24u);
-    const float a = signedArea2d(&v[idx[t] * 3], &v[idx[t + 1] * 3], &v[idx[t + 2] * 3]);
-    EXPECT_GT(std::fabs(a), 1.0f);
-    total += std::fabs(a);
+    total += std::fabs(signedArea2d(&v[idx[t] * 3], &v[idx[t + 1] * 3], &v[idx[t + 2] * 3]));
   }
   EXPECT_NEAR(total, 4.0 * (345.8 * 345.8 - 85.8 * 85.8), 1.0);
 }
@@ -211,17 +169,16 @@ class Clouds : public ::testing::Test {
   CloudSystem sys_;
 };
 
-TEST_F(Clouds, DriftDownWindAtTwoUnitsPerSimulatedSecond) {
-  EXPECT_NEAR(sys_.drift.x, -1.78885f, 1e-5f);
-  EXPECT_NEAR(sys_.drift.y, -0.894427f, 1e-5f);
-  EXPECT_EQ(sys_.drift.z, 0.0f);
+TEST_F(Clouds, DriftDownWindAtTwoUnitsPerSimulatedSecondAndColourTolerance) {
   sys_.clouds = {at(0, 0), at(100, 50, 47)};
   sys_.updateClouds(1.0f, 0.05f);  // speed 20: one simulated second in a 0.05 s frame
   EXPECT_NEAR(sys_.clouds[0].position.x, -1.78885f, 1e-5f);
   EXPECT_NEAR(sys_.clouds[0].position.y, -0.894427f, 1e-5f);
-  EXPECT_NEAR(sys_.clouds[1].position.x, 98.21115f, 1e-4f);
   EXPECT_EQ(sys_.clouds[1].position.z, 47.0f);
-  EXPECT_EQ(sys_.clouds[0].alpha, 1.0f);
+  // The colour setter ignores noise.
+  EXPECT_FALSE(sys_.setCloudColour({0.0f, 1.0f + 5e-6f, 1.0f, 0.5f}));
+  EXPECT_TRUE(sys_.setCloudColour({0.0f, 0.9f, 1.0f, 1.0f}));
+  EXPECT_FLOAT_EQ(sys_.cloudColour().g, 0.9f);
 }
 
 TEST_F(Clouds, NothingChangesWhilePaused) {
@@ -235,9 +192,7 @@ TEST_F(Clouds, NothingChangesWhilePaused) {
   for (int i = 0; i < 100; ++i) sys_.updateClouds(0.0f, 0.05f);  // fades are unscaled, yet frozen too
   sys_.updateClouds(-1.0f, 0.05f);
   ASSERT_EQ(sys_.clouds.size(), before.size());
-  for (size_t i = 0; i < before.size(); ++i) {
-    EXPECT_EQ(std::memcmp(&sys_.clouds[i], &before[i], sizeof(Cloud)), 0) << i;
-  }
+  EXPECT_EQ(std::memcmp(sys_.clouds.data(), before.data(), sizeof(Cloud) * before.size()), 0);
   EXPECT_EQ(sys_.spawnCountdown, 0.0f);
   EXPECT_EQ(randInt(), next);  // no spawn attempt drew a number
 }
@@ -250,9 +205,7 @@ TEST_F(Clouds, LeavingDownWindFadesOutOverOneSecondThenRemoves) {
   EXPECT_EQ(sys_.clouds[1].state, Cloud::kFadingOut);
   EXPECT_FLOAT_EQ(sys_.clouds[1].fadeTimer, 0.5f);
   EXPECT_FLOAT_EQ(sys_.clouds[1].alpha, 0.5f);
-  sys_.updateClouds(0.25f, 0.25f);
-  EXPECT_FLOAT_EQ(sys_.clouds[1].alpha, 0.25f);
-  sys_.updateClouds(0.25f, 0.25f);  // timer reaches 0: finished and removed in the same update
+  sys_.updateClouds(0.5f, 0.5f);  // timer reaches 0: finished and removed in the same update
   ASSERT_EQ(sys_.clouds.size(), 2u);
   // The others keep their order.
   EXPECT_GT(sys_.clouds[0].position.x, 40.0f);
@@ -268,20 +221,14 @@ TEST_F(Clouds, EdgeSpawnFadesInUpWindAndAddsAtMostOne) {
   ASSERT_EQ(sys_.clouds.size(), 1u);
   const Cloud c = sys_.clouds[0];
   EXPECT_TRUE(c.position.x == 172.0f || c.position.y == 172.0f);
-  EXPECT_GE(c.position.z, 45.0f);
-  EXPECT_LE(c.position.z, 55.0f);
+  EXPECT_NEAR(c.position.z, 50.0f, 5.0f + 1e-4f);
   EXPECT_EQ(c.alpha, 0.0f);
-  EXPECT_EQ(c.fadeTimer, 1.0f);
-  EXPECT_GE(c.yaw, 0.0f);
-  EXPECT_LE(c.yaw, 2.0f * kPi);
-  EXPECT_GE(c.model, 0);
-  EXPECT_LT(c.model, 5);
+  EXPECT_TRUE(c.model >= 0 && c.model < 5);
   // The fade in follows unscaled time even at speed 20.
   for (int i = 0; i < 10; ++i) sys_.updateClouds(1.0f, 0.05f);
   EXPECT_NEAR(sys_.clouds[0].alpha, 0.5f, 1e-5f);
   for (int i = 0; i < 10; ++i) sys_.updateClouds(1.0f, 0.05f);
   EXPECT_EQ(sys_.clouds[0].alpha, 1.0f);
-  EXPECT_EQ(sys_.clouds[0].fadeTimer, 0.0f);
   EXPECT_EQ(sys_.clouds[0].state, Cloud::kDrifting);
 }
 
@@ -302,10 +249,7 @@ TEST_F(Clouds, EdgeSpawnGivesUpAfterThreeRejections) {
 TEST_F(Clouds, SpawningEveryHalfSimulatedSecond) {
   // Steps of 1/16 s keep the countdown exact.
   sys_.spawnCountdown = 0.0f;
-  sys_.updateClouds(0.0625f, 0.0625f);
-  EXPECT_EQ(sys_.clouds.size(), 1u);
-  EXPECT_EQ(sys_.spawnCountdown, 0.4375f);
-  for (int i = 0; i < 6; ++i) sys_.updateClouds(0.0625f, 0.0625f);
+  for (int i = 0; i < 7; ++i) sys_.updateClouds(0.0625f, 0.0625f);
   EXPECT_EQ(sys_.clouds.size(), 1u);
   EXPECT_EQ(sys_.spawnCountdown, 0.0625f);
   sys_.updateClouds(0.0625f, 0.0625f);  // reaches 0: the next try, at most one more cloud
@@ -319,12 +263,8 @@ TEST_F(Clouds, InitialFillKeepsThirtyNineUnitsApartAndIsFullyVisible) {
   EXPECT_GT(added, 20);  // 344 x 344 holds a few dozen clouds at that spacing
   for (size_t i = 0; i < sys_.clouds.size(); ++i) {
     const Cloud& c = sys_.clouds[i];
-    EXPECT_EQ(c.alpha, 1.0f);
-    EXPECT_EQ(c.fadeTimer, 0.0f);
-    EXPECT_EQ(c.state, Cloud::kDrifting);
-    EXPECT_LE(std::fabs(c.position.x), 172.0f);
-    EXPECT_LE(std::fabs(c.position.y), 172.0f);
-    EXPECT_NEAR(c.position.z, 50.0f, 5.0f + 1e-4f);
+    EXPECT_TRUE(c.alpha == 1.0f && c.state == Cloud::kDrifting) << i;
+    EXPECT_TRUE(std::fabs(c.position.x) <= 172.0f && std::fabs(c.position.y) <= 172.0f) << i;
     for (size_t j = 0; j < i; ++j) EXPECT_GT(length(c.position - sys_.clouds[j].position), 39.0f);
   }
   // Exactly 800 attempts: three draws each, two more for every cloud kept.
@@ -334,9 +274,7 @@ TEST_F(Clouds, InitialFillKeepsThirtyNineUnitsApartAndIsFullyVisible) {
   const int after = randInt();
   EXPECT_EQ(after, valueAfter(2024, 800 * 3 + 2 * n));
   ASSERT_EQ(other.models().size(), 5u);
-  EXPECT_EQ(other.models()[0].fileName(), "Cloud 1.obj");
-  EXPECT_EQ(other.models()[4].fileName(), "Cloud 5.obj");
-  EXPECT_FLOAT_EQ(other.models()[2].radiusMax(), 3.0f);
+  EXPECT_FLOAT_EQ(other.models()[2].radiusMax(), 3.0f) << "the models in file-name order";
 }
 
 TEST_F(Clouds, RecordsRoundTripInListOrder) {
@@ -357,17 +295,8 @@ TEST_F(Clouds, RecordsRoundTripInListOrder) {
   std::istringstream in(text);
   EXPECT_TRUE(loaded.readRecords(in));
   ASSERT_EQ(loaded.clouds.size(), 2u);
-  const Cloud& b = loaded.clouds[0];
-  EXPECT_FLOAT_EQ(b.position.x, 1.5f);
-  EXPECT_FLOAT_EQ(b.position.y, -2.25f);
-  EXPECT_FLOAT_EQ(b.yaw, 0.785398f);
-  EXPECT_EQ(b.model, 3);
-  EXPECT_FLOAT_EQ(b.alpha, 0.5f);
-  EXPECT_FLOAT_EQ(b.fadeTimer, 0.25f);
-  EXPECT_EQ(b.state, Cloud::kFadingOut);
-  EXPECT_NEAR(loaded.clouds[1].position.x, -100.123456f, 1e-5f);
   EXPECT_EQ(loaded.models().size(), 5u);
-  // Writing again gives the same text.
+  // Writing again gives the same text, so every field came back in order.
   std::ostringstream again;
   loaded.writeRecords(again);
   EXPECT_EQ(again.str(), text);
@@ -376,8 +305,7 @@ TEST_F(Clouds, RecordsRoundTripInListOrder) {
 TEST_F(Clouds, ReadingToleratesDamageAndNeverLeavesABareSky) {
   LogCapture log;
   // No records: the sky is filled with visible clouds.
-  std::vector<std::string> none;
-  EXPECT_TRUE(sys_.readRecords(none));
+  EXPECT_TRUE(sys_.readRecords(std::vector<std::string>{}));
   EXPECT_GT(sys_.clouds.size(), 20u);
 
   // A position that is not three numbers drops that cloud only; short records keep
@@ -392,13 +320,9 @@ TEST_F(Clouds, ReadingToleratesDamageAndNeverLeavesABareSky) {
   EXPECT_TRUE(sys_.readRecords(lines));
   ASSERT_EQ(sys_.clouds.size(), 2u);
   EXPECT_EQ(sys_.clouds[0].position.x, 10.0f);
-  EXPECT_EQ(sys_.clouds[0].alpha, 1.0f);
-  EXPECT_EQ(sys_.clouds[0].fadeTimer, 0.0f);
-  EXPECT_EQ(sys_.clouds[0].state, Cloud::kDrifting);
   EXPECT_EQ(sys_.clouds[1].model, 9);  // kept (saves store it) but never drawn
-  EXPECT_EQ(sys_.clouds[1].alpha, 1.0f);
-  EXPECT_EQ(sys_.clouds[1].fadeTimer, 0.0f);
-  EXPECT_EQ(sys_.clouds[1].state, Cloud::kDrifting);
+  for (const Cloud& c : sys_.clouds)
+    EXPECT_TRUE(c.alpha == 1.0f && c.fadeTimer == 0.0f && c.state == Cloud::kDrifting);
   EXPECT_EQ(log.count("ERROR: Problem loading cloud instance."), 2);
 
   // An unreadable number stops the reading; clouds read before it stay.
@@ -412,11 +336,4 @@ TEST_F(Clouds, ReadingToleratesDamageAndNeverLeavesABareSky) {
   // Broken from the very first record: the sky is filled instead.
   EXPECT_FALSE(sys_.readRecords(std::vector<std::string>{"1,2,50", "x"  , "**Current Cloud Instance End**"}));
   EXPECT_GT(sys_.clouds.size(), 20u);
-}
-
-TEST_F(Clouds, ColourSetterTolerance) {
-  EXPECT_FLOAT_EQ(sys_.cloudColour().g, 1.0f);
-  EXPECT_FALSE(sys_.setCloudColour({0.0f, 1.0f + 5e-6f, 1.0f, 0.5f}));
-  EXPECT_TRUE(sys_.setCloudColour({0.0f, 0.9f, 1.0f, 1.0f}));
-  EXPECT_FLOAT_EQ(sys_.cloudColour().g, 0.9f);
 }
