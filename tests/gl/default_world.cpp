@@ -2,7 +2,6 @@
 // gameplay scene: from the start camera and from a walker's height.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <filesystem>
 
 #include "core/random.hpp"
@@ -11,7 +10,7 @@
 #include "render/gl.hpp"
 #include "render/palette.hpp"
 #include "scenes/scene_gameplay.hpp"
-#include "support/gl_context.hpp"
+#include "support/gl_world_helpers.hpp"
 #include "units/world.hpp"
 
 using namespace qv;
@@ -20,37 +19,19 @@ namespace {
 constexpr int kW = 1280, kH = 720;
 
 std::vector<uint8_t> drawScene(Scene& scene, const char* name) {
-  glViewport(0, 0, kW, kH);
-  const Colour& c = World::shared().clearColour;
-  glClearColor(c.r, c.g, c.b, 1.0f);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  scene.draw();
-  glFinish();
-  std::vector<uint8_t> pixels = qvtest::readPixels(kW, kH);
-  qvtest::saveScreenshot(name, pixels, kW, kH);
-  return pixels;
+  return qvtest::capture(kW, kH, World::shared().clearColour, [&] { scene.draw(); }, name);
 }
 
-void aimCamera(Camera& cam, Vec3 eye, Vec3 target) {
-  cam.position = eye;
-  cam.maxHeight = eye.z;
-  const Vec3 d = target - eye;
-  cam.yaw = std::atan2(d.x, d.y);
-  cam.pitch = -std::atan2(std::sqrt(d.x * d.x + d.y * d.y), -d.z);
-}
-
-// Distinct coarse colours in a region: a bare island and sea have few, units add many.
-int colourVariety(const std::vector<uint8_t>& px, int x0, int y0, int x1, int y1) {
+// Distinct coarse colours in the lower two thirds: a bare island and sea have few, units add many.
+int colourVariety(const std::vector<uint8_t>& px) {
   std::vector<bool> seen(4096, false);
   int n = 0;
-  for (int y = y0; y < y1; y += 2)
-    for (int x = x0; x < x1; x += 2) {
+  for (int y = kH / 3; y < kH; y += 2)
+    for (int x = 0; x < kW; x += 2) {
       const auto p = qvtest::pixelAt(px, kW, x, y);
       const int key = (p.r >> 4) << 8 | (p.g >> 4) << 4 | (p.b >> 4);
-      if (!seen[key]) {
-        seen[key] = true;
-        ++n;
-      }
+      n += !seen[key];
+      seen[key] = true;
     }
   return n;
 }
@@ -73,21 +54,16 @@ TEST(DefaultWorld, OpensOnALivingIsland) {
   // Sky on top, sea and island below, with units breaking up the ground.
   const auto sky = qvtest::pixelAt(start, kW, kW / 2, 6);
   EXPECT_GT(sky.b, sky.r);
-  EXPECT_GT(colourVariety(start, 0, kH / 3, kW, kH), 40);
-
+  EXPECT_GT(colourVariety(start), 40);
   // Down among the colonies.
   const float g = w.groundHeight(-34.0f, -34.0f), gt = w.groundHeight(-28.0f, -27.0f);
-  aimCamera(w.camera, {-34.0f, -34.0f, g + 2.5f}, {-28.0f, -27.0f, gt + 0.5f});
+  qvtest::aimCamera(w.camera, {-34.0f, -34.0f, g + 2.5f}, {-28.0f, -27.0f, gt + 0.5f});
   scene.update(0.0f);
-  const auto near = drawScene(scene, "default_world_near");
-  EXPECT_GT(colourVariety(near, 0, kH / 3, kW, kH), 60);
-
+  EXPECT_GT(colourVariety(drawScene(scene, "default_world_near")), 60);
   // Along the shore, where lilies and fish keep the shallows busy.
-  aimCamera(w.camera, {-57.0f, -47.0f, 2.5f}, {-49.0f, -37.0f, 0.0f});
+  qvtest::aimCamera(w.camera, {-57.0f, -47.0f, 2.5f}, {-49.0f, -37.0f, 0.0f});
   scene.update(0.0f);
-  const auto shore = drawScene(scene, "default_world_shore");
-  EXPECT_GT(colourVariety(shore, 0, kH / 3, kW, kH), 30);
-
+  EXPECT_GT(colourVariety(drawScene(scene, "default_world_shore")), 30);
   switcher().clear();
   World::destroyShared();
 }

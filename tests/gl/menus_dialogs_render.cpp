@@ -9,9 +9,8 @@
 #include "app/settings.hpp"
 #include "persistence/save_game.hpp"
 #include "platform/platform.hpp"
-#include "render/gl.hpp"
 #include "scenes/game_scenes.hpp"
-#include "support/gl_context.hpp"
+#include "support/gl_world_helpers.hpp"
 #include "ui/hud.hpp"
 #include "units/world.hpp"
 
@@ -28,38 +27,26 @@ Shot show(Scene* scene, bool backdrop, const char* name) {
   requestScene(scene, 0, backdrop);
   switcher().switchToRequestedScene();
   for (int i = 0; i < 12; ++i) scene->update(0.05f);
-  glViewport(0, 0, kW, kH);
-  const Colour& c = World::shared().clearColour;
-  glClearColor(c.r, c.g, c.b, 1.0f);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  scene->draw();
-  glFinish();
-  Shot s = qvtest::readPixels(kW, kH);
-  qvtest::saveScreenshot(name, s, kW, kH);
-  return s;
+  return qvtest::capture(kW, kH, World::shared().clearColour, [&] { scene->draw(); }, name);
 }
-
-int diff(qvtest::Rgb a, qvtest::Rgb b) { return std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b); }
 
 // Counts pixels in a box (design pixels from the interface centre, y up) that differ clearly between two shots.
 int changedIn(const Shot& a, const Shot& b, float x0, float y0, float x1, float y1) {
   auto wx = [](float x) { return static_cast<int>(kW / 2 + x * kH / 1080.0f); };
   auto wy = [](float y) { return static_cast<int>(kH / 2 - y * kH / 1080.0f); };
-  int n = 0;
-  for (int y = wy(y0); y < wy(y1); y += 2)
-    for (int x = wx(x0); x < wx(x1); x += 2)
-      if (diff(qvtest::pixelAt(a, kW, x, y), qvtest::pixelAt(b, kW, x, y)) > 60) ++n;
-  return n;
+  return qvtest::countWhere(wx(x0), wy(y0), wx(x1), wy(y1), 2, [&](int x, int y) {
+    return qvtest::diff(qvtest::pixelAt(a, kW, x, y), qvtest::pixelAt(b, kW, x, y)) > 60;
+  });
 }
 
 class MenusDialogs : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     if (!qvtest::ensureGlContext()) return;
-    userFolder() = fs::temp_directory_path() / ("qv_gl_menus_" + std::to_string(::getpid()));
-    fs::create_directories(userFolder() / "Saves");
-    platform::overrideUserDataFolder(userFolder().string());
-    std::ofstream(userFolder() / "Saves" / "Save 2.sav") << "Quillon Vale Save File  Version 0.12.0.3\n2024.5.7\n";
+    folder = fs::temp_directory_path() / ("qv_gl_menus_" + std::to_string(::getpid()));
+    fs::create_directories(folder / "Saves");
+    platform::overrideUserDataFolder(folder.string());
+    std::ofstream(folder / "Saves" / "Save 2.sav") << "Quillon Vale Save File  Version 0.12.0.3\n2024.5.7\n";
     GameScenes& g = gameScenes();
     g.loading = std::make_unique<SceneLoading>();
     g.createAllButLoading(nullptr);
@@ -68,12 +55,9 @@ class MenusDialogs : public ::testing::Test {
   }
   static void TearDownTestSuite() {
     gameScenes().destroyAll();
-    fs::remove_all(userFolder());
+    fs::remove_all(folder);
   }
-  static fs::path& userFolder() {
-    static fs::path p;
-    return p;
-  }
+  static inline fs::path folder;
   void SetUp() override {
     QV_REQUIRE_GL_CONTEXT();
     if (!fs::exists(platform::dataPath("Images", "Button Large Long Not Hilighted Green.png"))) GTEST_SKIP() << "no Data";
@@ -90,8 +74,8 @@ TEST_F(MenusDialogs, MenusOverTheBackdropAndSaveSlotsByMode) {
   EXPECT_GT(changedIn(menu, notice, -400.0f, 100.0f, 400.0f, -100.0f), 200);
   // The backdrop fills the corners (not the clear colour).
   const Colour& c = World::shared().clearColour;
-  const qvtest::Rgb clear{static_cast<int>(c.r * 255), static_cast<int>(c.g * 255), static_cast<int>(c.b * 255)};
-  EXPECT_GT(diff(qvtest::pixelAt(menu, kW, 5, kH - 5), clear), 30);
+  const qvtest::Rgb clear{int(c.r * 255), int(c.g * 255), int(c.b * 255)};
+  EXPECT_GT(qvtest::diff(qvtest::pixelAt(menu, kW, 5, kH - 5), clear), 30);
 
   saveSlots().mode = 0;
   const Shot fresh = show(g.saveSlots.get(), false, "menus_save_slots_new_game");
@@ -110,14 +94,13 @@ TEST_F(MenusDialogs, EveryDialogDrawsItsPanelOverTheFrozenWorld) {
   w.camera.position = {0.0f, -60.0f, 12.0f};
   w.camera.maxHeight = 12.0f;
   const Shot plain = show(g.topHud.get(), false, "menus_world_behind_dialogs");
-  const struct {
-    Scene* scene;
-    const char* name;
-  } dialogs[] = {{g.inGameMenu.get(), "dialog_in_game_menu"}, {g.help.get(), "dialog_help"},
-                 {g.quit.get(), "dialog_quit"},                {g.saveAndQuit.get(), "dialog_save_and_quit"},
-                 {g.askSave.get(), "dialog_ask_save"},         {g.gameSaved.get(), "dialog_game_saved"},
-                 {g.feedback.get(), "dialog_feedback"},        {g.settings.get(), "dialog_settings"}};
-  for (const auto& d : dialogs) EXPECT_GT(changedIn(plain, show(d.scene, false, d.name), -40, 20, 40, -20), 20) << d.name;
+  const std::pair<Scene*, const char*> dialogs[] = {
+      {g.inGameMenu.get(), "dialog_in_game_menu"}, {g.help.get(), "dialog_help"},
+      {g.quit.get(), "dialog_quit"},               {g.saveAndQuit.get(), "dialog_save_and_quit"},
+      {g.askSave.get(), "dialog_ask_save"},        {g.gameSaved.get(), "dialog_game_saved"},
+      {g.feedback.get(), "dialog_feedback"},       {g.settings.get(), "dialog_settings"}};
+  for (const auto& [scene, name] : dialogs)
+    EXPECT_GT(changedIn(plain, show(scene, false, name), -40, 20, 40, -20), 20) << name;
 }
 
 TEST_F(MenusDialogs, SettingsSwapsTheModeButtonAndErrorsShowOneOrTwoButtons) {

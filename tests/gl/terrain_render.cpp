@@ -1,35 +1,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
-#include <vector>
 
 #include "core/log.hpp"
 #include "render/gl.hpp"
 #include "render/gpu_resources.hpp"
-#include "support/gl_context.hpp"
-#include "world/camera.hpp"
-#include "world/terrain.hpp"
+#include "support/gl_world_helpers.hpp"
 
 namespace qv {
 namespace {
 
 constexpr int kW = 1280, kH = 720;
-const Colour kSky{0.62f, 0.80f, 0.96f, 1.0f};
-const Colour kWater{0.25f, 0.55f, 0.80f, 1.0f};
+const Colour kSky{0.62f, 0.80f, 0.96f, 1.0f}, kWater{0.25f, 0.55f, 0.80f, 1.0f};
 const Colour kLand = Colour{0.30f, 0.62f, 0.40f, 1.0f}.lifted();  // the island's pale moss
 const Vec3 kSunPos{25.0f, -50.0f, 50.0f};
-
-struct Painters final : GroundPainters {
-  struct P {
-    float x, y;
-    Colour c;
-  };
-  std::vector<P> list;
-  void forEachPainter(float, float, float, GroundPainterVisitor& v) const override {
-    for (const P& p : list) v.painter(p.x, p.y, p.c);
-  }
-};
 
 // The player's island: a sea shelf falling into the deep, a rolling island,
 // a tall hill, a smaller knoll and a lake.
@@ -50,47 +34,25 @@ struct Landscape final : HeightBrush {
   }
 };
 
-struct SetHeight final : HeightBrush {
-  float h;
-  explicit SetHeight(float v) : h(v) {}
-  float newHeight(int, int, float, float, float, float) const override { return h; }
-};
-
-struct Shot {
-  std::vector<uint8_t> px;
-  qvtest::Rgb at(int x, int y) const { return qvtest::pixelAt(px, kW, x, y); }
-};
+using Shot = qvtest::Frame;
 
 // Draws the terrain alone and reads the picture back, saved as a screenshot when named.
 Shot render(const Terrain& t, const Camera& cam, const char* screenshot = nullptr, Vec2 mouse = {}, int circle = 0,
             float radius = 0.0f, const Colour& sun = {1, 1, 1, 1}) {
-  glViewport(0, 0, kW, kH);
-  glClearColor(kSky.r * sun.r, kSky.g * sun.g, kSky.b * sun.b, 1.0f);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  t.draw(cam, kSunPos, kWater, sun, kSky, mouse, circle, radius, cam.underWater());
-  glFinish();
-  Shot shot{qvtest::readPixels(kW, kH)};
-  if (screenshot) qvtest::saveScreenshot(screenshot, shot.px, kW, kH);
-  return shot;
+  const Colour clear{kSky.r * sun.r, kSky.g * sun.g, kSky.b * sun.b, 1.0f};
+  auto draw = [&] { t.draw(cam, kSunPos, kWater, sun, kSky, mouse, circle, radius, cam.underWater()); };
+  return {qvtest::capture(kW, kH, clear, draw, screenshot)};
 }
 
 Camera cameraAt(Vec3 position, double yaw, double pitch) {
   Camera cam;
-  cam.position = position;
-  cam.maxHeight = position.z;
-  cam.yaw = yaw;
-  cam.pitch = pitch;
+  cam.position = position, cam.maxHeight = position.z, cam.yaw = yaw, cam.pitch = pitch;
   return cam;
 }
 
 // Screen pixel of a world point, or false when it is off screen or hidden.
 bool screenOf(const Terrain& t, const Camera& cam, Vec3 p, int& sx, int& sy) {
-  const Vec4 c = cam.toClip(p, static_cast<float>(kW) / kH);
-  if (c.w <= 0) return false;
-  const float nx = c.x / c.w, ny = c.y / c.w;
-  if (std::fabs(nx) > 0.98f || std::fabs(ny) > 0.98f) return false;
-  sx = static_cast<int>((nx + 1) * 0.5f * kW);
-  sy = static_cast<int>((1 - ny) * 0.5f * kH);
+  if (!qvtest::project(cam, p, kW, kH, sx, sy)) return false;
   PickState ps;
   t.pick(cam.position, p - cam.position, ps);
   if (!ps.groundHit) return false;
@@ -99,10 +61,8 @@ bool screenOf(const Terrain& t, const Camera& cam, Vec3 p, int& sx, int& sy) {
   return length(ps.groundPoint - cam.position) > length(p - cam.position) - 1.5f;
 }
 
-int brightness(qvtest::Rgb c) { return c.r + c.g + c.b; }
 int distance(qvtest::Rgb a, const Colour& b) {
-  return std::abs(a.r - static_cast<int>(b.r * 255)) + std::abs(a.g - static_cast<int>(b.g * 255)) +
-         std::abs(a.b - static_cast<int>(b.b * 255));
+  return qvtest::diff(a, {static_cast<int>(b.r * 255), static_cast<int>(b.g * 255), static_cast<int>(b.b * 255)});
 }
 
 // Made before the fixture's terrain so that it uploads its buffers and program.
@@ -143,9 +103,6 @@ TEST_F(TerrainRender, ProgramBuildsAndInPlaceUpdatesReachTheGpu) {
 }
 
 TEST_F(TerrainRender, IslandFromTheDefaultCamera) {
-  Painters painters;
-  painters.list = {{-5, 8, {1.0f, 0.55f, 0.1f, 1}}, {10, -5, {0.1f, 0.9f, 0.6f, 1}}, {28, 18, {1.0f, 0.95f, 0.3f, 1}}};
-  t.setGroundPainters(&painters);
   t.finishLoading();
   Camera cam;
   cam.update(0.016f, &t);
@@ -154,13 +111,12 @@ TEST_F(TerrainRender, IslandFromTheDefaultCamera) {
   // The hill's sun-facing south flank is brighter than its west flank.
   qvtest::Rgb lit{}, shaded{};
   ASSERT_TRUE(ground(s, cam, 20, 30 - 6.0f, lit) && ground(s, cam, 20 - 6.0f, 32, shaded));
-  EXPECT_GT(brightness(lit), brightness(shaded) + 30);
-  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-  t.setGroundPainters(nullptr);
+  EXPECT_GT(qvtest::brightness(lit), qvtest::brightness(shaded) + 30);
 }
 
 TEST_F(TerrainRender, EdgeBandBlendsLowGroundIntoTheSeaAndKeepsHighGround) {
-  t.reshapeWith({84.0f, 25.0f}, 4.0f, SetHeight(3.0f));  // a rock standing out of the sea at the edge
+  // A flat rock 3 high (the dome never falls below its floor) standing out of the sea at the edge.
+  t.reshapeWith({84.0f, 25.0f}, 4.0f, qvtest::DomeIsland(0, 0, 3.0f, 1.0f, 3.0f));
   const Camera cam = cameraAt({66, 12, 14}, kPi / 2, -0.8);  // looking along +x
   const Shot s = render(t, cam, "terrain_edge");
   // The band runs from 79.17 to 85.8: halfway and 90 % through it the sea floor
@@ -170,17 +126,16 @@ TEST_F(TerrainRender, EdgeBandBlendsLowGroundIntoTheSeaAndKeepsHighGround) {
   for (float f : {0.5f, 0.9f}) {
     qvtest::Rgb got{};
     ASSERT_TRUE(ground(s, cam, 79.17f + f * 6.63f, 12.0f, got)) << f;
-    const qvtest::Rgb want{static_cast<int>(land.r * (1 - f) + kWater.r * 255 * f),
-                           static_cast<int>(land.g * (1 - f) + kWater.g * 255 * f),
-                           static_cast<int>(land.b * (1 - f) + kWater.b * 255 * f)};
-    EXPECT_LE(std::max({std::abs(got.r - want.r), std::abs(got.g - want.g), std::abs(got.b - want.b)}), 8) << f;
+    auto off = [f](int got, int land, float water) { return std::abs(got - int(land * (1 - f) + water * 255 * f)); };
+    EXPECT_LE(std::max({off(got.r, land.r, kWater.r), off(got.g, land.g, kWater.g), off(got.b, land.b, kWater.b)}), 8)
+        << f;
   }
   // Ground standing well above the water keeps its own colour inside the band.
   ASSERT_TRUE(ground(s, cam, 84.0f, 25.0f, rock));
   EXPECT_GT(distance(rock, kWater), 100);
   // Beyond 85.8 nothing is drawn: the clear colour shows.
-  const Vec4 c = cam.toClip({87.0f, 12.0f, t.heightAt(87.0f, 12.0f)}, static_cast<float>(kW) / kH);
-  const int bx = static_cast<int>((c.x / c.w + 1) * 0.5f * kW), by = static_cast<int>((1 - c.y / c.w) * 0.5f * kH);
+  int bx, by;
+  ASSERT_TRUE(qvtest::project(cam, {87.0f, 12.0f, t.heightAt(87.0f, 12.0f)}, kW, kH, bx, by));
   EXPECT_LE(distance(s.at(bx, by), kSky), 6);
 }
 
@@ -209,15 +164,13 @@ TEST_F(TerrainRender, ToolCircleGroundPreviewAndNight) {
   EXPECT_GT(preview.at(kW / 2, kH / 2).r - preview.at(kW / 2, kH / 2).b, 60);
 
   const Shot night = render(t, cam, "terrain_night", {}, 0, 0, {0.5f, 0.5f, 0.5f, 1});
-  EXPECT_LT(brightness(night.at(kW / 2, kH / 2)), brightness(a) * 0.6);
+  EXPECT_LT(qvtest::brightness(night.at(kW / 2, kH / 2)), qvtest::brightness(a) * 0.6);
 }
 
 TEST_F(TerrainRender, UnderWaterTakesTheWaterColourFarAway) {
   const Camera cam = cameraAt({-72, -72, -2.0f}, kPi / 4, -1.4);  // swimming in the sea, facing the island
   const Shot s = render(t, cam, "terrain_underwater");
-  Camera above = cam;
-  above.position.z = 0.5f;  // same view from just above the surface: no tint
-  const Shot dry = render(t, above);
+  const Shot dry = render(t, cameraAt({-72, -72, 0.5f}, kPi / 4, -1.4));  // same view from just above the surface
   // Distant lake bed fades to water; ground above the water line keeps its colour.
   int fx, fy;
   const Vec3 far{-50, -50, t.heightAt(-50, -50)};

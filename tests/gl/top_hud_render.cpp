@@ -2,15 +2,12 @@
 // scene objects, probed against the same frame without the interface.
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstdlib>
 #include <filesystem>
 
 #include "platform/platform.hpp"
-#include "render/gl.hpp"
 #include "render/palette.hpp"
 #include "scenes/top_hud_scenes.hpp"
-#include "support/gl_context.hpp"
+#include "support/gl_world_helpers.hpp"
 #include "ui/hud.hpp"
 #include "units/world.hpp"
 
@@ -19,23 +16,11 @@ using namespace qv;
 namespace {
 constexpr int kW = 1920, kH = 1080;  // one design pixel per screen pixel
 
-struct Island : HeightBrush {
-  float newHeight(int, int, float x, float y, float, float) const override {
-    const float d = std::sqrt(x * x + (y - 10.0f) * (y - 10.0f));
-    return std::max(5.0f * (1.0f - (d / 40.0f) * (d / 40.0f)), -4.0f);
-  }
-};
-
 std::vector<uint8_t> drawFrame(Scene& scene, bool huds) {
-  glViewport(0, 0, kW, kH);
-  const Colour& c = World::shared().clearColour;
-  glClearColor(c.r, c.g, c.b, 1.0f);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   switcher().developerMode = switcher().hideHuds = !huds;
-  scene.draw();
-  glFinish();
+  auto px = qvtest::capture(kW, kH, World::shared().clearColour, [&] { scene.draw(); });
   switcher().developerMode = switcher().hideHuds = false;
-  return qvtest::readPixels(kW, kH);
+  return px;
 }
 
 // Share of the pixels in a rectangle (design pixels: left, top, width, height;
@@ -44,11 +29,8 @@ double changedShare(const std::vector<uint8_t>& with, const std::vector<uint8_t>
                     float h) {
   int changed = 0, total = 0;
   for (int py = static_cast<int>(540 - y); py < static_cast<int>(540 - y + h); py += 2)
-    for (int px = static_cast<int>(960 + x); px < static_cast<int>(960 + x + w); px += 2) {
-      const auto a = qvtest::pixelAt(with, kW, px, py), b = qvtest::pixelAt(without, kW, px, py);
-      if (std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b) > 24) ++changed;
-      ++total;
-    }
+    for (int px = static_cast<int>(960 + x); px < static_cast<int>(960 + x + w); px += 2, ++total)
+      changed += qvtest::diff(qvtest::pixelAt(with, kW, px, py), qvtest::pixelAt(without, kW, px, py)) > 24;
   return total ? static_cast<double>(changed) / total : 0.0;
 }
 
@@ -61,7 +43,7 @@ TEST(TopHudRender, BarAndEveryToolPanelDrawOverTheWorld) {
   if (!std::filesystem::exists(platform::dataPath("Images", "Image Hud Top.png"))) GTEST_SKIP() << "no Data";
   World& w = World::shared();
   w.resetWorld();
-  w.terrain->reshapeWith({0.0f, 10.0f}, 174.2f, Island{});
+  w.terrain->reshapeWith({0.0f, 10.0f}, 174.2f, qvtest::DomeIsland(0.0f, 10.0f, 5.0f, 40.0f, -4.0f));
   const char* rows[4] = {"Blue", "Green", "Teal", "White"};
   for (int r = 0; r < 4; ++r) {
     w.colours.checkedSwatch[r] = paletteIndex(rows[r]);
@@ -69,10 +51,7 @@ TEST(TopHudRender, BarAndEveryToolPanelDrawOverTheWorld) {
   }
   w.applyWorldColours();
   w.timeOfDay = 120.0f;
-  w.camera.position = {0.0f, -30.0f, 14.0f};
-  w.camera.maxHeight = 14.0f;
-  w.camera.yaw = 0.0;
-  w.camera.pitch = -1.1;
+  qvtest::aimCamera(w.camera, {0.0f, -30.0f, 14.0f}, {0.0f, -10.352f, 4.0f});  // yaw 0, pitch -1.1
   switcher().mouseX = switcher().mouseY = 0.0f;
   SceneGameplay::inputView() = {};
   w.eraserSize = 4.0f;

@@ -3,76 +3,43 @@
 // about to be placed (red where it may not stand).
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstdlib>
 #include <filesystem>
 
 #include "core/random.hpp"
 #include "platform/platform.hpp"
 #include "render/display.hpp"
-#include "render/gl.hpp"
 #include "render/palette.hpp"
 #include "scenes/game_scenes.hpp"
-#include "support/gl_context.hpp"
+#include "support/gl_world_helpers.hpp"
 #include "ui/hud.hpp"
 #include "ui/template_preview.hpp"
 #include "units/world.hpp"
 
 using namespace qv;
+using namespace qvtest;
 
 namespace {
 constexpr int kW = 1280, kH = 720;
 
-struct Island : HeightBrush {
-  float newHeight(int, int, float x, float y, float, float) const override {
-    const float d = std::sqrt(x * x + y * y);
-    return std::max(4.0f * (1.0f - (d / 30.0f) * (d / 30.0f)), -3.0f);
-  }
-};
-
-struct Frame {
-  std::vector<uint8_t> pixels;
-  qvtest::Rgb at(int x, int y) const { return qvtest::pixelAt(pixels, kW, x, y); }
-};
-
 // Draws one frame (then `after`, if any), saves it as a screenshot and returns it.
 Frame drawScene(Scene* scene, const char* name, void (*after)() = nullptr) {
-  glViewport(0, 0, kW, kH);
-  const Colour& c = World::shared().clearColour;
-  glClearColor(c.r, c.g, c.b, 1.0f);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  if (scene) scene->draw();
-  if (after) after();
-  glFinish();
-  Frame f{qvtest::readPixels(kW, kH)};
-  qvtest::saveScreenshot(name, f.pixels, kW, kH);
-  return f;
-}
-
-void aimCamera(Camera& cam, Vec3 eye, Vec3 target) {
-  cam.position = eye;
-  cam.maxHeight = eye.z;
-  const Vec3 d = target - eye;
-  cam.yaw = std::atan2(d.x, d.y);
-  cam.pitch = -std::atan2(std::sqrt(d.x * d.x + d.y * d.y), -d.z);
+  return {capture(kW, kH, World::shared().clearColour, [&] {
+    if (scene) scene->draw();
+    if (after) after();
+  }, name)};
 }
 
 // Window pixel of a point in design pixels from the interface centre (y up).
 int pxX(float x) { return static_cast<int>(kW / 2 + x * kH / 1080.0f); }
 int pxY(float y) { return static_cast<int>(kH / 2 - y * kH / 1080.0f); }
 
-int diff(qvtest::Rgb a, qvtest::Rgb b) { return std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b); }
-
 // Pixels of a preview square (design pixels relative to its Hud) unlike the
 // square's own grey: the model drawn inside it.
 int modelPixels(const Frame& f, const Hud& hud, float x, float y, float w, float h) {
   const float ox = hud.posX * 540.0f, oy = hud.posY * 540.0f;
   const auto grey = f.at(pxX(ox + x + 4), pxY(oy + y - 4));
-  int n = 0;
-  for (int py = pxY(oy + y - 6); py < pxY(oy + y - h + 6); ++py)
-    for (int px = pxX(ox + x + 6); px < pxX(ox + x + w - 6); ++px)
-      if (diff(f.at(px, py), grey) > 60) ++n;
-  return n;
+  return countWhere(pxX(ox + x + 6), pxY(oy + y - 6), pxX(ox + x + w - 6), pxY(oy + y - h + 6), 1,
+                    [&](int px, int py) { return diff(f.at(px, py), grey) > 60; });
 }
 // The same for template grid button k.
 int modelPixelsInButton(const Frame& f, const Hud& hud, int k) {
@@ -83,19 +50,11 @@ int modelPixelsInButton(const Frame& f, const Hud& hud, int k) {
 // Pixels near the window centre for which `pick` holds.
 template <class Pick>
 int countNearCentre(const Frame& f, int halfW, int halfH, Pick pick) {
-  int n = 0;
-  for (int y = kH / 2 - halfH; y < kH / 2 + halfH; ++y)
-    for (int x = kW / 2 - halfW; x < kW / 2 + halfW; ++x) n += pick(f.at(x, y)) ? 1 : 0;
-  return n;
+  return countWhere(kW / 2 - halfW, kH / 2 - halfH, kW / 2 + halfW, kH / 2 + halfH, 1,
+                    [&](int x, int y) { return pick(f.at(x, y)); });
 }
 bool reddish(qvtest::Rgb p) { return p.r > 90 && p.r > 2 * p.g && p.r > 2 * p.b; }
 bool bluish(qvtest::Rgb p) { return p.b > p.g + 40 && p.b > p.r + 40; }
-
-TemplatePtr find(World& w, const char* model) {
-  for (const auto& t : w.templates.all)
-    if (t->modelFileName() == model) return t;
-  return nullptr;
-}
 
 // The world made only after the GL context, so its objects get their GL buffers.
 World& worldWithGl() {
@@ -112,7 +71,7 @@ struct UnitsScreensRender : ::testing::Test {
     if (!g.topHud) g.createAllButLoading(nullptr);
     if (!shaped) {
       rng::seed(77);
-      w.terrain->reshapeWith({0.0f, 0.0f}, 174.2f, Island{});
+      w.terrain->reshapeWith({0.0f, 0.0f}, 174.2f, DomeIsland(0, 0, 4.0f, 30.0f, -3.0f));
       const char* rows[4] = {"Blue", "Green", "Teal", "White"};
       for (int r = 0; r < 4; ++r) w.colours.row[r] = *paletteColour(rows[r]);
       w.applyWorldColours();
@@ -133,7 +92,7 @@ struct UnitsScreensRender : ::testing::Test {
   }
   // Selects the template of `model` for placing with the mouse in the middle of the window.
   TemplatePtr placeWithMouseAtCentre(const char* model) {
-    const TemplatePtr t = find(w, model);
+    const TemplatePtr t = findTemplate(w, model);
     if (!t) return nullptr;
     w.selectedTemplate = w.templates.assignedIndex(t.get());
     t->ensureNextColours();
@@ -179,7 +138,7 @@ TEST_F(UnitsScreensRender, UnitsScreenShowsEveryTemplateTurning) {
 
 TEST_F(UnitsScreensRender, EditorPagesChooserAndDeleteQuestion) {
   auto& e = *g.editUnit;
-  const TemplatePtr chicken = find(w, "Chickenlike.obj"), bug = find(w, "Little Bug.obj");
+  const TemplatePtr chicken = findTemplate(w, "Chickenlike.obj"), bug = findTemplate(w, "Little Bug.obj");
   ASSERT_TRUE(chicken && bug);
   e.loadIntoEditor(chicken, false);
   e.addPending(SceneGameplayWithEditUnitHud::kEats, bug);
@@ -192,8 +151,6 @@ TEST_F(UnitsScreensRender, EditorPagesChooserAndDeleteQuestion) {
   e.hud().showPage(1);
   e.hud().setSelected(1, 1);
   drawScene(&e, "units_editor_page2");
-  e.hud().showPage(0);
-  e.hud().setSelected(1, 0);
 
   auto& c = *g.selectModel;
   c.open(SceneGameplayWithSelectModelHud::kNewUnit, g.units.get(), {});
@@ -243,7 +200,7 @@ void terrainOnly() {
 }  // namespace
 
 TEST_F(UnitsScreensRender, GroundColourRingAroundAColouringPlant) {
-  const TemplatePtr tree = find(w, "Cup Tree.obj");
+  const TemplatePtr tree = findTemplate(w, "Cup Tree.obj");
   ASSERT_NE(tree, nullptr);
   const auto primary = tree->primaryColourOptions, secondary = tree->secondaryColourOptions;
   const int colourGround = tree->colourGround;

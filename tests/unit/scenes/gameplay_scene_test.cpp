@@ -12,8 +12,7 @@ class GameplaySceneTest : public ::testing::Test {
     switcher().clear();
     World& w = World::shared();
     w.resetWorld();
-    w.camera.position = {0.0f, 0.0f, 20.0f};
-    w.camera.maxHeight = 20.0f;
+    w.camera.position = {0.0f, 0.0f, 20.0f}, w.camera.maxHeight = 20.0f;
     SceneGameplay::inputView() = {};
   }
   void TearDown() override { switcher().clear(); }
@@ -31,11 +30,9 @@ TEST_F(GameplaySceneTest, LiveSceneRunsTheClockAndADialogFreezesIt) {
   w.setGameSpeed(3);
   live.update(0.05f);
   EXPECT_NEAR(w.timeOfDay, start + 1.05f, 1e-4);  // 20 x 0.05
-  const float frozenAt = w.timeOfDay;
-  const float phase = w.wavePhase;
+  const float frozenAt = w.timeOfDay, phase = w.wavePhase;
   menu.update(0.05f);
-  EXPECT_FLOAT_EQ(w.timeOfDay, frozenAt);
-  EXPECT_FLOAT_EQ(w.wavePhase, phase);
+  EXPECT_TRUE(w.timeOfDay == frozenAt && w.wavePhase == phase);
 }
 
 TEST_F(GameplaySceneTest, PausedWorldStandsStillWhileTheCameraFlies) {
@@ -44,11 +41,7 @@ TEST_F(GameplaySceneTest, PausedWorldStandsStillWhileTheCameraFlies) {
   w.setGameSpeed(0);
   const float t = w.timeOfDay;
   const int seconds = w.wholeSeconds;
-  w.camera.velocity = {12.5f, 0.0f, 0.0f};
-  for (int i = 0; i < 20; ++i) {
-    if (i > 0) w.camera.velocity = {12.5f, 0.0f, 0.0f};
-    live.update(0.05f);
-  }
+  for (int i = 0; i < 20; ++i) w.camera.velocity = {12.5f, 0.0f, 0.0f}, live.update(0.05f);
   EXPECT_FLOAT_EQ(w.timeOfDay, t);
   EXPECT_NEAR(w.camera.position.x, 12.5f, 1e-3);  // one real second at 12.5 units per second
   EXPECT_EQ(w.wholeSeconds, seconds + 1);          // unscaled clocks keep running
@@ -58,8 +51,7 @@ TEST_F(GameplaySceneTest, MouseRayPicksTheGroundUnderTheCursorEveryFrame) {
   SceneGameplayWithTopHud live;
   World& w = World::shared();
   w.camera.pitch = -0.0001;  // straight down
-  switcher().mouseX = 0.0f;
-  switcher().mouseY = 0.0f;
+  switcher().mouseX = switcher().mouseY = 0.0f;
   live.update(0.016f);
   EXPECT_TRUE(w.pick.groundHit);
   EXPECT_NEAR(w.pick.groundPoint.x, w.camera.position.x, 0.05f);
@@ -74,22 +66,18 @@ TEST_F(GameplaySceneTest, RightClickLeavesAToolAndCameraTurnsOnlyWhenLive) {
   w.toolMode = 2;
   SceneGameplay::inputView().rightHeld = true;
   EXPECT_EQ(g.eraser->mouse(0.0f, 0.0f, 1), 0);
-  EXPECT_EQ(w.toolMode, 0);
-  EXPECT_EQ(switcher().requested(), g.topHud.get());
+  EXPECT_TRUE(w.toolMode == 0 && switcher().requested() == g.topHud.get());
   // Without a tool a right click does nothing.
-  switcher().clear();
-  switcher().setCurrent(g.topHud.get());
+  switcher().clear(), switcher().setCurrent(g.topHud.get());
   g.topHud->mouse(0.0f, 0.0f, 1);
   EXPECT_EQ(switcher().requested(), nullptr);
 
   SceneGameplay::inputView() = {};
-  SceneGameplay::inputView().shiftHeld = true;
-  SceneGameplay::inputView().mouseDeltaX = 100.0f;
+  SceneGameplay::inputView().shiftHeld = true, SceneGameplay::inputView().mouseDeltaX = 100.0f;
   const double yaw = w.camera.yaw;
   g.topHud->mouse(0.0f, 0.0f, 2);
   EXPECT_NEAR(w.camera.yawDelta, 0.1, 1e-9);
   w.camera.yawDelta = 0.0;
   g.inGameMenu->mouse(0.0f, 0.0f, 2);  // frozen: no turning
-  EXPECT_EQ(w.camera.yawDelta, 0.0);
-  EXPECT_EQ(w.camera.yaw, yaw);
+  EXPECT_TRUE(w.camera.yawDelta == 0.0 && w.camera.yaw == yaw);
 }

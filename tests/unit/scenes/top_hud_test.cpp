@@ -22,20 +22,17 @@ struct Level final : HeightBrush {
 Vec2 inHud(const Hud& hud, float x, float y) { return {hud.posX * 540.0f + x, hud.posY * 540.0f + y}; }
 // The middle of each kind of control placed at (x, y) on its Hud.
 Vec2 veryShortButton(const Hud& h, float x, float y) { return inHud(h, x + 9.0f + 33.0f, y - 9.0f - 19.0f); }
-Vec2 swatchAt(const Hud& h, int row, int k) {
-  return inHud(h, 338.0f + 36.0f * static_cast<float>(k) + 9.0f + 12.0f, -19.0f - 54.0f * static_cast<float>(row) - 21.0f);
-}
+Vec2 swatchAt(const Hud& h, int row, int k) { return inHud(h, 359.0f + 36.0f * k, -40.0f - 54.0f * row); }
 Vec2 sliderAt(const Hud& h, float x, float y, float t) { return inHud(h, x + 20.0f + 307.0f * t, y - 22.0f); }
 
 class TopHudTest : public ::testing::Test {
  protected:
   GameScenes& g = gameScenes();
-  World* w = nullptr;
+  World* w = &World::shared();
 
   void SetUp() override {
     if (!g.topHud) g.createAllButLoading(nullptr);
     switcher().clear();
-    w = &World::shared();
     w->resetWorld();
     w->terrain->reshapeWith({0.0f, 0.0f}, 400.0f, Level{});
     w->camera.position = {0.0f, 0.0f, 20.0f};
@@ -46,16 +43,12 @@ class TopHudTest : public ::testing::Test {
     w->terrainTool = 0;
     w->terrainBrushSize = 5.0f;
     w->terrainBrushRate = 1.25f;
-    w->eraserWorldPress = w->terrainWorldPress = false;
-    w->leftButtonLastFrame = false;
+    w->eraserWorldPress = w->terrainWorldPress = w->leftButtonLastFrame = false;
     w->colours = WorldColours{};
     SceneGameplay::inputView() = {};
     switcher().mouseX = switcher().mouseY = 0.0f;
   }
-  void TearDown() override {
-    SceneGameplay::inputView() = {};
-    switcher().clear();
-  }
+  void TearDown() override { SetUp(); }
 
   // Brings a scene in the way the game does and lets its fade-in finish, so
   // a transition left over from an earlier test cannot swallow the mouse.
@@ -66,32 +59,25 @@ class TopHudTest : public ::testing::Test {
     for (int n = 0; n < 10 && s.transitionState() != 0; ++n) s.update(0.1f);
     ASSERT_EQ(s.transitionState(), 0);
   }
-  static int press(Scene& s, Vec2 p) {
-    SceneGameplay::inputView().leftHeld = true;
-    return s.mouse(p.x, p.y, kMousePress);
-  }
-  static int release(Scene& s, Vec2 p = {0.0f, 0.0f}) {
-    SceneGameplay::inputView().leftHeld = false;
-    return s.mouse(p.x, p.y, kMouseRelease);
-  }
+  static int press(Scene& s, Vec2 p) { SceneGameplay::inputView().leftHeld = true; return s.mouse(p.x, p.y, kMousePress); }
+  static int move(Scene& s, Vec2 p) { return s.mouse(p.x, p.y, kMouseMove); }
+  static void release(Scene& s, Vec2 p = {}) { SceneGameplay::inputView().leftHeld = false; s.mouse(p.x, p.y, kMouseRelease); }
   float groundAtCentre() const { return w->terrain->heightAt(0.0f, 0.0f); }
 };
 
-TEST_F(TopHudTest, SpeedButtonsFormOneRadioRowWithTheWorldsClock) {
-  SceneGameplayWithTopHud& top = *g.topHud;
+TEST_F(TopHudTest, SpeedButtonsFormOneRadioRowAndToggleToolRequestsEachSceneOnce) {
+  auto& top = *g.topHud;
   show(top);
   Hud& bar = SceneGameplayWithTopHud::topHud();
   auto lit = [&](int index) {
-    for (int k = 0; k < 4; ++k)
-      if (bar.layer(1).components[k]->highlighted != (k == index)) return false;
+    for (int k = 0; k < 4; ++k) if (bar.layer(1).components[k]->highlighted != (k == index)) return false;
     return bar.layer(1).selected == index;
   };
   setGameSpeed(3);
   setGameSpeed(0);
   EXPECT_TRUE(w->paused);
   EXPECT_FLOAT_EQ(w->timeScale, 20.0f);  // pausing keeps the speed to return to
-  setGameSpeed(4);  // out of range: nothing
-  setGameSpeed(-1);
+  for (int outOfRange : {4, -1}) setGameSpeed(outOfRange);
   EXPECT_TRUE(w->paused && lit(0));
   // The bar button's command sets the speed; a change made elsewhere shows on the next frame.
   EXPECT_TRUE(top.handleCommand(tophud::kSpeed2));
@@ -99,14 +85,11 @@ TEST_F(TopHudTest, SpeedButtonsFormOneRadioRowWithTheWorldsClock) {
   w->setGameSpeed(1);  // as a key or a loaded game does
   top.update(0.016f);
   EXPECT_TRUE(lit(1));
-}
 
-TEST_F(TopHudTest, ToggleToolSwitchesScenesWithoutEverRequestingTwice) {
-  show(*g.topHud);
+  // toggleTool switches scenes without ever requesting twice.
   toggleTool(2);
   EXPECT_EQ(w->toolMode, 2);
   EXPECT_EQ(switcher().requested(), g.eraser.get());
-  EXPECT_EQ(g.topHud->setIndex(), 1);
   // Asking again for the scene already on its way changes nothing.
   w->toolMode = 0;
   const int state = g.topHud->transitionState();
@@ -116,7 +99,6 @@ TEST_F(TopHudTest, ToggleToolSwitchesScenesWithoutEverRequestingTwice) {
   // Terrain while erasing goes straight to the terrain panel; again puts it away.
   toggleTool(3);
   EXPECT_EQ(switcher().requested(), g.terrain.get());
-  EXPECT_EQ(g.eraser->setIndex(), 1);
   switcher().switchToRequestedScene();
   toggleTool(3);
   EXPECT_EQ(w->toolMode, 0);
@@ -134,7 +116,7 @@ TEST_F(TopHudTest, ToggleToolSwitchesScenesWithoutEverRequestingTwice) {
   EXPECT_EQ(switcher().requested(), nullptr);
 }
 
-TEST_F(TopHudTest, TerrainToolActsOnlyForAPressThatBeganInTheWorld) {
+TEST_F(TopHudTest, TerrainActsOnlyForAWorldPressAndKeepsSizeRateAndToolInRange) {
   auto& t = *g.terrain;
   show(t);
   w->toolMode = 3;
@@ -152,43 +134,35 @@ TEST_F(TopHudTest, TerrainToolActsOnlyForAPressThatBeganInTheWorld) {
   EXPECT_EQ(press(t, {0.0f, 0.0f}), 0);
   t.update(0.05f);
   const float once = groundAtCentre();
-  EXPECT_GT(once, 0.0f);
   t.update(0.05f);
   const float held = groundAtCentre();
-  EXPECT_GT(held, once);
-  // ...but not in another tool mode, from another scene, or with sky under the mouse (looking up).
+  EXPECT_TRUE(once > 0.0f && held > once) << once << " " << held;
+  // ...but not with sky under the mouse (looking up), from another scene, or in another tool mode.
   for (int k = 0; k < 3; ++k) {
-    w->toolMode = k == 0 ? 2 : 3;
+    w->camera.pitch = k == 0 ? -3.0 : -0.0001;
     switcher().setCurrent(k == 1 ? static_cast<Scene*>(g.topHud.get()) : &t);
-    w->camera.pitch = k == 2 ? -3.0 : -0.0001;
+    w->toolMode = k == 2 ? 2 : 3;
     t.update(0.05f);
     EXPECT_EQ(groundAtCentre(), held) << k;
   }
   // Coming back to the scene forgets a press that began elsewhere.
-  w->camera.pitch = -0.0001;
-  switcher().setCurrent(&t);
+  w->toolMode = 3;
   t.onBecameCurrent();
   t.update(0.05f);
   EXPECT_EQ(groundAtCentre(), held);
-}
+  release(t);
 
-TEST_F(TopHudTest, TerrainSizeRateAndToolStayInRange) {
-  auto& t = *g.terrain;
-  show(t);
-  Hud& panel = t.panel();
   // V held for two seconds from 5 gives 11 and the slider follows; a rate lasts one frame.
-  for (int n = 0; n < 40; ++n) {
-    t.setSizeChangeRate(3.0f);
-    t.update(0.05f);
-  }
+  Hud& panel = t.panel();
+  w->terrainBrushSize = 5.0f;  // the slider press above moved it
+  for (int n = 0; n < 40; ++n) { t.setSizeChangeRate(3.0f); t.update(0.05f); }
   t.update(0.05f);
   EXPECT_NEAR(w->terrainBrushSize, 11.0f, 1e-3f);
   EXPECT_NEAR(t.sizeSlider().value, (11.0f - 1.25f) / 28.75f, 0.003f);
-  const struct { float rate, seconds, size; } clamps[] = {{3.0f, 10.0f, 30.0f}, {-3.0f, 20.0f, 1.25f}};
-  for (const auto& c : clamps) {
-    t.setSizeChangeRate(c.rate);
-    t.update(c.seconds);
-    EXPECT_FLOAT_EQ(w->terrainBrushSize, c.size);
+  for (auto [rate, size] : {std::pair{3.0f, 30.0f}, std::pair{-3.0f, 1.25f}}) {
+    t.setSizeChangeRate(rate);
+    t.update(20.0f);
+    EXPECT_FLOAT_EQ(w->terrainBrushSize, size);
   }
   // Rate starts at its minimum: B does nothing; the held + button raises it until released.
   t.setRateChangeRate(-1.5f);
@@ -217,15 +191,13 @@ TEST_F(TopHudTest, TerrainSizeRateAndToolStayInRange) {
   EXPECT_FALSE(t.handleCommand(3317));
 }
 
-TEST_F(TopHudTest, EraserSizeButtonsAndWorldPress) {
+TEST_F(TopHudTest, EraserSizeButtonsWorldPressAndWorldColourSwatches) {
   auto& e = *g.eraser;
   show(e);
   w->toolMode = 2;
   Hud& panel = e.panel();
-  // Holding + for a second adds 3.0; the size stops at 10.0 and at 0.5.
+  // Holding + raises the size; it stops at 10.0 and at 0.5.
   press(e, veryShortButton(panel, 278.0f, -16.0f));
-  for (int n = 0; n < 20; ++n) e.update(0.05f);
-  EXPECT_NEAR(w->eraserSize, 4.25f, 1e-3f);
   e.update(5.0f);
   EXPECT_FLOAT_EQ(w->eraserSize, 10.0f);
   release(e);
@@ -233,9 +205,8 @@ TEST_F(TopHudTest, EraserSizeButtonsAndWorldPress) {
   e.update(5.0f);
   EXPECT_FLOAT_EQ(w->eraserSize, 0.5f);
 
-  auto t = std::make_shared<Unit3DTemplate>("Eraser Test.obj", 1.0f, std::vector<Colour>{{1, 0, 0, 1}},
-                                            std::vector<Colour>{{0, 0, 1, 1}}, 0, std::vector<Colour>{}, 0, 1, false,
-                                            false, 0);
+  const std::vector<Colour> red{{1, 0, 0, 1}};
+  auto t = std::make_shared<Unit3DTemplate>("Eraser Test.obj", 1.0f, red, red, 0, std::vector<Colour>{}, 0, 1, false, false, 0);
   ASSERT_TRUE(w->placeUnitOf(t, {0.2f, 0.1f, 0.0f}, 0.0f, true));
   // From the size slider, dragged over the unit: it stays.
   press(e, sliderAt(panel, 366.0f, -23.0f, 0.1f));
@@ -246,40 +217,34 @@ TEST_F(TopHudTest, EraserSizeButtonsAndWorldPress) {
   // The first press in the world erases at once.
   press(e, {0.0f, 0.0f});
   EXPECT_EQ(w->unitCount(), 0u);
-}
+  release(e);
 
-TEST_F(TopHudTest, SwatchesPreviewOnHoverKeepOnPressAndFollowTheWorld) {
+  // Swatches preview on hover, keep on press and follow the world.
   auto& c = *g.worldColors;
   // As a loaded game may leave them; the sky's index is out of range.
   w->colours.checkedSwatch[WorldColours::kSky] = 42;
   w->colours.checkedSwatch[WorldColours::kCloud] = 13;
   show(c);
   w->toolMode = 4;
-  Hud& panel = c.panel();
-  const Colour white{1, 1, 1, 1};
+  Hud& swatches = c.panel();
   EXPECT_TRUE(w->colours.checkedSwatch[WorldColours::kSky] == -1 && c.swatch(3, 13).checked);
   // Hovering teal on the land row tints the land at once; moving away restores white.
-  const Vec2 teal = swatchAt(panel, 1, 11);
-  EXPECT_EQ(c.mouse(teal.x, teal.y, kMouseMove), 0);
+  EXPECT_EQ(move(c, swatchAt(swatches, 1, 11)), 0);
   EXPECT_TRUE(w->terrain->colorEmptyLand().sameAs(kPalette[11].colour.lifted()));
-  c.mouse(0.0f, 0.0f, kMouseMove);
-  EXPECT_TRUE(w->terrain->colorEmptyLand().sameAs(white));
+  move(c, {});
+  EXPECT_TRUE(w->terrain->colorEmptyLand().sameAs({1, 1, 1, 1}));
   // Pressing checks exactly that swatch and keeps it, also when pressed again.
   w->unsavedChanges = false;
-  const Vec2 brown = swatchAt(panel, 1, 12);
-  for (int n = 0; n < 2; ++n) {
-    EXPECT_EQ(press(c, brown), 0);
-    release(c, brown);
-  }
-  c.mouse(0.0f, 0.0f, kMouseMove);
+  const Vec2 brown = swatchAt(swatches, 1, 12);
+  for (int n = 0; n < 2; ++n) { EXPECT_EQ(press(c, brown), 0); release(c, brown); }
+  move(c, {});
   EXPECT_TRUE(w->colours.checkedSwatch[WorldColours::kLand] == 12 && w->unsavedChanges);
   for (int k = 0; k < kPaletteSize; ++k) EXPECT_EQ(c.swatch(1, k).checked, k == 12) << k;
   EXPECT_TRUE(w->terrain->colorEmptyLand().sameAs(kPalette[12].colour.lifted()));
   // Each row goes to its own object.
-  const Vec2 blue = swatchAt(panel, 2, 2), black = swatchAt(panel, 3, 8);
-  c.mouse(blue.x, blue.y, kMouseMove);
+  move(c, swatchAt(swatches, 2, 2));
   EXPECT_TRUE(w->waterColour().sameAs(kPalette[2].colour.lifted()));
-  press(c, black);
+  press(c, swatchAt(swatches, 3, 8));
   EXPECT_TRUE(w->clouds->cloudColour().sameAs(kPalette[8].colour.lifted()));
   EXPECT_TRUE(w->terrain->colorEmptyLand().sameAs(kPalette[12].colour.lifted()));
   EXPECT_FALSE(c.swatch(3, 13).checked);

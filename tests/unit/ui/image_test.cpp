@@ -18,18 +18,12 @@ class ImageTest : public ::testing::Test {
 
 TEST_F(ImageTest, RectGeometryIsSharedBySizeAnchorAndBakedPosition) {
   ImageRect own("Rect 100x50.png", 0, 0);
-  EXPECT_FLOAT_EQ(own.displayWidth, 100);
-  EXPECT_FLOAT_EQ(own.displayHeight, 50);
+  EXPECT_TRUE(own.displayWidth == 100 && own.displayHeight == 50);
 
   const size_t before = rectGeometryCache().size();
   const Colour white{1, 1, 1, 1};
-  const struct {
-    const char* picture;
-    float w;
-    int mode;
-    float y, angle;
-    size_t added;  // cache entries after this one
-  } rows[] = {
+  // added: cache entries after this one
+  const struct { const char* picture; float w; int mode; float y, angle; size_t added; } rows[] = {
       {"Icon 30.png", 77, kAnchorTopLeft, 0.2f, 0, 1},
       {"Rect 100x50.png", 77, kAnchorTopLeft, 0.2f, 0, 1},     // other picture, same quad: shared
       {"Icon 30.png", 77, kAnchorCentre, 0.2f, 0, 2},          // another anchor mode is another quad
@@ -51,16 +45,12 @@ TEST_F(ImageTest, RectGeometryIsSharedBySizeAnchorAndBakedPosition) {
 
   LogCapture log;
   ImageRect missing("No Such Picture.png");  // no size, but no crash
-  EXPECT_FLOAT_EQ(missing.displayWidth, 0);
-  EXPECT_TRUE(log.contains("ERROR: LodePNG error filename = \"No Such Picture.png\""));
+  EXPECT_TRUE(missing.displayWidth == 0 && log.contains("ERROR: LodePNG error filename = \"No Such Picture.png\""));
 }
 
 TEST_F(ImageTest, AnchorModeCorners) {
   const float W = 0.4f, H = 0.2f;
-  const struct {
-    int mode;
-    float want[8];
-  } rows[] = {
+  const struct { int mode; float want[8]; } rows[] = {
       {kAnchorTopLeft, {W, 0, W, -H, 0, -H, 0, 0}},
       {kAnchorCentre, {W / 2, H / 2, W / 2, -H / 2, -W / 2, -H / 2, -W / 2, H / 2}},
       {7, {W / 2, H / 2, W / 2, -H / 2, -W / 2, -H / 2, -W / 2, H / 2}},  // unknown modes centre
@@ -85,8 +75,7 @@ TEST_F(ImageTest, NineSliceEdgesStretchAndRepeat) {
     EXPECT_FLOAT_EQ(panel.columnEdges[i], cols[i]);
     EXPECT_FLOAT_EQ(panel.rowEdges[i], rows[i]);
   }
-  EXPECT_FLOAT_EQ(panel.displayWidth, 420);
-  EXPECT_FLOAT_EQ(panel.displayHeight, 145);
+  EXPECT_TRUE(panel.displayWidth == 420 && panel.displayHeight == 145);
   const float uvV = 127.0f / 128.0f;
   EXPECT_FLOAT_EQ(panel.repeatInfo[0], (1 - 31.0f / 127) * uvV);
   EXPECT_FLOAT_EQ(panel.repeatInfo[1], (1 - 97.0f / 127) * uvV);
@@ -100,21 +89,18 @@ TEST_F(ImageTest, NineSliceEdgesStretchAndRepeat) {
   EXPECT_FLOAT_EQ(narrow.repeatInfo[2], 1.0f);
   // A negative target keeps the picture's own size.
   ImageHudLoading natural(-1, -1);
-  EXPECT_FLOAT_EQ(natural.displayWidth, 128);
-  EXPECT_FLOAT_EQ(natural.displayHeight, 127);
+  EXPECT_TRUE(natural.displayWidth == 128 && natural.displayHeight == 127);
   // No middle row: the repeat count stays 1 instead of dividing by zero.
   ImageHud3x3 flat("Image Hud Loading.png", 28, 72, 28, 60, 0, 67, 300, 300, 108, 107);
   EXPECT_FLOAT_EQ(flat.repeatInfo[2], 1.0f);
 
-  ImageHud3x3 missing("Missing Panel.png", 1, 1, 1, 1, 1, 1, 10, 10, 0, 0);
-  EXPECT_FALSE(missing.hasMesh);
+  EXPECT_FALSE(ImageHud3x3("Missing Panel.png", 1, 1, 1, 1, 1, 1, 10, 10, 0, 0).hasMesh);
 }
 
 TEST_F(ImageTest, ResizableTopAndBottomPanels) {
   ImageHud3x3Resizable frame;
   frame.setSize(250, 52);
-  EXPECT_FLOAT_EQ(frame.displayWidth, 312);
-  EXPECT_FLOAT_EQ(frame.displayHeight, 114);
+  EXPECT_TRUE(frame.displayWidth == 312 && frame.displayHeight == 114);
   EXPECT_FLOAT_EQ(frame.repeatInfo[2], 52.0f / 65.0f);
 
   ImageHudBottom bottom(1449, 118);  // picture 118 x 70
@@ -122,6 +108,5 @@ TEST_F(ImageTest, ResizableTopAndBottomPanels) {
   EXPECT_FLOAT_EQ(bottom.repeatInfo[2], 10.0f);
   // Shorter than its frame: the band collapses instead of turning inside out.
   ImageHudBottom tiny(200, 20);
-  EXPECT_FLOAT_EQ(tiny.displayHeight, 58 + 6);
-  EXPECT_FLOAT_EQ(tiny.repeatInfo[2], 0.0f);
+  EXPECT_TRUE(tiny.displayHeight == 58 + 6 && tiny.repeatInfo[2] == 0.0f);
 }

@@ -19,8 +19,7 @@ struct GridTest : ::testing::Test {
   }
   std::vector<Unit3D*> walk(float x, float y, float r) {
     std::vector<Unit3D*> out;
-    auto q = grid.gridQuery(x, y, r);
-    while (auto u = q.next()) out.push_back(u.get());
+    for (auto q = grid.gridQuery(x, y, r); auto u = q.next();) out.push_back(u.get());
     return out;
   }
 };
@@ -31,11 +30,9 @@ TEST_F(GridTest, CellsFollowTheTruncatedFormulaAndTheUnitRemembersIt) {
       {-87.0f, -87.0f, 0, 0}, {0.0f, 0.0f, 10, 10}, {-79.1f + 0.001f, 82.0f, 1, 21}, {120.0f, -300.0f, 21, 0}};
   std::vector<std::shared_ptr<Unit3D>> keep;
   for (const auto& r : rows) {
-    keep.push_back(make(r.x, r.y));
-    EXPECT_EQ(keep.back()->gridCellX, r.cx) << r.x;
-    EXPECT_EQ(keep.back()->gridCellY, r.cy) << r.y;
+    auto& u = keep.emplace_back(make(r.x, r.y));
+    EXPECT_TRUE(u->gridCellX == r.cx && u->gridCellY == r.cy) << r.x << ", " << r.y;
   }
-  EXPECT_EQ(grid.unitCount(), 4u);
 }
 
 TEST_F(GridTest, QueryRadiusZeroNegativeAndHuge) {
@@ -44,18 +41,14 @@ TEST_F(GridTest, QueryRadiusZeroNegativeAndHuge) {
   EXPECT_TRUE(walk(0, 0, 0.0f).empty()) << "radius 0 visits nothing";
   EXPECT_EQ(walk(0, 0, -1.0f).size(), 30u);
   const auto all = walk(0, 0, 1000.0f);
-  EXPECT_EQ(all.size(), 30u);
-  EXPECT_EQ(std::set<Unit3D*>(all.begin(), all.end()).size(), 30u) << "each unit exactly once";
+  EXPECT_TRUE(all.size() == 30u && std::set<Unit3D*>(all.begin(), all.end()).size() == 30u) << "each unit exactly once";
   EXPECT_TRUE(walk(0, 0, std::nanf("")).empty());
 }
 
 TEST_F(GridTest, OrderIsCxFastestThenCyThenFilingOrder) {
-  auto a = make(10.0f, 10.0f);   // cell (12, 12)
-  auto b = make(2.0f, 10.0f);    // cell (11, 12)
-  auto c = make(10.0f, 2.0f);    // cell (12, 11)
-  auto d = make(10.5f, 10.5f);   // cell (12, 12), after a
-  const auto order = walk(6.0f, 6.0f, 7.0f);
-  EXPECT_EQ(order, (std::vector<Unit3D*>{c.get(), b.get(), a.get(), d.get()}));
+  // Cells (12, 12), (11, 12), (12, 11), and (12, 12) again after a.
+  auto a = make(10.0f, 10.0f), b = make(2.0f, 10.0f), c = make(10.0f, 2.0f), d = make(10.5f, 10.5f);
+  EXPECT_EQ(walk(6.0f, 6.0f, 7.0f), (std::vector<Unit3D*>{c.get(), b.get(), a.get(), d.get()}));
   EXPECT_EQ(walk(10.2f, 10.2f, 0.1f).size(), 2u) << "a small radius sees whole cells";
 }
 
@@ -64,14 +57,11 @@ TEST_F(GridTest, ErasingDuringTheWalkSkipsNothing) {
   for (int i = 0; i < 10; ++i) units.push_back(make(1.0f + 0.1f * i, 1.0f));  // one cell
   units.push_back(make(30.0f, 30.0f));
   std::vector<Unit3D*> seen;
-  auto q = grid.gridQuery(0, 0, -1);
-  while (auto u = q.next()) {
+  for (auto q = grid.gridQuery(0, 0, -1); auto u = q.next();) {
     seen.push_back(u.get());
     if (seen.size() % 2 == 1) grid.gridEraseCurrent(q);  // every other unit, including the first
   }
-  EXPECT_EQ(seen.size(), 11u);
-  EXPECT_EQ(grid.unitCount(), 5u);
-  EXPECT_EQ(units[0]->gridCellX, -1);
+  EXPECT_TRUE(seen.size() == 11u && grid.unitCount() == 5u && units[0]->gridCellX == -1);
   // Erasing twice in a row, or before the first step, does nothing.
   auto q2 = grid.gridQuery(0, 0, -1);
   grid.gridEraseCurrent(q2);
@@ -79,26 +69,20 @@ TEST_F(GridTest, ErasingDuringTheWalkSkipsNothing) {
   q2.next();
   grid.gridEraseCurrent(q2);
   grid.gridEraseCurrent(q2);
-  EXPECT_EQ(grid.unitCount(), 4u);
-  EXPECT_EQ(q2.next().get(), units[3].get());
+  EXPECT_TRUE(grid.unitCount() == 4u && q2.next().get() == units[3].get());
 }
 
 TEST_F(GridTest, MoveRefilesOnlyAcrossBordersAndRebuildEmpties) {
-  auto a = make(1.0f, 1.0f);
-  auto b = make(1.5f, 1.0f);
+  auto a = make(1.0f, 1.0f), b = make(1.5f, 1.0f);
   a->position.x = 2.0f;
   grid.gridMove(a);
   EXPECT_EQ(grid.cell(a->gridCellX, a->gridCellY).front(), a) << "same cell: order kept";
   a->position.x = 9.0f;
   grid.gridMove(a);
-  EXPECT_EQ(a->gridCellX, 12);
-  EXPECT_EQ(grid.cell(11, 11).size(), 1u);
-  EXPECT_EQ(grid.cell(12, 11).size(), 1u);
-  EXPECT_TRUE(grid.remove(*b));
-  EXPECT_FALSE(grid.remove(*b));
+  EXPECT_TRUE(a->gridCellX == 12 && grid.cell(11, 11).size() == 1u && grid.cell(12, 11).size() == 1u);
+  EXPECT_TRUE(grid.remove(*b) && !grid.remove(*b)) << "removing twice is harmless";
   grid.gridRebuild();
-  EXPECT_EQ(grid.unitCount(), 0u);
-  EXPECT_EQ(a->gridCellX, -1);
+  EXPECT_TRUE(grid.unitCount() == 0u && a->gridCellX == -1);
 }
 
 }  // namespace

@@ -12,41 +12,35 @@ std::shared_ptr<Unit3D> bare(const TemplatePtr& t) {
   return u;
 }
 
-TEST(UnitBite, FourBitesKillAnEqualNormalUnitAndEachFeedsHalf) {
-  auto t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
-  auto a = bare(t), p = bare(t);
+TEST(UnitBite, DamageAndFoodFollowHealthAndSize) {
+  auto eater = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed), tough = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed),
+       weak = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
+  // Four bites kill an equal normal unit, each feeding half.
+  auto a = bare(eater), p = bare(eater);
   a->food = 0.1f;
   a->bite(*p);
   EXPECT_FLOAT_EQ(p->health, 0.75f);
   EXPECT_FLOAT_EQ(a->food, 0.6f);
   EXPECT_TRUE(p->hit && p->hopping);
   for (int i = 0; i < 2; ++i) a->bite(*p);
-  EXPECT_TRUE(p->alive());
-  EXPECT_FLOAT_EQ(a->food, 1.0f) << "capped";
+  EXPECT_TRUE(p->alive() && a->food == 1.0f) << "food is capped";
   a->bite(*p);
   EXPECT_FALSE(p->alive()) << "the fourth bite kills";
   p->hit = false;
   a->bite(*p);
   EXPECT_FALSE(p->hit) << "a dead unit is not bitten again";
-}
-
-TEST(UnitBite, HighHealthPreyLosesASixteenthAndFeedsTwice) {
-  auto eater = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
-  auto tough = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
-  auto weak = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
+  // High-health prey loses a sixteenth and feeds twice as much.
   tough->health = 2;
-  auto a = bare(eater), p = bare(tough);
+  auto hp = bare(tough);
   a->food = 0.0f;
-  a->bite(*p);
-  EXPECT_FLOAT_EQ(p->health, 1.0f - 1.0f / 16.0f);
-  EXPECT_FLOAT_EQ(a->food, 1.0f) << "2.0 per bite, capped at 1";
+  a->bite(*hp);
+  EXPECT_FLOAT_EQ(hp->health, 1.0f - 1.0f / 16.0f);
+  EXPECT_EQ(a->food, 1.0f) << "2.0 per bite, capped at 1";
   // A killing bite feeds in proportion to the health that was left.
   auto q = bare(weak);
-  q->health = 0.1f;
-  a->food = 0.0f;
+  q->health = 0.1f, a->food = 0.0f;
   a->bite(*q);
-  EXPECT_FALSE(q->alive());
-  EXPECT_NEAR(a->food, 0.1f / 0.25f * 0.5f, 1e-6f);
+  EXPECT_TRUE(!q->alive() && std::abs(a->food - 0.1f / 0.25f * 0.5f) < 1e-6f);
   // Bigger attackers bite harder: size 2 weighs 1.0 against 0.49.
   eater->size = 2.0f;
   auto r = bare(weak);
@@ -56,8 +50,7 @@ TEST(UnitBite, HighHealthPreyLosesASixteenthAndFeedsTwice) {
   weak->size = 1.0f - 0.7f / 0.3f;
   auto s = bare(weak);
   a->bite(*s);
-  EXPECT_TRUE(s->hit);
-  EXPECT_FLOAT_EQ(s->health, 1.0f);
+  EXPECT_TRUE(s->hit && s->health == 1.0f);
 }
 
 TEST(UnitHunger, StarvesAfter180SecondsAndSleepStopsAtHalf) {
@@ -66,8 +59,7 @@ TEST(UnitHunger, StarvesAfter180SecondsAndSleepStopsAtHalf) {
   t->eats = {food};
   auto u = bare(t);
   for (int i = 0; i < 359; ++i) u->hungerStep(0.5f);
-  EXPECT_TRUE(u->alive());
-  EXPECT_NEAR(u->food, 0.5f / 180.0f, 1e-4f);
+  EXPECT_TRUE(u->alive() && std::abs(u->food - 0.5f / 180.0f) < 1e-4f);
   for (int i = 0; i < 2; ++i) u->hungerStep(0.5f);
   EXPECT_FALSE(u->alive()) << "empty after 180 s, dead just after";
   auto s = bare(t);
@@ -78,11 +70,10 @@ TEST(UnitHunger, StarvesAfter180SecondsAndSleepStopsAtHalf) {
   s->hungerStep(100.0f);
   EXPECT_FLOAT_EQ(s->food, 0.3f);
   t->hunger = 2;
-  auto h = bare(t);
+  auto h = bare(t), plant = bare(food);  // the plant eats nothing: never hungry
   h->hungerStep(45.0f);
-  EXPECT_NEAR(h->food, 0.5f, 1e-5f) << "High hunger empties twice as fast";
-  auto plant = bare(food);  // no eats: never hungry
   plant->hungerStep(10000.0f);
+  EXPECT_NEAR(h->food, 0.5f, 1e-5f) << "High hunger empties twice as fast";
   EXPECT_FLOAT_EQ(plant->food, 1.0f);
 }
 
@@ -91,9 +82,9 @@ TEST(UnitAgeing, LifespansOf375And750And1125SecondsInfiniteAndSlowedLastThirtyAs
   for (int ls = 0; ls < 3; ++ls) {
     auto u = bare(qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed, false, ls));
     for (int i = 0; i < spans[ls] - 1; ++i) u->ageingStep(1.0f);
-    EXPECT_TRUE(u->alive()) << "lifespan " << ls;
+    const bool aliveBefore = u->alive();
     for (int i = 0; i < 2; ++i) u->ageingStep(1.0f);
-    EXPECT_FALSE(u->alive()) << "lifespan " << ls;
+    EXPECT_TRUE(aliveBefore && !u->alive()) << "lifespan " << ls;
   }
   auto forever = bare(qvtest::makeTemplate(0, false, 3));
   for (int i = 0; i < 100; ++i) forever->ageingStep(1000.0f);
@@ -102,12 +93,9 @@ TEST(UnitAgeing, LifespansOf375And750And1125SecondsInfiniteAndSlowedLastThirtyAs
   auto t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed, false, 1);
   for (bool asleep : {true, false}) {
     auto u = bare(t);
-    u->ageFraction = 1.0f - 29.5f / 750.0f;
-    u->asleep = asleep;
-    if (asleep) {
-      for (int i = 0; i < 870; ++i) u->ageingStep(1.0f);
-      EXPECT_TRUE(u->alive());
-    }
+    u->ageFraction = 1.0f - 29.5f / 750.0f, u->asleep = asleep;
+    for (int i = 0; i < (asleep ? 870 : 0); ++i) u->ageingStep(1.0f);
+    EXPECT_TRUE(u->alive());
     for (int i = 0; i < 30; ++i) u->ageingStep(1.0f);
     EXPECT_FALSE(u->alive()) << "asleep " << asleep;
   }
@@ -117,8 +105,7 @@ TEST(UnitGrowth, HalfToFullSizeIn75SecondsScaledByPace) {
   auto t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
   auto u = bare(t);
   u->growthStep(37.5f);
-  EXPECT_FLOAT_EQ(u->growth, 0.75f);
-  EXPECT_FLOAT_EQ(u->drawScale(), 0.75f);
+  EXPECT_TRUE(u->growth == 0.75f && u->drawScale() == 0.75f);
   u->pace = 0.5f;
   u->growthStep(1000.0f);
   EXPECT_FLOAT_EQ(u->growth, 1.0f) << "never beyond adult";
@@ -145,26 +132,21 @@ struct BreedingTest : ::testing::Test {
 TEST_F(BreedingTest, MovingUnitsBreedUnlessThreeOfTheirKindCrowdTheSpot) {
   auto t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed, true);
   auto parent = qvtest::put(*w, t, 0.0f, 0.0f);
-  qvtest::put(*w, t, 1.2f, 0.0f);
-  qvtest::put(*w, t, -1.2f, 0.0f);
+  for (float x : {1.2f, -1.2f}) qvtest::put(*w, t, x, 0.0f);
   for (auto& u : w->allUnits()) u->decisionTimer = 100.0f;
   EXPECT_EQ(breedNow(*parent), 1u) << "two neighbours weigh less than 1.0";
   ASSERT_EQ(w->newUnits.size(), 1u);
   EXPECT_TRUE(parent->breedTimer >= 0.66f && parent->breedTimer <= 1.0f) << parent->breedTimer;
   auto child = w->newUnits.front();
-  EXPECT_GT(child->fadeIn, 0.98f);  // fades in over one real second
-  EXPECT_EQ(child->anchor.x, parent->anchor.x);
-  EXPECT_TRUE(child->primaryColour.sameAs(parent->primaryColour));
+  EXPECT_TRUE(child->fadeIn > 0.98f && child->anchor.x == parent->anchor.x && child->primaryColour.sameAs(parent->primaryColour));
   // Now three of its kind are close to every candidate spot.
   w->eraseUnit(child);
   qvtest::put(*w, t, 0.0f, 1.2f)->decisionTimer = 100.0f;
-  EXPECT_EQ(breedNow(*parent), 1u);
-  EXPECT_GE(parent->breedTimer, 0.66f) << "the timer restarts after a refused attempt too";
+  EXPECT_TRUE(breedNow(*parent) == 1u && parent->breedTimer >= 0.66f) << "refused; the timer restarts all the same";
 }
 
 TEST_F(BreedingTest, EatersNeedFoodNear) {
-  auto grass = qvtest::makeTemplate(0);
-  auto t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed, true);
+  auto grass = qvtest::makeTemplate(0), t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed, true);
   t->eats = {grass};
   auto parent = qvtest::put(*w, t, 0.0f, 0.0f);
   parent->decisionTimer = 100.0f;
@@ -181,8 +163,7 @@ TEST_F(BreedingTest, FullPlantSurroundingsGiveNoOffspringForEitherAttempt) {
   const float need = 2.0f * (plant->radius() + 1.0f) * 1.01f;
   for (int k = 0; k < 8; ++k) qvtest::put(*w, plant, need * std::cos(k * kPi / 4.0f), need * std::sin(k * kPi / 4.0f));
   for (auto& u : w->allUnits()) u->breedTimer = 10.0f;
-  EXPECT_EQ(breedNow(*parent), 0u);
-  EXPECT_GE(parent->breedTimer, 0.66f);
+  EXPECT_TRUE(breedNow(*parent) == 0u && parent->breedTimer >= 0.66f);
   // With room around it, a plant with breedAmount 2 gives two offspring.
   auto lone = qvtest::put(*w, plant, 40.0f, 40.0f);
   EXPECT_EQ(breedNow(*lone), 2u);
@@ -190,8 +171,7 @@ TEST_F(BreedingTest, FullPlantSurroundingsGiveNoOffspringForEitherAttempt) {
 
 TEST_F(BreedingTest, AColonyStaysWithinReachOfItsFounder) {
   auto plant = qvtest::makeTemplate(0, true, 3);
-  plant->breedFrequency = 2;
-  plant->breedAmount = 2;
+  plant->breedFrequency = plant->breedAmount = 2;
   // A placed founder (origin = anchor) and a colony member whose origin has
   // already moved a step away from its founder, as a grown colony's would.
   qvtest::put(*w, plant, 30.0f, -10.0f);
@@ -218,17 +198,14 @@ TEST_F(BreedingTest, AColonyStaysWithinReachOfItsFounder) {
 TEST_F(BreedingTest, PausedWorldStopsTheLifeCycleButTheDeadStillFadeOut) {
   auto t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed, true);
   t->eats = {qvtest::makeTemplate(0)};
-  auto u = qvtest::put(*w, t, 0.0f, 0.0f);
-  auto doomed = qvtest::put(*w, t, 10.0f, 0.0f);
+  auto u = qvtest::put(*w, t, 0.0f, 0.0f), doomed = qvtest::put(*w, t, 10.0f, 0.0f);
   const Unit3D before = *u;
   qvtest::settle(*w);
   doomed->health = 0.0f;
   w->step(0.05f, 0.0f);
-  EXPECT_EQ(w->unitCount(), 1u) << "the dead leave the grid in the same update";
-  ASSERT_EQ(w->dying.size(), 1u);
+  ASSERT_TRUE(w->unitCount() == 1u && w->dying.size() == 1u) << "the dead leave the grid in the same update";
   for (int i = 0; i < 18; ++i) w->step(0.05f, 0.0f);
-  EXPECT_EQ(w->dying.size(), 1u) << "still fading after 0.95 s";
-  EXPECT_NEAR(doomed->drawAlpha(), 0.05f, 1e-3f);
+  EXPECT_TRUE(w->dying.size() == 1u && std::abs(doomed->drawAlpha() - 0.05f) < 1e-3f) << "still fading after 0.95 s";
   for (int i = 0; i < 2; ++i) w->step(0.05f, 0.0f);
   EXPECT_TRUE(w->dying.empty()) << "gone once a real second passed";
   EXPECT_TRUE(u->food == before.food && u->ageFraction == before.ageFraction && u->growth == before.growth &&

@@ -54,9 +54,9 @@ class TerrainToolsTest : public ::testing::Test {
   const Vec2 c{Terrain::vertexX(kCi), Terrain::vertexY(kCi, kCj)};
 };
 
-TEST_F(TerrainToolsTest, RoundToolsPeakAtTheCentreAndLeaveTheRimAndOutsideAlone) {
+TEST_F(TerrainToolsTest, RoundToolsPeakAtTheCentreFlatToolsMoveAllAlike) {
   const float r = 2.6f * 3.0f;  // the rim passes through vertices on the centre's column
-  const auto before = heights(terrain);
+  auto before = heights(terrain);
   ASSERT_TRUE(sculptor.apply(terrain, kRaiseRound, c, r, 1.25f, 0.1f, true));
   const float peak = terrain.height(kCi, kCj);
   EXPECT_NEAR(peak, kLiftPerRate * 1.25f * 0.1f, 1e-5f);
@@ -69,11 +69,10 @@ TEST_F(TerrainToolsTest, RoundToolsPeakAtTheCentreAndLeaveTheRimAndOutsideAlone)
   // Lowering by the same amount undoes it.
   ASSERT_TRUE(sculptor.apply(terrain, kLowerRound, c, r, 1.25f, 0.1f, false));
   for (float h : heights(terrain)) ASSERT_NEAR(h, 0.0f, 1e-5f);
-}
 
-TEST_F(TerrainToolsTest, FlatRaiseAndLowerMoveEveryVertexInsideByTheSameAmount) {
+  // Flat raise and lower move every vertex inside by the same amount, up to the limits.
   terrain.reshapeWith(c, 40.0f, PlaneBrush(0.2f, -0.1f, 3.0f));
-  const auto before = heights(terrain);
+  before = heights(terrain);
   sculptor.apply(terrain, kRaise, c, 10.0f, 5.0f, 0.05f, true);
   const float step = kLiftPerRate * 5.0f * 0.05f;
   forInside(before, 10.0f, [&](int i, int j, float was) { EXPECT_NEAR(terrain.height(i, j) - was, step, 1e-4f); });
@@ -84,25 +83,37 @@ TEST_F(TerrainToolsTest, FlatRaiseAndLowerMoveEveryVertexInsideByTheSameAmount) 
   EXPECT_FLOAT_EQ(terrain.height(kCi, kCj), terrain.maxHeight(kCi, kCj));
 }
 
-TEST_F(TerrainToolsTest, FlattenKeepAngleLevelsBumpsButKeepsTheSlope) {
+TEST_F(TerrainToolsTest, FlattenKeepsTheSlopeOrTheStartLevelAndRoughenKeepsTheAverage) {
   const float a = 0.3f, b = -0.15f, base = 2.0f;
   terrain.reshapeWith(c, 60.0f, PlaneBrush(a, b, base));
   // On a clean slope the tool finds the slope and changes nothing.
   const auto slope = heights(terrain);
   sculptor.apply(terrain, kFlattenKeepAngle, c, 12.0f, 5.0f, 0.05f, true);
-  EXPECT_NEAR(sculptor.lastPlane().b, a, 1e-3f);
-  EXPECT_NEAR(sculptor.lastPlane().c, b, 1e-3f);
   forInside(slope, 12.0f, [&](int i, int j, float was) { ASSERT_NEAR(terrain.height(i, j), was, 1e-3f); });
   // A hill on the slope is worn down towards the slope, not towards level ground,
   // and neighbours uphill and downhill keep their difference along the slope.
   terrain.reshape(4.0f, c, 5.0f, 1.0f);
   hold(kFlattenKeepAngle, c, 12.0f, 200);
   EXPECT_LT(std::fabs(terrain.height(kCi, kCj) - (a * c.x + b * c.y + base)), 0.5f);
-  const float rise = terrain.height(kCi + 2, kCj) - terrain.height(kCi - 2, kCj);
-  EXPECT_NEAR(rise, a * (Terrain::vertexX(kCi + 2) - Terrain::vertexX(kCi - 2)), 0.3f);
-}
+  EXPECT_NEAR(terrain.height(kCi + 2, kCj) - terrain.height(kCi - 2, kCj), a * (Terrain::vertexX(kCi + 2) - Terrain::vertexX(kCi - 2)), 0.3f);
 
-TEST_F(TerrainToolsTest, RoughenKeepsTheAverageAndTheRim) {
+  // Flatten horizontal holds the level of the press start on a ramp rising towards +x.
+  terrain.reshapeWith(c, 80.0f, PlaneBrush(0.25f, 0.0f, 0.0f));
+  const float level = terrain.heightAt(c.x, c.y);
+  sculptor.apply(terrain, kFlattenHorizontal, c, 8.0f, 5.0f, 0.05f, true);
+  // Dragging uphill keeps working towards the starting level, not the new ground.
+  for (int n = 0; n < 300; ++n) sculptor.apply(terrain, kFlattenHorizontal, {c.x + 7.8f, c.y}, 8.0f, 5.0f, 0.05f, false);
+  EXPECT_NEAR(sculptor.pressHeight(), level, 1e-4f);
+  EXPECT_NEAR(terrain.height(kCi + 3, kCj), level, 0.05f);
+  // A new press takes the ground under it now.
+  sculptor.apply(terrain, kFlattenHorizontal, {c.x + 26.0f, c.y}, 8.0f, 5.0f, 0.05f, true);
+  EXPECT_NEAR(sculptor.pressHeight(), 0.25f * (c.x + 26.0f), 0.05f);
+  // Joining a press already in progress without a first frame still picks a level.
+  sculptor.endPress();
+  sculptor.apply(terrain, kFlattenHorizontal, c, 8.0f, 5.0f, 0.05f, false);
+  EXPECT_TRUE(sculptor.hasPressHeight());
+
+  // Roughen keeps the average and the rim.
   rng::seed(7);
   const float r = 9.0f;
   terrain.reshapeWith(c, 40.0f, PlaneBrush(0.0f, 0.0f, 5.0f));
@@ -121,34 +132,13 @@ TEST_F(TerrainToolsTest, RoughenKeepsTheAverageAndTheRim) {
   EXPECT_GT(std::sqrt(squares / count), 0.15);  // but visibly rough
 }
 
-TEST_F(TerrainToolsTest, FlattenHorizontalHoldsTheLevelOfThePressStart) {
-  // A ramp rising towards +x; the press starts at the centre.
-  terrain.reshapeWith(c, 80.0f, PlaneBrush(0.25f, 0.0f, 0.0f));
-  const float level = terrain.heightAt(c.x, c.y);
-  sculptor.apply(terrain, kFlattenHorizontal, c, 8.0f, 5.0f, 0.05f, true);
-  // Dragging uphill keeps working towards the starting level, not the new ground.
-  for (int n = 0; n < 300; ++n) sculptor.apply(terrain, kFlattenHorizontal, {c.x + 7.8f, c.y}, 8.0f, 5.0f, 0.05f, false);
-  EXPECT_NEAR(sculptor.pressHeight(), level, 1e-4f);
-  EXPECT_NEAR(terrain.height(kCi + 3, kCj), level, 0.05f);
-  // A new press takes the ground under it now.
-  sculptor.apply(terrain, kFlattenHorizontal, {c.x + 26.0f, c.y}, 8.0f, 5.0f, 0.05f, true);
-  EXPECT_NEAR(sculptor.pressHeight(), 0.25f * (c.x + 26.0f), 0.05f);
-  // Joining a press already in progress without a first frame still picks a level.
-  sculptor.endPress();
-  sculptor.apply(terrain, kFlattenHorizontal, c, 8.0f, 5.0f, 0.05f, false);
-  EXPECT_TRUE(sculptor.hasPressHeight());
-}
-
 TEST_F(TerrainToolsTest, NothingChangesForAnEmptyFrameOrBadInput) {
   const auto before = heights(terrain);
   const float nan = std::numeric_limits<float>::quiet_NaN();
   // An empty frame (a scene's update(0)), broken time or position, unknown tools.
-  EXPECT_FALSE(sculptor.apply(terrain, kRaise, c, 5.0f, 2.0f, 0.0f, true));
-  EXPECT_FALSE(sculptor.apply(terrain, kRaise, c, 5.0f, 2.0f, -0.1f, true));
-  EXPECT_FALSE(sculptor.apply(terrain, kRaise, c, 5.0f, 2.0f, nan, true));
-  EXPECT_FALSE(sculptor.apply(terrain, kRaise, {nan, 0.0f}, 5.0f, 2.0f, 0.05f, true));
-  EXPECT_FALSE(sculptor.apply(terrain, 7, c, 5.0f, 2.0f, 0.05f, true));
-  EXPECT_FALSE(sculptor.apply(terrain, -1, c, 5.0f, 2.0f, 0.05f, true));
+  const struct { int tool; Vec2 at; float dt; } bad[] = {
+      {kRaise, c, 0.0f}, {kRaise, c, -0.1f}, {kRaise, c, nan}, {kRaise, {nan, 0.0f}, 0.05f}, {7, c, 0.05f}, {-1, c, 0.05f}};
+  for (const auto& b : bad) EXPECT_FALSE(sculptor.apply(terrain, b.tool, b.at, 5.0f, 2.0f, b.dt, true)) << b.tool << " " << b.dt;
   EXPECT_EQ(heights(terrain), before);
   // Out-of-range size and rate are held to the brush's range, never used raw.
   sculptor.apply(terrain, kRaise, c, 500.0f, 99.0f, 0.05f, true);
