@@ -48,13 +48,7 @@ void errorCallback(int /*code*/, const char* description) {
   logLine("ERROR: GLFW Error: ", description ? description : "");
 }
 
-void framebufferSizeCallback(GLFWwindow* /*w*/, int width, int height) {
-  computeViewport(width, height);
-  if (ws().initialised) {
-    const IntRect& v = display().viewport;
-    glViewport(v.x, v.y, v.width, v.height);
-  }
-}
+void framebufferSizeCallback(GLFWwindow* /*w*/, int width, int height) { applyViewport(width, height); }
 
 void hideSystemCursor() {
   if (ws().window) glfwSetInputMode(ws().window, GLFW_CURSOR, GLFW_CURSOR_HIDDEN);
@@ -267,13 +261,7 @@ void run(Application& app) {
   if (startAudio()) loadGameMusic();
   loadStartup();
   saveSettingsFile();
-  int w = 0, h = 0;
-  glfwGetWindowSize(ws().window, &w, &h);
-  computeViewport(w, h);
-  if (ws().initialised) {
-    const IntRect& v = display().viewport;
-    glViewport(v.x, v.y, v.width, v.height);
-  }
+  fitViewportToWindow();
   runMainLoop(app);
   shutDown();
 }
@@ -281,6 +269,21 @@ void run(Application& app) {
 }  // namespace
 
 GLFWwindow* mainWindow() { return ws().window; }
+
+void applyViewport(int width, int height) {
+  computeViewport(width, height);
+  if (ws().initialised && gl::contextReady()) {
+    const IntRect& v = display().viewport;
+    glViewport(v.x, v.y, v.width, v.height);
+  }
+}
+
+void fitViewportToWindow() {
+  if (!ws().window) return;
+  int w = 0, h = 0;
+  glfwGetWindowSize(ws().window, &w, &h);
+  applyViewport(w, h);
+}
 float* clearColour() { return ws().clear; }
 void resetFrameStatistics() { ws().stats.requestReset(); }
 

@@ -186,13 +186,7 @@ void setWindowed() {
   if (!mode || !w) return;
   glfwSetWindowMonitor(w, nullptr, std::max((mode->width - 1280) / 2, 50), std::max((mode->height - 720) / 2, 50),
                        1280, 720, mode->refreshRate);
-  int ww = 0, wh = 0;
-  glfwGetWindowSize(w, &ww, &wh);
-  computeViewport(ww, wh);
-  if (gl::contextReady()) {
-    const IntRect& v = display().viewport;
-    glViewport(v.x, v.y, v.width, v.height);
-  }
+  fitViewportToWindow();
 }
 
 void toggleFullScreen() {
@@ -203,13 +197,7 @@ void toggleFullScreen() {
   Settings& s = settings();
   if (!s.fullScreen) {
     glfwSetWindowMonitor(w, monitor, 0, 0, mode->width, mode->height, mode->refreshRate);
-    int ww = 0, wh = 0;
-    glfwGetWindowSize(w, &ww, &wh);
-    computeViewport(ww, wh);
-    if (gl::contextReady()) {
-      const IntRect& v = display().viewport;
-      glViewport(v.x, v.y, v.width, v.height);
-    }
+    fitViewportToWindow();
     logLine("Toggled windowed mode to fullscreen.");
   } else {
     setWindowed();

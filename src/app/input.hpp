@@ -55,6 +55,9 @@ void handleCommand(int id);
 
 // The frame loop's window and helpers shared with the input code.
 GLFWwindow* mainWindow();
+// Recomputes the viewport for a window size (or the window's own) and applies it.
+void applyViewport(int width, int height);
+void fitViewportToWindow();
 float* clearColour();
 void resetFrameStatistics();
 
