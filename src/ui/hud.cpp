@@ -281,36 +281,39 @@ HudButtonConfig smallConfig(bool veryShort) {
   return c;
 }
 
+// Where a button sits and what it says; the same for every size of button.
+HudButtonConfig placed(HudButtonConfig c, std::string_view label, float x, float y, int identifier,
+                       std::string_view tooltip, int side, bool clickWhenDisabled) {
+  c.label = label;
+  c.x = x;
+  c.y = y;
+  c.identifier = identifier;
+  c.tooltip = tooltip;
+  c.tooltipSide = side;
+  c.clickWhenDisabled = clickWhenDisabled;
+  return c;
+}
+
+HudButtonConfig withIcon(HudButtonConfig c, std::string_view iconPicture, float iconX, float iconY) {
+  c.iconPicture = iconPicture;
+  c.iconX = iconX;
+  c.iconY = iconY;
+  return c;
+}
+
 }  // namespace
 
 HudButtonLargeLong::HudButtonLargeLong(std::string_view label, float x, float y, int identifier,
                                        std::string_view tooltip, int side, bool staticLabel, bool cwd)
     : HudButton([&] {
-        HudButtonConfig c = largeConfig(true);
-        c.label = label;
-        c.x = x;
-        c.y = y;
-        c.identifier = identifier;
-        c.tooltip = tooltip;
-        c.tooltipSide = side;
+        HudButtonConfig c = placed(largeConfig(true), label, x, y, identifier, tooltip, side, cwd);
         c.staticLabel = staticLabel;
-        c.clickWhenDisabled = cwd;
         return c;
       }()) {}
 
 HudButtonLargeShort::HudButtonLargeShort(std::string_view label, float x, float y, int identifier,
                                          std::string_view tooltip, int side, bool cwd)
-    : HudButton([&] {
-        HudButtonConfig c = largeConfig(false);
-        c.label = label;
-        c.x = x;
-        c.y = y;
-        c.identifier = identifier;
-        c.tooltip = tooltip;
-        c.tooltipSide = side;
-        c.clickWhenDisabled = cwd;
-        return c;
-      }()) {}
+    : HudButton(placed(largeConfig(false), label, x, y, identifier, tooltip, side, cwd)) {}
 
 HudButtonPageSelect::HudButtonPageSelect(std::string_view iconPicture, std::string_view label, float x, float y,
                                          int identifier, std::string_view tooltip, bool cwd)
@@ -322,53 +325,19 @@ HudButtonPageSelect::HudButtonPageSelect(std::string_view iconPicture, std::stri
         c.labelY = -23;
         c.faceWidth = 73;
         c.fontSize = 37;
-        c.iconPicture = iconPicture;
-        c.iconX = 16;
-        c.iconY = -12;
-        c.label = label;
-        c.x = x;
-        c.y = y;
-        c.identifier = identifier;
-        c.tooltip = tooltip;
-        c.tooltipSide = kTooltipAbove;
-        c.clickWhenDisabled = cwd;
-        return c;
+        return placed(withIcon(c, iconPicture, 16, -12), label, x, y, identifier, tooltip, kTooltipAbove, cwd);
       }()) {}
 
 HudButtonSmall::HudButtonSmall(std::string_view iconPicture, std::string_view label, float x, int identifier,
                                std::string_view tooltip, bool cwd)
-    : HudButton([&] {
-        HudButtonConfig c = smallConfig(false);
-        c.iconPicture = iconPicture;
-        c.iconX = 10;
-        c.iconY = -10;
-        c.label = label;
-        c.x = x;
-        c.y = -3;
-        c.identifier = identifier;
-        c.tooltip = tooltip;
-        c.tooltipSide = kTooltipBelow;
-        c.clickWhenDisabled = cwd;
-        return c;
-      }()) {}
+    : HudButton(placed(withIcon(smallConfig(false), iconPicture, 10, -10), label, x, -3, identifier, tooltip,
+                       kTooltipBelow, cwd)) {}
 
 HudButtonSmallVeryShort::HudButtonSmallVeryShort(std::string_view iconPicture, std::string_view label, float x,
                                                  float y, int identifier, std::string_view tooltip, int side,
                                                  bool cwd)
-    : HudButton([&] {
-        HudButtonConfig c = smallConfig(true);
-        c.iconPicture = iconPicture;
-        c.iconX = 12;
-        c.iconY = -12;
-        c.label = label;
-        c.x = x;
-        c.y = y;
-        c.identifier = identifier;
-        c.tooltip = tooltip;
-        c.tooltipSide = side;
-        c.clickWhenDisabled = cwd;
-        return c;
-      }()) {}
+    : HudButton(placed(withIcon(smallConfig(true), iconPicture, 12, -12), label, x, y, identifier, tooltip, side,
+                       cwd)) {}
 
 HudPopupMessage::HudPopupMessage(std::string_view message, float x, float y, int side)
     : HudButton([&] {
