@@ -143,6 +143,23 @@ void gridIndices(uint32_t out[54]) {
     }
 }
 
+// A 3 x 3 patch mesh from four column edges and four row edges (design pixels,
+// rows downwards) with their texture coordinates.
+void makeGridMesh(Loader& image, const float xs[4], const float ys[4], const float u[4], const float v[4]) {
+  float vertices[64];
+  for (int r = 0; r < 4; ++r)
+    for (int c = 0; c < 4; ++c) {
+      float* p = &vertices[(r * 4 + c) * 4];
+      p[0] = pxToUnits(xs[c]);
+      p[1] = -pxToUnits(ys[r]);
+      p[2] = u[c];
+      p[3] = v[r];
+    }
+  uint32_t indices[54];
+  gridIndices(indices);
+  makeQuadBuffers(image, vertices, 64, indices, 54);
+}
+
 bool ready(const Loader& l) { return l.shaderProgram != 0 && l.texture != 0 && l.vertexArray != 0; }
 
 }  // namespace
@@ -296,18 +313,7 @@ ImageHud3x3::ImageHud3x3(const std::string& fileName, float left, float middle, 
   const float TW = static_cast<float>(textureWidth), TH = static_cast<float>(textureHeight);
   const float u[4] = {0, left / TW, (left + middle) / TW, (left + middle + right) / TW};
   const float v[4] = {1, 1 - top / TH, 1 - (top + middleH) / TH, 1 - (top + middleH + bottom) / TH};
-  float vertices[64];
-  for (int r = 0; r < 4; ++r)
-    for (int c = 0; c < 4; ++c) {
-      float* p = &vertices[(r * 4 + c) * 4];
-      p[0] = pxToUnits(columnEdges[c]);
-      p[1] = -pxToUnits(rowEdges[r]);
-      p[2] = u[c];
-      p[3] = v[r];
-    }
-  uint32_t indices[54];
-  gridIndices(indices);
-  makeQuadBuffers(*this, vertices, 64, indices, 54);
+  makeGridMesh(*this, columnEdges, rowEdges, u, v);
   repeatInfo[0] = v[1] * uvScaleV;
   repeatInfo[1] = v[2] * uvScaleV;
   repeatInfo[2] = middleH > 0 ? (middleH + extraH) / middleH : 1.0f;
@@ -437,18 +443,7 @@ ImageHudBottom::ImageHudBottom(float width, float height) {
   const float u[4] = {0, 40 / TW, 78 / TW, 118 / TW};
   const float ys[4] = {0, T - 12, T - 12 + band, T - 12 + band + 6};
   const float v[4] = {1, 1 - (T - 12) / T, 1 - (T - 6) / T, 0};
-  float vertices[64];
-  for (int r = 0; r < 4; ++r)
-    for (int c = 0; c < 4; ++c) {
-      float* p = &vertices[(r * 4 + c) * 4];
-      p[0] = pxToUnits(xs[c]);
-      p[1] = -pxToUnits(ys[r]);
-      p[2] = u[c];
-      p[3] = v[r];
-    }
-  uint32_t indices[54];
-  gridIndices(indices);
-  makeQuadBuffers(*this, vertices, 64, indices, 54);
+  makeGridMesh(*this, xs, ys, u, v);
   repeatInfo[0] = v[1] * uvScaleV;
   repeatInfo[1] = v[2] * uvScaleV;
   repeatInfo[2] = band / 6.0f;
