@@ -78,6 +78,18 @@ std::shared_ptr<HudSlider> sizeStyleSlider(float x, float y, const char* label, 
 
 float sliderPosition(float value, float lo, float hi) { return (value - lo) / (hi - lo); }
 
+// A "-" button, a "+" button and the slider they nudge, on one panel row; the
+// eraser and terrain panels share the layout. Returns the slider.
+std::shared_ptr<HudSlider> addStepperRow(Hud& panel, float x, float y, const char* label, int minusId, int plusId,
+                                         int sliderId, const char* minusTip, const char* plusTip, float labelShift) {
+  panel.addComponent(std::make_shared<HudButtonSmallVeryShort>("", "-", x, y, minusId, minusTip, kTooltipAbove), 0);
+  panel.addComponent(std::make_shared<HudButtonSmallVeryShort>("", "+", x + 88.0f, y, plusId, plusTip, kTooltipAbove),
+                     0);
+  auto slider = sizeStyleSlider(x + 176.0f, y - 7.0f, label, sliderId, labelShift);
+  panel.addComponent(slider, 0);
+  return slider;
+}
+
 Scene* toolScene(int toolMode) {
   GameScenes& g = gameScenes();
   switch (toolMode) {
@@ -193,14 +205,8 @@ bool SceneGameplayWithTopHud::helpPulsing() const {
 
 SceneGameplayWithTopHudAndEraserHud::SceneGameplayWithTopHudAndEraserHud()
     : SceneGameplayWithTopHud("Gameplay With Top Hud And Eraser Hud"), panel_(bottomPanel(kPanelWidth, kPanelHeight)) {
-  panel_->addComponent(
-      std::make_shared<HudButtonSmallVeryShort>("", "-", 190.0f, -16.0f, kSizeMinus, "Decrease Size (C)", kTooltipAbove),
-      0);
-  panel_->addComponent(
-      std::make_shared<HudButtonSmallVeryShort>("", "+", 278.0f, -16.0f, kSizePlus, "Increase Size (V)", kTooltipAbove),
-      0);
-  sizeSlider_ = sizeStyleSlider(366.0f, -23.0f, "Size", kSizeSlider, 66.0f);
-  panel_->addComponent(sizeSlider_, 0);
+  sizeSlider_ = addStepperRow(*panel_, 190.0f, -16.0f, "Size", kSizeMinus, kSizePlus, kSizeSlider,
+                              "Decrease Size (C)", "Increase Size (V)", 66.0f);
   panel_->addComponent(
       std::make_shared<HudPopupMessage>("Eraser Controls...\n-Left click to erase\n-Right click to stop erasing", 33.0f,
                                         -31.0f),
@@ -288,22 +294,10 @@ SceneGameplayWithTopHudAndTerrainHud::SceneGameplayWithTopHudAndTerrainHud()
     panel_->addComponent(std::make_shared<HudButtonPageSelect>(tools[k].icon, "", 94.0f + 101.0f * static_cast<float>(k),
                                                                -28.0f, kFirstToolButton + k, tools[k].tooltip),
                          1);
-  panel_->addComponent(
-      std::make_shared<HudButtonSmallVeryShort>("", "-", 925.0f, -16.0f, kSizeMinus, "Decrease Size (C)", kTooltipAbove),
-      0);
-  panel_->addComponent(
-      std::make_shared<HudButtonSmallVeryShort>("", "+", 1013.0f, -16.0f, kSizePlus, "Increase Size (V)", kTooltipAbove),
-      0);
-  sizeSlider_ = sizeStyleSlider(1101.0f, -23.0f, "Size", kSizeSlider, 60.0f);
-  panel_->addComponent(sizeSlider_, 0);
-  panel_->addComponent(
-      std::make_shared<HudButtonSmallVeryShort>("", "-", 925.0f, -70.0f, kRateMinus, "Decrease Rate (B)", kTooltipAbove),
-      0);
-  panel_->addComponent(
-      std::make_shared<HudButtonSmallVeryShort>("", "+", 1013.0f, -70.0f, kRatePlus, "Increase Rate (N)", kTooltipAbove),
-      0);
-  rateSlider_ = sizeStyleSlider(1101.0f, -77.0f, "Rate", kRateSlider, 60.0f);
-  panel_->addComponent(rateSlider_, 0);
+  sizeSlider_ = addStepperRow(*panel_, 925.0f, -16.0f, "Size", kSizeMinus, kSizePlus, kSizeSlider,
+                              "Decrease Size (C)", "Increase Size (V)", 60.0f);
+  rateSlider_ = addStepperRow(*panel_, 925.0f, -70.0f, "Rate", kRateMinus, kRatePlus, kRateSlider,
+                              "Decrease Rate (B)", "Increase Rate (N)", 60.0f);
   panel_->addComponent(
       std::make_shared<HudPopupMessage>("Terrain Modify Controls...\n-Left click to modify\n-Right click to stop", 33.0f,
                                         -59.0f),
