@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // Everything that differs between operating systems lives behind these calls.
 namespace qv::platform {
@@ -45,5 +46,15 @@ bool makeFolder(const std::string& path);
 bool fileExists(const std::string& path);
 bool removeFile(const std::string& path);
 bool renameFile(const std::string& from, const std::string& to);
+
+// Replaces the file at `path` with `bytes` so that a reader only ever sees the
+// old file or the complete new one, whatever happens meanwhile (a killed
+// process, a full disk, a power cut): the bytes go to "<path>.tmp" in the same
+// folder, are flushed to the disk, and the temporary file is then renamed over
+// the old one. On any failure the temporary file is removed, the old file is
+// left as it was, and false is returned.
+bool writeFileAtomically(const std::string& path, std::string_view bytes);
+// The name of the temporary file writeFileAtomically uses for `path`.
+std::string atomicTempPath(const std::string& path);
 
 }  // namespace qv::platform
