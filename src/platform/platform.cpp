@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <vector>
 
@@ -43,6 +44,21 @@ Folders& folders() {
 std::string withSep(std::string s) {
   if (!s.empty() && s.back() != kSep) s.push_back(kSep);
   return s;
+}
+
+// An installed game keeps its executable in <prefix>/games (or bin) and its
+// Data folder in <prefix>/share/quillon-vale; the program folder then becomes
+// that shared folder, so every "Data" path below it still holds. A Data folder
+// beside the executable (a build folder, an unpacked archive) always wins.
+void preferInstalledData(Folders& f) {
+  std::error_code ec;
+  if (f.program.size() < 2 || std::filesystem::is_directory(f.program + "Data", ec)) return;
+  const std::string exeFolder = f.program.substr(0, f.program.size() - 1);
+  const std::string prefix = exeFolder.substr(0, exeFolder.find_last_of(kSep) + 1);
+  const std::string shared = prefix + "share" + kSep + "quillon-vale" + kSep;
+  if (!std::filesystem::is_directory(shared + "Data", ec)) return;
+  f.program = shared;
+  f.programMessage += "\nNo Data folder beside the program; using the installed one in " + shared;
 }
 
 void findProgramFolder() {
@@ -94,6 +110,7 @@ void findProgramFolder() {
   }
 #endif
   f.programMessage = "Found file path of program.  Absolute path to folder is being used.";
+  preferInstalledData(f);
 }
 
 std::string documentsFolder() {

@@ -13,7 +13,9 @@ inline constexpr char kSep = '/';
 #endif
 
 // The executable's folder with a trailing separator; empty when it cannot be
-// found, which makes every data path relative to the working directory.
+// found, which makes every data path relative to the working directory. When
+// no Data folder sits beside an installed executable (<prefix>/games or
+// <prefix>/bin), it is <prefix>/share/quillon-vale/ where the Data was installed.
 const std::string& programFolder();
 std::string programPath(const std::string& name);
 // The message about finding the program folder, written to the log after the system report.

@@ -649,7 +649,8 @@ def white_pixel():
 
 
 def creature_icon(size=64):
-    """Cute three-legged creature for the window icon (drawn in a 64-unit space)."""
+    """Cute three-legged creature for the window icon (drawn in a 64-unit space;
+    distances are scaled back to pixels so every size keeps one-pixel edges)."""
     s = size / 64.0
     c = D.Canvas(size, size)
     x, y = c.grid()
@@ -676,33 +677,33 @@ def creature_icon(size=64):
     body_dist = D.sdf_ellipse_approx(x, y, 32, 30, 19, 16)
     all_d = np.minimum.reduce([leg_d, feet_d, ant_d, tips_d, body_dist])
     ow = 1.6
-    c.over(D.fill_cov((all_d - ow) / s), outline, 1.0)
-    c.over(D.fill_cov(leg_d / s), leg_col, 1.0)
-    c.over(D.fill_cov(feet_d / s), foot_col, 1.0)
-    c.over(D.fill_cov(ant_d / s), leg_col, 1.0)
-    c.over(D.fill_cov(tips_d / s), foot_col, 1.0)
-    c.over(D.fill_cov((np.minimum(leg_d, feet_d) - ow) / s) * 0, outline, 1.0)
+    c.over(D.fill_cov((all_d - ow) * s), outline, 1.0)
+    c.over(D.fill_cov(leg_d * s), leg_col, 1.0)
+    c.over(D.fill_cov(feet_d * s), foot_col, 1.0)
+    c.over(D.fill_cov(ant_d * s), leg_col, 1.0)
+    c.over(D.fill_cov(tips_d * s), foot_col, 1.0)
+    c.over(D.fill_cov((np.minimum(leg_d, feet_d) - ow) * s) * 0, outline, 1.0)
     # body with shading
     shade = np.clip(((x - 26) ** 2 + (y - 22) ** 2) ** 0.5 / 24.0, 0, 1)
     col = np.stack([body_c[i] + (body_d[i] - body_c[i]) * shade for i in range(3)], axis=-1)
-    c.over(D.fill_cov(body_dist / s), col, 1.0)
+    c.over(D.fill_cov(body_dist * s), col, 1.0)
     # belly spots
     for (sx, sy, r) in ((20, 33, 2.2), (44, 34, 2.6), (39, 40, 1.6)):
-        c.over(D.fill_cov(D.sdf_circle(x, y, sx, sy, r) / s), D.rgb((206, 170, 250)), 0.9)
+        c.over(D.fill_cov(D.sdf_circle(x, y, sx, sy, r) * s), D.rgb((206, 170, 250)), 0.9)
     # one big eye
     eye = D.sdf_circle(x, y, 32, 26, 8.5)
-    c.over(D.fill_cov((eye - 1.2) / s), outline, 1.0)
-    c.over(D.fill_cov(eye / s), WHITE, 1.0)
+    c.over(D.fill_cov((eye - 1.2) * s), outline, 1.0)
+    c.over(D.fill_cov(eye * s), WHITE, 1.0)
     pupil = D.sdf_circle(x, y, 33.5, 27.5, 4.6)
-    c.over(D.fill_cov(pupil / s), D.rgb((30, 40, 70)), 1.0)
-    c.over(D.fill_cov(D.sdf_circle(x, y, 35.3, 25.2, 1.6) / s), WHITE, 1.0)
+    c.over(D.fill_cov(pupil * s), D.rgb((30, 40, 70)), 1.0)
+    c.over(D.fill_cov(D.sdf_circle(x, y, 35.3, 25.2, 1.6) * s), WHITE, 1.0)
     # smile
     xs = np.linspace(26, 38, 30)
     ys = 37 + 2.6 * np.sin((xs - 26) / 12 * math.pi)
-    c.over(D.fill_cov(D.sdf_polyline(x, y, list(zip(xs.tolist(), ys.tolist())), 0.9) / s), outline, 1.0)
+    c.over(D.fill_cov(D.sdf_polyline(x, y, list(zip(xs.tolist(), ys.tolist())), 0.9) * s), outline, 1.0)
     # cheeks
     for sx in (22.5, 41.5):
-        c.over(D.fill_cov(D.sdf_ellipse_approx(x, y, sx, 35, 2.6, 1.6) / s), D.rgb((250, 140, 190)), 0.8)
+        c.over(D.fill_cov(D.sdf_ellipse_approx(x, y, sx, 35, 2.6, 1.6) * s), D.rgb((250, 140, 190)), 0.8)
     return c.to_image()
 
 
