@@ -36,6 +36,8 @@ add_custom_command(
   VERBATIM)
 add_custom_target(packaging-files ALL DEPENDS ${QV_ICON_FILES} ${QV_GZIPPED})
 
+# A fully read-only global offset table, as Debian's own packages are linked.
+target_link_options(quillon-vale PRIVATE -Wl,-z,relro,-z,now)
 install(TARGETS quillon-vale RUNTIME DESTINATION games)
 install(DIRECTORY ${CMAKE_BINARY_DIR}/Data DESTINATION share/quillon-vale)
 install(DIRECTORY ${CMAKE_BINARY_DIR}/icons/hicolor DESTINATION share/icons)
