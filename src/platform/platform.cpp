@@ -54,7 +54,9 @@ void preferInstalledData(Folders& f) {
   std::error_code ec;
   if (f.program.size() < 2 || std::filesystem::is_directory(f.program + "Data", ec)) return;
   const std::string exeFolder = f.program.substr(0, f.program.size() - 1);
-  const std::string prefix = exeFolder.substr(0, exeFolder.find_last_of(kSep) + 1);
+  const size_t cut = exeFolder.find_last_of(kSep);
+  if (cut == std::string::npos) return;  // a drive root: no prefix to look in
+  const std::string prefix = exeFolder.substr(0, cut + 1);
   const std::string shared = prefix + "share" + kSep + "quillon-vale" + kSep;
   if (!std::filesystem::is_directory(shared + "Data", ec)) return;
   f.program = shared;
