@@ -228,6 +228,9 @@ SceneGameplayWithUnitsHud::SceneGameplayWithUnitsHud() : SceneGameplay("Gameplay
   hud_->setSelected(2, kPlace);
   addHud(hud_);
   standardTransitions(*this);
+  // Leaving for the bare top bar with a tool still up: the screen fades out and
+  // the top bar, which never went away for the player, is back at once.
+  addTransitionOut(steps::FadeOut, 2);
   ensureTemplatesExist(World::shared());
   refreshTemplateButtons();
   logLoaded();
@@ -273,8 +276,10 @@ bool SceneGameplayWithUnitsHud::handleCommand(int id) {
       if (w.toolMode != 0) {
         w.toolMode = 0;
         switcher().entryCounter = 1;
+        requestScene(g.topHud.get(), 2);
+      } else {
+        requestScene(g.topHud.get(), 0);
       }
-      requestScene(g.topHud.get(), 0);
       return true;
     case kPlaceMode: setMode(kPlace); return true;
     case kEditMode: setMode(kEdit); return true;
@@ -617,7 +622,11 @@ void SceneGameplayWithEditUnitHud::save() {
     if (!w.templates.inAll(edited_.get())) w.templates.all.push_back(edited_);
     if (isNew_ && !w.templates.isAssigned(edited_.get())) w.templates.assign(edited_);
   }
-  if (w.terrain) w.terrain->refreshGroundColours({0.0f, 0.0f}, true, false);
+  if (w.terrain) {
+    // Saving lays the whole ground again, as a new world and a load do.
+    w.terrain->rebuildAll();
+    w.terrain->refreshGroundColours({0.0f, 0.0f}, true, false);
+  }
   w.unsavedChanges = true;
   GameScenes& g = gameScenes();
   if (g.units) g.units->refreshTemplateButtons();

@@ -11,6 +11,7 @@
 #include "ui/template_preview.hpp"
 #include "unit/units/units_fixture.hpp"
 #include "units/world.hpp"
+#include "world/terrain.hpp"
 
 using namespace qv;
 using qvtest::col;
@@ -555,6 +556,43 @@ TEST_F(UnitsScreens, AddMakesANewTemplateFromAnUnusedModelAndChangeModelSwapsOnS
   EXPECT_EQ(countOf(c.entries(), w.templates.unassigned[0]), 0);
   e.setPendingModel(w.templates.unassigned[0]);
   EXPECT_EQ(e.pendingModel(), nullptr);
+}
+
+// Back drops an active tool: the screen fades out and the top bar is there at
+// once; without a tool the top bar fades in as usual. Either way the switch completes.
+TEST_F(UnitsScreens, BackWithAToolUpReturnsToTheTopBarAtOnce) {
+  makeTemplates(2);
+  for (const int tool : {1, 0}) {
+    switcher().clear();
+    Units& u = *g.units;
+    switcher().setCurrent(&u);
+    u.onBecameCurrent();
+    w.toolMode = tool;
+    EXPECT_TRUE(u.handleCommand(Units::kBack));
+    EXPECT_EQ(w.toolMode, 0);
+    bool out = false;
+    for (int f = 0; f < 100 && !out; ++f) out = u.update(0.02f);
+    ASSERT_TRUE(out) << "tool " << tool << ": the units screen must finish leaving";
+    switcher().switchToRequestedScene();
+    ASSERT_EQ(switcher().current(), g.topHud.get());
+    EXPECT_FLOAT_EQ(g.topHud->hudOpacity(), tool ? 1.0f : 0.0f) << "tool " << tool;
+    if (tool) EXPECT_EQ(switcher().entryCounter, 1);
+  }
+}
+
+// Saving in the editor lays the whole ground again: heights read from a file
+// but not yet laid reach every triangle.
+TEST_F(UnitsScreens, EditorSaveRebuildsTheWholeGround) {
+  makeTemplates(2);
+  std::vector<std::string> lines{"67"};
+  for (int k = 0; k < Terrain::kVerticesPerSide * Terrain::kVerticesPerSide; ++k) lines.push_back("3");
+  w.terrain->readSaveRecord(lines);
+  const auto laidHeight = [&](int i, int j) { return w.terrain->vertexData()[Terrain::cellFirstVertex(i, j) * Terrain::kFloatsPerVertex + 2]; };
+  ASSERT_NE(laidHeight(33, 33), 3.0f) << "the record alone lays nothing";
+  g.editUnit->loadIntoEditor(w.templates.assigned[0], false);
+  g.editUnit->save();
+  EXPECT_FLOAT_EQ(laidHeight(33, 33), 3.0f);
+  EXPECT_FLOAT_EQ(laidHeight(3, 60), 3.0f) << "the far side is laid too";
 }
 
 }  // namespace
