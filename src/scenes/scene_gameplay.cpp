@@ -58,7 +58,7 @@ bool SceneGameplay::update(float dt) {
   const float simDt = w.simDtFor(dt, freezesWorld_);
   if (w.terrain) {
     Vec3 origin, direction;
-    w.camera.mouseRay(switcher().mouseX, switcher().mouseY, display().aspectRatio, origin, direction);
+    w.camera.mouseRay(switcher().mouseX, switcher().mouseY, display(), origin, direction);
     w.terrain->pick(origin, direction, w.pick);
   }
   if (switcher().developerMode && inputView().scriptedCamera) scriptedCameraStep(w.camera, simDt);

@@ -11,7 +11,6 @@
 #include "ui/template_preview.hpp"
 #include "unit/units/units_fixture.hpp"
 #include "units/world.hpp"
-#include "world/terrain.hpp"
 
 using namespace qv;
 using qvtest::col;
@@ -578,21 +577,6 @@ TEST_F(UnitsScreens, BackWithAToolUpReturnsToTheTopBarAtOnce) {
     EXPECT_FLOAT_EQ(g.topHud->hudOpacity(), tool ? 1.0f : 0.0f) << "tool " << tool;
     if (tool) EXPECT_EQ(switcher().entryCounter, 1);
   }
-}
-
-// Saving in the editor lays the whole ground again: heights read from a file
-// but not yet laid reach every triangle.
-TEST_F(UnitsScreens, EditorSaveRebuildsTheWholeGround) {
-  makeTemplates(2);
-  std::vector<std::string> lines{"67"};
-  for (int k = 0; k < Terrain::kVerticesPerSide * Terrain::kVerticesPerSide; ++k) lines.push_back("3");
-  w.terrain->readSaveRecord(lines);
-  const auto laidHeight = [&](int i, int j) { return w.terrain->vertexData()[Terrain::cellFirstVertex(i, j) * Terrain::kFloatsPerVertex + 2]; };
-  ASSERT_NE(laidHeight(33, 33), 3.0f) << "the record alone lays nothing";
-  g.editUnit->loadIntoEditor(w.templates.assigned[0], false);
-  g.editUnit->save();
-  EXPECT_FLOAT_EQ(laidHeight(33, 33), 3.0f);
-  EXPECT_FLOAT_EQ(laidHeight(3, 60), 3.0f) << "the far side is laid too";
 }
 
 }  // namespace
