@@ -25,15 +25,8 @@ Vec2 templateButtonPosition(int k) {
 
 namespace {
 
-// The units panel's nine-slice adds 24 design pixels to the width and 203 to
-// the height; the panels are centred on what is actually drawn so the button
-// rows below the body stay on screen.
 std::shared_ptr<Hud> centredUnitsPanel(float width, float height) {
-  auto hud = std::make_shared<Hud>();
-  hud->background = std::make_shared<ImageHudUnits>(width, height);
-  const float shownW = width + 24.0f, shownH = height + 203.0f;
-  hud->setPositionPx(-static_cast<float>(static_cast<int>(shownW / 2)), static_cast<float>(static_cast<int>(shownH / 2)));
-  return hud;
+  return centredPanelHud(std::make_shared<ImageHudUnits>(width, height), width, height);
 }
 
 // Centred on the bottom edge, like the other tool panels.

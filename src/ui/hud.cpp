@@ -410,14 +410,15 @@ void HudCheckbox::draw(float dx, float dy, float alpha) {
 }
 
 HudCheckboxAndLabel::HudCheckboxAndLabel(std::string_view label, float px, float py, int identifier)
-    // Box, plate and label share the plate's row, 14 pixels below the component's corner.
-    : HudCheckbox(px + 56.0f, py - 14.0f, identifier),
+    // The box and the label stand on the component's top edge; the plate, 14
+    // pixels lower, ends in its bright line just under both of them.
+    : HudCheckbox(px + 56.0f, py, identifier),
       plate("Label Large Medium Not Hilighted Green.png", 0, 0, kAnchorTopLeft, pxToUnits(41), pxToUnits(-14)),
       plateHighlighted("Label Large Medium Not Hilighted Green.png", 0, 0, kAnchorTopLeft, pxToUnits(41),
                        pxToUnits(-14)),
       baseX(pxToUnits(px)),
       baseY(pxToUnits(py)) {
-  labelText = ImageTextStatic(37, label, 0.0f, -14.0f - 3.0f, schemeColour(1));
+  labelText = ImageTextStatic(37, label, 0.0f, -3.0f, schemeColour(1));
   // Centred on the 399 pixels of the plate right of its 53-pixel inset, where the box sits.
   const int spare = 399 - labelText.width;
   const int half = spare >= 0 ? (spare + 1) / 2 : -((-spare) / 2);
