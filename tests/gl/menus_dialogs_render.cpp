@@ -39,6 +39,13 @@ int changedIn(const Shot& a, const Shot& b, float x0, float y0, float x1, float 
   });
 }
 
+// A scene's panel corner (design pixels), to place probe boxes on its buttons.
+qv::Vec2 panelCorner(const Scene& s) {
+  for (const auto& hud : s.huds())
+    if (!hud->isTitle && hud->background) return {hud->posX * 540.0f, hud->posY * 540.0f};
+  return {};
+}
+
 class MenusDialogs : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -82,8 +89,9 @@ TEST_F(MenusDialogs, MenusOverTheBackdropAndSaveSlotsByMode) {
   saveSlots().mode = 1;
   const Shot load = show(g.saveSlots.get(), false, "menus_save_slots_load");
   // Slot 1 (empty) dims in load mode; slot 2 (used) looks the same in both.
-  EXPECT_GT(changedIn(fresh, load, -179.0f, 99.0f, 121.0f, 39.0f), 50);
-  EXPECT_LT(changedIn(fresh, load, -179.0f, 21.0f, 121.0f, -39.0f), 10);
+  const Vec2 slots = panelCorner(*g.saveSlots);
+  EXPECT_GT(changedIn(fresh, load, slots.x + 55, slots.y - 105, slots.x + 355, slots.y - 165), 50);
+  EXPECT_LT(changedIn(fresh, load, slots.x + 55, slots.y - 183, slots.x + 355, slots.y - 243), 10);
   show(g.overwriteSlot.get(), false, "menus_overwrite_slot");
 }
 
@@ -111,13 +119,15 @@ TEST_F(MenusDialogs, SettingsSwapsTheModeButtonAndErrorsShowOneOrTwoButtons) {
   const Shot fullScreen = show(g.settings.get(), true, "dialog_settings_full_screen");
   g.settings->isFullScreen = nullptr;
   // "Fullscreen" and "Windowed" share the place; only the label differs.
-  EXPECT_GT(changedIn(windowed, fullScreen, -179.0f, -231.0f, 121.0f, -291.0f), 10);
-  EXPECT_LT(changedIn(windowed, fullScreen, -221.0f, 122.0f, 224.0f, 22.0f), 5);
+  const Vec2 settings = panelCorner(*g.settings);
+  EXPECT_GT(changedIn(windowed, fullScreen, settings.x + 97, settings.y - 453, settings.x + 397, settings.y - 513), 10);
+  EXPECT_LT(changedIn(windowed, fullScreen, settings.x + 55, settings.y - 100, settings.x + 500, settings.y - 200), 5);
 
   g.errorMessage->show(5, g.saveSlots.get(), g.topHud.get());
   const Shot fatal = show(g.errorMessage.get(), true, "dialog_error_fatal");
   g.errorMessage->show(4, g.saveSlots.get(), g.topHud.get());
   const Shot mild = show(g.errorMessage.get(), true, "dialog_error_continue");
   // "Continue Anyway" sits right of the centre only in the mild case.
-  EXPECT_GT(changedIn(fatal, mild, 54.0f, -143.0f, 274.0f, -194.0f), 50);
+  const Vec2 error = panelCorner(*g.errorMessage);
+  EXPECT_GT(changedIn(fatal, mild, error.x + 420, error.y - 179, error.x + 640, error.y - 230), 50);
 }
