@@ -136,6 +136,46 @@ TEST_F(UnitsScreensRender, UnitsScreenShowsEveryTemplateTurning) {
   u.showPage(0);
 }
 
+// A preview never draws outside its box: the fish at its largest size in a
+// units-screen button and the snail in an editor slot, turned so they reach
+// furthest. Drawn with and without the model; every difference lies inside.
+TEST_F(UnitsScreensRender, PreviewsStayInsideTheirBoxes) {
+  const struct { const char* model; bool small; float scale, angle; const char* name; } rows[] = {
+      {"One Eyed Fishlike Creature.obj", false, 3.0f, 0.0f, "units_preview_fish_clipped"},
+      {"One Eyed Fishlike Creature.obj", false, 3.0f, 1.6f, nullptr},
+      {"Snail Like Creature.obj", true, 1.0f, 0.9f, "units_preview_snail_clipped"},
+      {"Snail Like Creature.obj", true, 3.0f, 2.4f, nullptr}};
+  for (const auto& r : rows) {
+    const TemplatePtr t = findTemplate(w, r.model);
+    ASSERT_NE(t, nullptr) << r.model;
+    Hud hud;
+    hud.setPositionPx(-150.0f, 150.0f);
+    auto button = std::make_shared<HudButtonUnit3DTemplate>(0.0f, 0.0f, 2221, t, r.small);
+    button->preview.scaleFactor = r.scale;
+    hud.addComponent(button, 0);
+    previewClock().angle = r.angle;
+    const auto draw = [&](const char* name) {
+      return Frame{capture(kW, kH, {0.2f, 0.3f, 0.25f, 1}, [&] { hud.draw(1.0f); }, name)};
+    };
+    const Frame with = draw(r.name);
+    button->preview.setTemplate(nullptr);
+    const Frame without = draw(nullptr);
+    // The preview square: 9 design pixels into the button, 182 x 228 (85 x 108 small).
+    const float w0 = r.small ? 85.0f : 182.0f, h0 = r.small ? 108.0f : 228.0f;
+    const int x0 = pxX(-150 + 9), x1 = pxX(-150 + 9 + w0), y0 = pxY(150 - 9), y1 = pxY(150 - 9 - h0);
+    int inside = 0, outside = 0;
+    for (int y = 0; y < kH; ++y)
+      for (int x = 0; x < kW; ++x) {
+        if (diff(with.at(x, y), without.at(x, y)) <= 30) continue;
+        const bool in = x >= x0 - 1 && x <= x1 + 1 && y >= y0 - 1 && y <= y1 + 1;
+        (in ? inside : outside)++;
+      }
+    EXPECT_GT(inside, 100) << r.model << " is drawn";
+    EXPECT_EQ(outside, 0) << r.model << " x" << r.scale << " spills out of its box";
+  }
+  previewClock().angle = 0.9f;
+}
+
 TEST_F(UnitsScreensRender, EditorPagesChooserAndDeleteQuestion) {
   auto& e = *g.editUnit;
   const TemplatePtr chicken = findTemplate(w, "Chickenlike.obj"), bug = findTemplate(w, "Little Bug.obj");
