@@ -185,15 +185,18 @@ HudButton::HudButton(const HudButtonConfig& c)
 void HudButton::setLabel(std::string_view text) {
   labelText.assign(text.data(), text.size());
   const Colour tint = highlighted ? kWhite : schemeColour(colourScheme);
+  // A label too long for the face (a save's date line can be anything) is cut
+  // short with an ellipsis rather than running over the button's edge.
+  const std::string shown = faceWidth > 12.0f ? fitTextWithEllipsis(fontSize, text, static_cast<int>(faceWidth) - 12) : std::string(text);
   if (dynamicLabel) {
-    dynamicLabel->setText(text);
+    dynamicLabel->setText(shown);
     return;
   }
   if (text.empty()) {
     staticLabel.reset();
     return;
   }
-  staticLabel.emplace(fontSize, text, 0.0f, labelY, tint);
+  staticLabel.emplace(fontSize, shown, 0.0f, labelY, tint);
   const int spare = static_cast<int>(faceWidth) - staticLabel->width;
   const int half = spare >= 0 ? (spare + 1) / 2 : -((-spare) / 2);
   staticLabel->offsetX = pxToUnits(static_cast<float>(half + 12));

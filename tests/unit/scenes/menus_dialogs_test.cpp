@@ -170,6 +170,27 @@ TEST_F(SlotFolder, LabelsComeFromTheSaveFilesAndFollowSavesDuringTheRun) {
   EXPECT_EQ(labels(s), "Empty 1|Save 2 2024.5.7|Save 3 |Save 4 2024.5.7|Save 5 2023.12.31|");
 }
 
+// A save whose date line is long keeps its label on the button's face: cut with
+// an ellipsis, while the slot still knows the whole label.
+TEST_F(SlotFolder, ALongSaveLabelIsCutToFitItsButton) {
+  platform::overrideProgramFolder(qvtest::realProgramFolder());
+  const std::string longLine(120, 'W');
+  writeSlot(0, "Quillon Vale Save File  Version 0.12.0.3\n2024.5.7\n");
+  writeSlot(1, "Quillon Vale Save File  Version 0.12.0.3\n" + longLine + "\n");
+  writeSlot(2, "Quillon Vale Save File  Version 0.12.0.3\n2024.5.7 a rather long note about it\n");
+  SceneSaveSlots s;
+  for (int slot : {0, 1, 2}) {
+    const HudButton& b = *s.slotButtons()[static_cast<size_t>(slot)];
+    ASSERT_TRUE(b.staticLabel || b.dynamicLabel);
+    const float left = (b.staticLabel ? b.staticLabel->offsetX : b.dynamicLabel->offsetX) * 540.0f;
+    const int width = b.staticLabel ? b.staticLabel->width : b.dynamicLabel->width();
+    EXPECT_GE(left, 9.0f) << slot;
+    EXPECT_LE(left + static_cast<float>(width), b.sizeWidthPx - 9.0f) << slot << ": the label runs off the face";
+  }
+  EXPECT_EQ(s.slotButtons()[0]->label(), "Save 1 2024.5.7");
+  EXPECT_EQ(s.slotButtons()[1]->label(), "Save 2 " + longLine);
+}
+
 TEST_F(SlotFolder, LoadModeDisablesEmptySlotsAndAGoneScreenGetsNoSaves) {
   writeSlot(3, "Quillon Vale Save File  Version 0.12.0.3\n2024.5.7\n");
   auto s = std::make_unique<SceneSaveSlots>();
