@@ -45,7 +45,7 @@ void BM_TerrainPick(benchmark::State& state) {
   qv::Camera cam;
   cam.update(0.016f, &t);
   qv::Vec3 o, d;
-  cam.mouseRay(0.0f, 0.0f, 16.0f / 9.0f, o, d);
+  cam.viewRay({0.0f, 0.0f}, 16.0f / 9.0f, o, d);
   qv::PickState ps;
   for (auto _ : state) {
     t.pick(o, d, ps);

@@ -3,6 +3,8 @@
 #include <GLFW/glfw3.h>
 
 #include <algorithm>
+#include <iostream>
+#include <string>
 #include <vector>
 
 #include "render/display.hpp"
@@ -11,6 +13,7 @@
 #include "audio/audio.hpp"
 #include "app/log_init.hpp"
 #include "app/settings.hpp"
+#include "app/start_failure.hpp"
 #include "core/log.hpp"
 #include "platform/platform.hpp"
 #include "render/gl.hpp"
@@ -34,6 +37,9 @@ struct WindowState {
   bool initialised = false;
   bool glfwTerminated = false;
   int glfwErrorCount = 0;
+  // The first GLFW error and the step that failed, for the player when the start fails.
+  std::string firstGlfwError;
+  std::string failedStep;
   float clear[4] = {1.0f, 1.0f, 0.0f, 1.0f};
   FrameStats stats;
 };
@@ -43,6 +49,7 @@ WindowState& ws() {
 }
 
 void errorCallback(int /*code*/, const char* description) {
+  if (ws().firstGlfwError.empty() && description) ws().firstGlfwError = description;
   if (ws().glfwErrorCount >= 5 || ws().glfwTerminated) return;
   ++ws().glfwErrorCount;
   logLine("ERROR: GLFW Error: ", description ? description : "");
@@ -59,11 +66,17 @@ void terminateGlfw() {
   ws().glfwTerminated = true;
 }
 
+// Logs a failed start-up step and keeps its words for the player.
+int windowFailed(const char* step) {
+  logLine("ERROR: ", step);
+  ws().failedStep = step;
+  return -1;
+}
+
 int createWindow(Application& app) {
   glfwSetErrorCallback(errorCallback);
   if (!glfwInit()) {
-    logLine("ERROR: GLFW NOT loaded correctly");
-    return -1;
+    return windowFailed("GLFW NOT loaded correctly");
   }
   logLine("GLFW loaded correctly");
   glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
@@ -71,15 +84,13 @@ int createWindow(Application& app) {
   glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
   GLFWmonitor* monitor = glfwGetPrimaryMonitor();
   if (!monitor) {
-    logLine("ERROR: glfwGetPrimaryMonitor returned null");
     terminateGlfw();
-    return -1;
+    return windowFailed("glfwGetPrimaryMonitor returned null");
   }
   const GLFWvidmode* mode = glfwGetVideoMode(monitor);
   if (!mode) {
-    logLine("ERROR: glfwGetVideoMode returned null");
     terminateGlfw();
-    return -1;
+    return windowFailed("glfwGetVideoMode returned null");
   }
   glfwWindowHint(GLFW_REFRESH_RATE, mode->refreshRate);
   app.refreshRate = mode->refreshRate;
@@ -95,9 +106,8 @@ int createWindow(Application& app) {
     logLine("Toggled windowed mode to fullscreen.");
   }
   if (!window) {
-    logLine("ERROR: GLFW window NOT created correctly");
     terminateGlfw();
-    return -1;
+    return windowFailed("GLFW window NOT created correctly");
   }
   ws().window = window;
   int w = 0, h = 0;
@@ -110,10 +120,9 @@ int createWindow(Application& app) {
   installInputCallbacks(window);
 
   if (!gladLoadGL(glfwGetProcAddress)) {
-    logLine("ERROR: glad NOT loaded correctly");
     ws().window = nullptr;
     terminateGlfw();
-    return -1;
+    return windowFailed("glad NOT loaded correctly");
   }
   gl::setContextReady(true);
   logLine("glad loaded correctly");
@@ -251,11 +260,19 @@ void shutDown() {
   ws().glfwTerminated = true;
 }
 
-void run(Application& app) {
+// The exit code: 0 after a normal run, kStartFailedExitCode when the game could not start.
+int run(Application& app) {
   settings().load(platform::userDataPath("settings.txt"));
+  if (const std::string missing = missingDataProblem(platform::programFolder()); !missing.empty()) {
+    logLine("ERROR: ", missing);
+    reportStartFailure(std::cerr, missing, "");
+    return kStartFailedExitCode;
+  }
   if (createWindow(app) == -1) {
     logLine("ERROR: Problem loading OpenGL");
-    return;
+    reportStartFailure(std::cerr, "no window with OpenGL 3.3 could be opened: " + ws().failedStep,
+                       ws().firstGlfwError);
+    return kStartFailedExitCode;
   }
   setWindowIcon(app);
   if (startAudio()) loadGameMusic();
@@ -264,6 +281,7 @@ void run(Application& app) {
   fitViewportToWindow();
   runMainLoop(app);
   shutDown();
+  return 0;
 }
 
 }  // namespace
@@ -289,13 +307,14 @@ void resetFrameStatistics() { ws().stats.requestReset(); }
 
 int programEntry() {
   initLog();
+  int exitCode = 0;
   {
     Application app;
-    run(app);
+    exitCode = run(app);
   }
   logLine("Reached end of program");
   gameScenes().destroyAll();
-  return 0;
+  return exitCode;
 }
 
 }  // namespace qv

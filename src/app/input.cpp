@@ -142,8 +142,8 @@ void updateMouse() {
   glfwGetCursorPos(w, &cx, &cy);
   glfwGetWindowSize(w, &ww, &wh);
   const float iw = static_cast<float>(ir.width), ih = static_cast<float>(ir.height);
-  float x = static_cast<float>(cx - ww / 2) / iw * 1920.0f;
-  float y = -static_cast<float>(cy - wh / 2) / ih * 1080.0f;
+  const Vec2 m = mouseFromCursor(display(), cx, cy, ww, wh);
+  float x = m.x, y = m.y;
   InputState& in = input();
   SceneSwitcher& sw = switcher();
   if (!in.shiftHeld && !in.middleHeld) {

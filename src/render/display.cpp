@@ -21,7 +21,29 @@ bool computeLayout(int width, int height, DisplayLayout& out) {
     out.interfaceRect = out.viewport;
   }
   out.horizontalStretch = out.aspectRatio / r;
+  out.windowWidth = width;
+  out.windowHeight = height;
   return true;
+}
+
+Vec2 mouseFromCursor(const DisplayLayout& d, double cx, double cy, int windowWidth, int windowHeight) {
+  const double iw = d.interfaceRect.width, ih = d.interfaceRect.height;
+  if (iw <= 0 || ih <= 0) return {};
+  return {static_cast<float>((cx - windowWidth / 2) / iw * 1920.0),
+          static_cast<float>(-(cy - windowHeight / 2) / ih * 1080.0)};
+}
+
+Vec2 viewportPointOfMouse(const DisplayLayout& d, float mouseX, float mouseY) {
+  const double iw = d.interfaceRect.width, ih = d.interfaceRect.height;
+  const double vw = d.viewport.width, vh = d.viewport.height;
+  if (iw <= 0 || ih <= 0 || vw <= 0 || vh <= 0) return {};
+  // Back to the window point the cursor was read at (y down), then into the
+  // viewport, whose y counts from the window's bottom edge.
+  const double cx = d.windowWidth / 2 + mouseX / 1920.0 * iw;
+  const double cy = d.windowHeight / 2 - mouseY / 1080.0 * ih;
+  const double fromBottom = d.windowHeight - cy;
+  return {static_cast<float>((cx - d.viewport.x) / vw * 2.0 - 1.0),
+          static_cast<float>((fromBottom - d.viewport.y) / vh * 2.0 - 1.0)};
 }
 
 DisplayLayout& display() {

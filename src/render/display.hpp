@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/vecmath.hpp"
+
 namespace qv {
 
 struct IntRect {
@@ -16,6 +18,7 @@ struct DisplayLayout {
   IntRect interfaceRect{0, 0, 1280, 720};
   float aspectRatio = 16.0f / 9.0f;
   float horizontalStretch = 1.0f;
+  int windowWidth = 1280, windowHeight = 720;
   bool letterboxed() const { return viewport.y > 0; }
 };
 
@@ -23,6 +26,15 @@ inline constexpr float kInterfaceAspect = 16.0f / 9.0f;
 
 // Pure layout maths; returns false (and leaves the layout alone) for a height of 0 or less.
 bool computeLayout(int width, int height, DisplayLayout& out);
+
+// The mouse position in design pixels of a cursor at window pixel (cx, cy), y
+// down: 1920 x 1080 across the interface rectangle, measured from the window's
+// centre (whole-pixel halves), y up. Neither clamped nor rounded.
+Vec2 mouseFromCursor(const DisplayLayout& d, double cx, double cy, int windowWidth, int windowHeight);
+// Where a mouse position lies in the viewport, -1 to 1 across its width and
+// height (y up): the point the projection puts under that cursor. Uses the
+// window size the layout was computed for.
+Vec2 viewportPointOfMouse(const DisplayLayout& d, float mouseX, float mouseY);
 
 // Process-wide display state of the running game.
 DisplayLayout& display();

@@ -1,4 +1,5 @@
 #include "scenes/scene_draw.hpp"
+#include "scenes/scene_helpers.hpp"
 
 #include <cstdio>
 #include <memory>
@@ -80,12 +81,13 @@ void addTitleHuds(Scene& scene) {
 }
 
 void addLoadingHud(Scene& scene) {
-  auto hud = std::make_shared<Hud>();
-  hud->background = std::make_shared<ImageHudLoading>(400.0f, 125.0f);
-  hud->setPositionPx(-200.0f, 62.0f);
+  auto panel = std::make_shared<ImageHudLoading>(400.0f, 125.0f);
+  const float shownW = panel->displayWidth > 0.0f ? panel->displayWidth : 400.0f;
+  const float shownH = panel->displayHeight > 0.0f ? panel->displayHeight : 125.0f;
+  auto hud = centredPanelHud(panel, 400.0f, 125.0f);
   ImageTextStatic probe(47, "Loading");
-  const float textX = static_cast<float>(static_cast<int>((400.0f - static_cast<float>(probe.width)) / 2));
-  const float textY = -static_cast<float>(static_cast<int>((125.0f - 47.0f) / 2));
+  const float textX = static_cast<float>(static_cast<int>((shownW - static_cast<float>(probe.width)) / 2));
+  const float textY = -static_cast<float>(static_cast<int>((shownH - 47.0f) / 2));
   hud->addComponent(std::make_shared<HudTextStatic>(textX, textY, "Loading", 47), 0);
   scene.addHud(hud);
 }

@@ -58,7 +58,7 @@ bool SceneGameplay::update(float dt) {
   const float simDt = w.simDtFor(dt, freezesWorld_);
   if (w.terrain) {
     Vec3 origin, direction;
-    w.camera.mouseRay(switcher().mouseX, switcher().mouseY, display().aspectRatio, origin, direction);
+    w.camera.mouseRay(switcher().mouseX, switcher().mouseY, display(), origin, direction);
     w.terrain->pick(origin, direction, w.pick);
   }
   if (switcher().developerMode && inputView().scriptedCamera) scriptedCameraStep(w.camera, simDt);
@@ -124,16 +124,17 @@ int SceneGameplay::mouse(float x, float y, int action) {
   int result = Scene::mouse(x, y, action);
   World& w = World::shared();
   const InputView& in = inputView();
-  if (eraserActive()) {
+  // A right click anywhere in the world puts the tool down, over the ground too
+  // (the eraser tells the player so), as long as the left button is not erasing or placing.
+  const bool leaveTool = result == 0 && action == 1 && !in.leftHeld && in.rightHeld && w.toolMode != 0;
+  if (leaveTool) {
+    w.toolMode = 0;
+    requestScene(gameScenes().topHud.get(), 2);
+  } else if (eraserActive()) {
     if (result == 0 && in.leftHeld) w.eraseUnderEraser();
-  } else if (result == 0 && action == 1) {
-    if (in.leftHeld) {
-      if (!freezesWorld_ && w.toolMode == 1 && w.placementShown && w.terrain) {
-        if (const auto t = w.selected(); t && w.placementValid(*t, w.placementPoint)) w.placeUnit(w.placementPoint, placementKeepsColours());
-      }
-    } else if (in.rightHeld && w.toolMode != 0) {
-      w.toolMode = 0;
-      requestScene(gameScenes().topHud.get(), 2);
+  } else if (result == 0 && action == 1 && in.leftHeld) {
+    if (!freezesWorld_ && w.toolMode == 1 && w.placementShown && w.terrain) {
+      if (const auto t = w.selected(); t && w.placementValid(*t, w.placementPoint)) w.placeUnit(w.placementPoint, placementKeepsColours());
     }
   }
   if (!freezesWorld_ && result == 0 && (action == 1 || action == 2) && (in.middleHeld || in.shiftHeld)) {

@@ -11,7 +11,8 @@ class Image;
 
 // Shared layout helpers of the menu and dialog screens.
 inline const Colour kMessageColour{0.61f, 0.99f, 0.78f, 1.0f};
-// One panel centred on the interface: its top-left corner sits half its size up and left.
+// One panel centred on the interface: its top-left corner sits half its drawn
+// size up and left (the asked size when the panel has no picture).
 std::shared_ptr<Hud> centredPanelHud(std::shared_ptr<Image> panel, float width, float height);
 // In FadeIn; out FadeOut then Hidden.
 void standardTransitions(Scene& s);

@@ -25,15 +25,8 @@ Vec2 templateButtonPosition(int k) {
 
 namespace {
 
-// The units panel's nine-slice adds 24 design pixels to the width and 203 to
-// the height; the panels are centred on what is actually drawn so the button
-// rows below the body stay on screen.
 std::shared_ptr<Hud> centredUnitsPanel(float width, float height) {
-  auto hud = std::make_shared<Hud>();
-  hud->background = std::make_shared<ImageHudUnits>(width, height);
-  const float shownW = width + 24.0f, shownH = height + 203.0f;
-  hud->setPositionPx(-static_cast<float>(static_cast<int>(shownW / 2)), static_cast<float>(static_cast<int>(shownH / 2)));
-  return hud;
+  return centredPanelHud(std::make_shared<ImageHudUnits>(width, height), width, height);
 }
 
 // Centred on the bottom edge, like the other tool panels.
@@ -228,6 +221,9 @@ SceneGameplayWithUnitsHud::SceneGameplayWithUnitsHud() : SceneGameplay("Gameplay
   hud_->setSelected(2, kPlace);
   addHud(hud_);
   standardTransitions(*this);
+  // Leaving for the bare top bar with a tool still up: the screen fades out and
+  // the top bar, which never went away for the player, is back at once.
+  addTransitionOut(steps::FadeOut, 2);
   ensureTemplatesExist(World::shared());
   refreshTemplateButtons();
   logLoaded();
@@ -273,8 +269,10 @@ bool SceneGameplayWithUnitsHud::handleCommand(int id) {
       if (w.toolMode != 0) {
         w.toolMode = 0;
         switcher().entryCounter = 1;
+        requestScene(g.topHud.get(), 2);
+      } else {
+        requestScene(g.topHud.get(), 0);
       }
-      requestScene(g.topHud.get(), 0);
       return true;
     case kPlaceMode: setMode(kPlace); return true;
     case kEditMode: setMode(kEdit); return true;
@@ -617,7 +615,11 @@ void SceneGameplayWithEditUnitHud::save() {
     if (!w.templates.inAll(edited_.get())) w.templates.all.push_back(edited_);
     if (isNew_ && !w.templates.isAssigned(edited_.get())) w.templates.assign(edited_);
   }
-  if (w.terrain) w.terrain->refreshGroundColours({0.0f, 0.0f}, true, false);
+  if (w.terrain) {
+    // Saving lays the whole ground again, as a new world and a load do.
+    w.terrain->rebuildAll();
+    w.terrain->refreshGroundColours({0.0f, 0.0f}, true, false);
+  }
   w.unsavedChanges = true;
   GameScenes& g = gameScenes();
   if (g.units) g.units->refreshTemplateButtons();

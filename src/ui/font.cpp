@@ -230,6 +230,33 @@ void TextDynamic::setCentring(bool on, int left, int boxWidth) {
   measure();
 }
 
+int textLineWidth(int nominalSize, std::string_view line) {
+  const Font* font = getFont(nominalSize);
+  if (!font) return 0;
+  int width = 0, lastAdvance = 0, lastVisible = 0;
+  for (const char ch : line) {
+    const Glyph* g = font->glyph(static_cast<signed char>(ch));
+    if (!g) continue;
+    width += lastAdvance;
+    lastAdvance = g->advance;
+    lastVisible = g->visibleWidth;
+  }
+  return width + lastVisible;
+}
+
+std::string fitTextWithEllipsis(int nominalSize, std::string_view text, int maxWidth) {
+  const size_t lineEnd = text.find('\n');
+  const bool oneLine = lineEnd == std::string_view::npos;
+  if (oneLine && textLineWidth(nominalSize, text) <= maxWidth) return std::string(text);
+  std::string cut(text.substr(0, oneLine ? text.size() : lineEnd));
+  while (!cut.empty()) {
+    while (!cut.empty() && cut.back() == ' ') cut.pop_back();
+    if (textLineWidth(nominalSize, cut + "...") <= maxWidth) break;
+    if (!cut.empty()) cut.pop_back();
+  }
+  return cut + "...";
+}
+
 void TextDynamic::measure() {
   height_ = nominalSize_;
   width_ = 0;

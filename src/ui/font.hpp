@@ -59,6 +59,13 @@ struct GlyphVertex {
 // Returns false (and leaves out untouched) when the character has no glyph.
 bool glyphQuad(const Font& font, int character, float penX, float penY, GlyphVertex out[4]);
 
+// Width in design pixels of one line of text in a font size, as a text draws it
+// (the last glyph counts with its visible width); 0 for unknown sizes.
+int textLineWidth(int nominalSize, std::string_view line);
+// The text itself when it fits maxWidth on one line; otherwise its longest
+// start that fits with "..." after it (a line break counts as the end).
+std::string fitTextWithEllipsis(int nominalSize, std::string_view text, int maxWidth);
+
 // Text built once into one mesh; one draw call.
 class ImageTextStatic : public Image {
  public:

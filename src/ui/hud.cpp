@@ -185,15 +185,18 @@ HudButton::HudButton(const HudButtonConfig& c)
 void HudButton::setLabel(std::string_view text) {
   labelText.assign(text.data(), text.size());
   const Colour tint = highlighted ? kWhite : schemeColour(colourScheme);
+  // A label too long for the face (a save's date line can be anything) is cut
+  // short with an ellipsis rather than running over the button's edge.
+  const std::string shown = faceWidth > 12.0f ? fitTextWithEllipsis(fontSize, text, static_cast<int>(faceWidth) - 12) : std::string(text);
   if (dynamicLabel) {
-    dynamicLabel->setText(text);
+    dynamicLabel->setText(shown);
     return;
   }
   if (text.empty()) {
     staticLabel.reset();
     return;
   }
-  staticLabel.emplace(fontSize, text, 0.0f, labelY, tint);
+  staticLabel.emplace(fontSize, shown, 0.0f, labelY, tint);
   const int spare = static_cast<int>(faceWidth) - staticLabel->width;
   const int half = spare >= 0 ? (spare + 1) / 2 : -((-spare) / 2);
   staticLabel->offsetX = pxToUnits(static_cast<float>(half + 12));
@@ -410,14 +413,15 @@ void HudCheckbox::draw(float dx, float dy, float alpha) {
 }
 
 HudCheckboxAndLabel::HudCheckboxAndLabel(std::string_view label, float px, float py, int identifier)
-    // Box, plate and label share the plate's row, 14 pixels below the component's corner.
-    : HudCheckbox(px + 56.0f, py - 14.0f, identifier),
+    // The box and the label stand on the component's top edge; the plate, 14
+    // pixels lower, ends in its bright line just under both of them.
+    : HudCheckbox(px + 56.0f, py, identifier),
       plate("Label Large Medium Not Hilighted Green.png", 0, 0, kAnchorTopLeft, pxToUnits(41), pxToUnits(-14)),
       plateHighlighted("Label Large Medium Not Hilighted Green.png", 0, 0, kAnchorTopLeft, pxToUnits(41),
                        pxToUnits(-14)),
       baseX(pxToUnits(px)),
       baseY(pxToUnits(py)) {
-  labelText = ImageTextStatic(37, label, 0.0f, -14.0f - 3.0f, schemeColour(1));
+  labelText = ImageTextStatic(37, label, 0.0f, -3.0f, schemeColour(1));
   // Centred on the 399 pixels of the plate right of its 53-pixel inset, where the box sits.
   const int spare = 399 - labelText.width;
   const int half = spare >= 0 ? (spare + 1) / 2 : -((-spare) / 2);

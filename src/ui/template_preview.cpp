@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "render/gl.hpp"
+#include "render/gpu_resources.hpp"
 #include "render/model3d.hpp"
 #include "units/unit_template.hpp"
 
@@ -28,6 +29,25 @@ Colour optionAt(const std::vector<Colour>& options, int index) {
 }
 
 Colour dim(Colour c, float f) { return {c.r * f, c.g * f, c.b * f, c.a * f + (1.0f - f)}; }
+
+// Limits drawing to an interface box (top-left corner in units, size in design
+// pixels), in window pixels the way the 2D shaders place it: x divided by the
+// aspect ratio, both scaled into the viewport in use. A model bigger than its
+// box (a fish's tail, a snail's eye stalks) is cut at the box's edge instead of
+// reaching into its neighbours.
+void scissorToBox(float x, float y, float widthPx, float heightPx) {
+  GLint vp[4] = {0, 0, 0, 0};
+  glGetIntegerv(GL_VIEWPORT, vp);
+  const float aspect = aspectRatio();
+  const auto windowX = [&](float u) { return vp[0] + (u / aspect + 1.0f) * 0.5f * static_cast<float>(vp[2]); };
+  const auto windowY = [&](float u) { return vp[1] + (u + 1.0f) * 0.5f * static_cast<float>(vp[3]); };
+  const float x0 = windowX(x), x1 = windowX(x + pxToUnits(widthPx));
+  const float y0 = windowY(y - pxToUnits(heightPx)), y1 = windowY(y);
+  const GLint left = static_cast<GLint>(std::lround(x0)), bottom = static_cast<GLint>(std::lround(y0));
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(left, bottom, std::max(0, static_cast<GLint>(std::lround(x1)) - left),
+            std::max(0, static_cast<GLint>(std::lround(y1)) - bottom));
+}
 
 HudButtonConfig templateButtonConfig(bool small) {
   HudButtonConfig c;
@@ -93,8 +113,10 @@ void ImageUnit3DTemplate::draw(float x, float y, float alpha) {
   // depth only sorts the model against itself.
   glEnable(GL_DEPTH_TEST);
   glClear(GL_DEPTH_BUFFER_BIT);
+  scissorToBox(x + offsetX, y + offsetY, squareWidth, squareHeight);
   model.drawModel(pose, kPreviewSun, kWhite, kWhite, position, turning ? clock.angle : 0.6f, 0.0f, drawScale, primary,
                   secondary, false, offset, alpha, false, false);
+  glDisable(GL_SCISSOR_TEST);
   glDisable(GL_DEPTH_TEST);
 }
 

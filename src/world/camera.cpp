@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "render/display.hpp"
 #include "render/gl.hpp"
 #include "render/gpu_resources.hpp"
 #include "world/terrain.hpp"
@@ -89,11 +90,13 @@ void Camera::update(float dt, const Terrain* terrain) {
   displacement = {};
 }
 
-void Camera::mouseRay(float mouseX, float mouseY, float aspect, Vec3& origin, Vec3& direction) const {
-  // The mouse frame is 1920 design pixels across the viewport's width whatever
-  // its shape, so the window's aspect turns it back into the projection's x.
+void Camera::mouseRay(float mouseX, float mouseY, const DisplayLayout& layout, Vec3& origin, Vec3& direction) const {
+  viewRay(viewportPointOfMouse(layout, mouseX, mouseY), layout.aspectRatio, origin, direction);
+}
+
+void Camera::viewRay(Vec2 viewportPoint, float aspect, Vec3& origin, Vec3& direction) const {
   const float t = kCameraHalfFovTan;
-  const Vec3 cam{mouseX / 1920.0f * aspect * 2.0f * t, mouseY / 1080.0f * 2.0f * t, -1.0f};
+  const Vec3 cam{viewportPoint.x * aspect * t, viewportPoint.y * t, -1.0f};
   const float a = -static_cast<float>(pitch);
   const float ca = std::cos(a), sa = std::sin(a);
   const Vec3 r1{cam.x, cam.y * ca - cam.z * sa, cam.y * sa + cam.z * ca};

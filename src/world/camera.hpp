@@ -6,6 +6,7 @@
 namespace qv {
 
 class Terrain;
+struct DisplayLayout;
 
 // The one free-flying camera. Every world shader gets yaw, pitch and position
 // as uniforms and builds the same view and projection from them (kGlslCameraTransform).
@@ -34,10 +35,14 @@ struct Camera {
   Vec3 levelRight() const;
   // Applies deltas and velocities, then every limit, then clears the requests.
   void update(float dt, const Terrain* terrain);
-  // The ray through the mouse position (design pixels from the centre, y up).
-  // aspect is the window's aspect ratio, the same one the projection uses, so
-  // the picked point stays under the cursor whatever the window shape.
-  void mouseRay(float mouseX, float mouseY, float aspect, Vec3& origin, Vec3& direction) const;
+  // The ray through the mouse position (design pixels from the interface
+  // centre, y up). The cursor is measured against the 16:9 interface rectangle
+  // while the projection spans the viewport, so the mouse position goes back
+  // through the display layout to the viewport point under the cursor; the
+  // picked point then stays under it in every window shape.
+  void mouseRay(float mouseX, float mouseY, const DisplayLayout& layout, Vec3& origin, Vec3& direction) const;
+  // The ray through a viewport point (-1 to 1 across, y up) for a projection of the given aspect ratio.
+  void viewRay(Vec2 viewportPoint, float aspect, Vec3& origin, Vec3& direction) const;
   bool underWater() const { return position.z < 0.0f; }
 
   // The view transform and projection the shaders compute, on the CPU (tests, picking checks).

@@ -71,20 +71,21 @@ WIN="$(xdotool search --name '^Quillon Vale$' | head -n 1)"
 [ -n "$WIN" ] || fail "no window named Quillon Vale"
 shot e2e_flow_1_notice
 
-# Notice panel 832 x 130 centred; "Ok" (182 wide) at (55, -235) inside it.
-click_design $((-416 + 55 + 91)) $((65 - 235 - 32))
+# Panels are centred on what is drawn: the notice asks for 832 x 130 and is
+# drawn 856 x 333, so its corner is at (-428, 166); "Ok" (182 wide) at (55, -235) inside it.
+click_design $((-428 + 55 + 91)) $((166 - 235 - 32))
 arrived "Main Menu" 30 || fail "Ok on the notice did not lead to the main menu"
 shot e2e_flow_2_main_menu
 
-# Main menu panel 468 x 394; "New Game" (364 wide) at (55, -105).
-click_design $((-234 + 55 + 182)) $((197 - 105 - 32))
+# Main menu panel drawn 492 x 597 (corner -246, 298); "New Game" (364 wide) at (55, -105).
+click_design $((-246 + 55 + 182)) $((298 - 105 - 32))
 arrived "Save Slots" 30 || fail "New Game did not open the save slots"
 shot e2e_flow_3_save_slots
 grep -qF 'ERROR: Exception' "$LOG" && fail "an exception was logged on the way to the slots"
 
-# Slot panel 468 x 408; slot 1 at (55, -105). A fresh home has only empty slots,
-# so the new game starts at once.
-click_design $((-234 + 55 + 182)) $((204 - 105 - 32))
+# Slot panel drawn 492 x 611 (corner -246, 305); slot 1 at (55, -105). A fresh
+# home has only empty slots, so the new game starts at once.
+click_design $((-246 + 55 + 182)) $((305 - 105 - 32))
 if [ -f "$(dirname "$GAME")/Data/Default World.sav" ]; then
   arrived "Gameplay With Top Hud" 60 || fail "the first slot did not start a new game"
   sleep 1
@@ -95,18 +96,20 @@ if [ -f "$(dirname "$GAME")/Data/Default World.sav" ]; then
   click_design -649 508
   arrived "Gameplay With In Game Menu" 30 || fail "Menu did not open the in-game menu"
   shot e2e_flow_5_in_game_menu
-  click_design 3 -11
+  # In-game menu drawn 492 x 611 (corner -246, 305): "Save Game" at (55, -183).
+  click_design $((-246 + 55 + 182)) $((305 - 183 - 32))
   arrived "Gameplay With Game Saved" 30 || fail "Save Game did not confirm"
   shot e2e_flow_6_game_saved
   SAVE="$HOME_DIR/Documents/Quillon Vale/Saves/Save 1.sav"
   [ -s "$SAVE" ] || fail "no save file in slot 1"
   # "Ok", back in the menu; nothing changed since the save, so "Quit" asks only "Are you sure?".
-  click_design 3 -161
+  # The 732 x 48 questions are drawn 756 x 251 (corner -378, 125): "Ok" at (278, -153).
+  click_design $((-378 + 278 + 91)) $((125 - 153 - 32))
   arrived_times "Gameplay With In Game Menu" 2 30 || fail "Ok did not return to the in-game menu"
-  click_design 3 -245
+  click_design $((-246 + 55 + 182)) $((305 - 417 - 32))
   arrived "Gameplay With Quit" 30 || fail "Quit after saving should ask only whether to quit"
   shot e2e_flow_7_quit_question
-  click_design 223 -161
+  click_design $((-378 + 498 + 91)) $((125 - 153 - 32))
   deadline=$((SECONDS + 60))
   while kill -0 "$PID" 2>/dev/null && [ $SECONDS -lt $deadline ]; do sleep 0.2; done
   kill -0 "$PID" 2>/dev/null && fail "the Quit button did not end the game"

@@ -114,22 +114,39 @@ run_once e2e_second_run
 cmp -s "$LOGDIR/Log Old 1.log" "$HOME_DIR/first.log" || fail "Log Old 1.log is not the first run's log"
 grep -qF 'Settings file loaded.' "$LOG" || fail "second run did not read the settings"
 grep -qF 'Settings were set correctly.' "$LOG" || fail "second run did not apply the settings"
-# Third run: the game copied where no Data folder exists. Every missing file is
+# Third run: the game copied beside an empty Data folder. Every missing file is
 # an ERROR line, nothing crashes, and the window still closes cleanly.
 NODATA="$(mktemp -d)"
 cp "$GAME" "$NODATA/quillon-vale"
+mkdir "$NODATA/Data"
 GAME="$NODATA/quillon-vale"
 run_once e2e_missing_data
 grep -qF 'ERROR: LodePNG error filename = "Menu Screenshot.png"' "$LOG" || fail "missing backdrop not reported"
 grep -qF 'ERROR: SDL mixer couldn'"'"'t load music filename = "Quillon Vale - Track 1.ogg"' "$LOG" \
   || grep -qF 'ERROR: Couldn'"'"'t SDL_INIT_AUDIO' "$LOG" || fail "missing music not reported"
 tail -n 1 "$LOG" | grep -qx 'Reached end of program' || fail "the run without data did not end cleanly"
+
+# Fourth run: no Data folder at all. The game says so on standard error, with
+# how to build the data, logs it, opens no window and exits non-zero.
+rmdir "$NODATA/Data"
+"$GAME" >"$HOME_DIR/stdout.txt" 2>"$HOME_DIR/stderr.txt"
+rc=$?
+[ $rc -ne 0 ] || fail "exit code 0 without a Data folder"
+grep -q '^Quillon Vale could not start: there is no Data folder at ".*Data"' "$HOME_DIR/stderr.txt" \
+  || fail "no reason on standard error without a Data folder: $(cat "$HOME_DIR/stderr.txt")"
+grep -qF -- '--target data' "$HOME_DIR/stderr.txt" || fail "no hint how to build the data"
+grep -q '^ERROR: there is no Data folder' "$LOG" || fail "the missing Data folder is not logged"
+grep -qF 'GLFW loaded correctly' "$LOG" && fail "a window was attempted without data"
+tail -n 1 "$LOG" | grep -qx 'Reached end of program' || fail "the run without a Data folder did not end cleanly"
 rm -rf "$NODATA"
 
-# Fourth run: no display at all. The window cannot be made; the game says so and ends normally.
-env -u DISPLAY -u WAYLAND_DISPLAY "$1" >"$HOME_DIR/stdout.txt" 2>&1
+# Fifth run: no display at all. The window cannot be made: the log keeps its
+# lines, standard error carries the reason, and the exit code is not 0.
+env -u DISPLAY -u WAYLAND_DISPLAY "$1" >"$HOME_DIR/stdout.txt" 2>"$HOME_DIR/stderr.txt"
 rc=$?
-[ $rc -eq 0 ] || fail "exit code $rc without a display"
+[ $rc -ne 0 ] || fail "exit code 0 without a display"
+grep -q '^Quillon Vale could not start: .*GLFW NOT loaded correctly (.*DISPLAY' "$HOME_DIR/stderr.txt" \
+  || fail "no reason on standard error without a display: $(cat "$HOME_DIR/stderr.txt")"
 check_order <<'LINES'
 ERROR: GLFW NOT loaded correctly
 ERROR: Problem loading OpenGL

@@ -9,6 +9,7 @@
 #include "app/settings.hpp"
 #include "persistence/save_game.hpp"
 #include "platform/platform.hpp"
+#include "render/display.hpp"
 #include "scenes/game_scenes.hpp"
 #include "support/gl_world_helpers.hpp"
 #include "ui/hud.hpp"
@@ -37,6 +38,13 @@ int changedIn(const Shot& a, const Shot& b, float x0, float y0, float x1, float 
   return qvtest::countWhere(wx(x0), wy(y0), wx(x1), wy(y1), 2, [&](int x, int y) {
     return qvtest::diff(qvtest::pixelAt(a, kW, x, y), qvtest::pixelAt(b, kW, x, y)) > 60;
   });
+}
+
+// A scene's panel corner (design pixels), to place probe boxes on its buttons.
+qv::Vec2 panelCorner(const Scene& s) {
+  for (const auto& hud : s.huds())
+    if (!hud->isTitle && hud->background) return {hud->posX * 540.0f, hud->posY * 540.0f};
+  return {};
 }
 
 class MenusDialogs : public ::testing::Test {
@@ -82,9 +90,51 @@ TEST_F(MenusDialogs, MenusOverTheBackdropAndSaveSlotsByMode) {
   saveSlots().mode = 1;
   const Shot load = show(g.saveSlots.get(), false, "menus_save_slots_load");
   // Slot 1 (empty) dims in load mode; slot 2 (used) looks the same in both.
-  EXPECT_GT(changedIn(fresh, load, -179.0f, 99.0f, 121.0f, 39.0f), 50);
-  EXPECT_LT(changedIn(fresh, load, -179.0f, 21.0f, 121.0f, -39.0f), 10);
+  const Vec2 slots = panelCorner(*g.saveSlots);
+  EXPECT_GT(changedIn(fresh, load, slots.x + 55, slots.y - 105, slots.x + 355, slots.y - 165), 50);
+  EXPECT_LT(changedIn(fresh, load, slots.x + 55, slots.y - 183, slots.x + 355, slots.y - 243), 10);
   show(g.overwriteSlot.get(), false, "menus_overwrite_slot");
+}
+
+// The logo and the version plate are not covered by the main menu's panel in
+// any window shape: their pixels match the loading screen's, which shows the
+// same title pictures over the same backdrop with only a small panel between.
+TEST_F(MenusDialogs, MainMenuLeavesLogoAndVersionPlateClearInEveryWindowShape) {
+  const struct { int w, h; } windows[] = {{1280, 549}, {1280, 720}, {1152, 720}, {960, 720}, {900, 720}, {405, 720}};
+  for (const auto& win : windows) {
+    computeViewport(win.w, win.h);
+    const IntRect v = display().viewport, ui = display().interfaceRect;
+    const auto shot = [&](Scene* scene, const char* name) {
+      switcher().clear();
+      requestScene(scene, 0, false);
+      switcher().switchToRequestedScene();
+      for (int i = 0; i < 12; ++i) scene->update(0.05f);
+      glViewport(v.x, v.y, v.width, v.height);
+      glClearColor(0, 0, 0, 1);
+      glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+      scene->draw();
+      glFinish();
+      auto px = qvtest::readPixels(win.w, win.h);
+      if (name) qvtest::saveScreenshot(name, px, win.w, win.h);
+      return px;
+    };
+    const std::string name = "menus_main_menu_" + std::to_string(win.w) + "x" + std::to_string(win.h);
+    const Shot menu = shot(g.mainMenu.get(), name.c_str());
+    const Shot bare = shot(g.loading.get(), nullptr);
+    // Window pixel of a design point (y up from the interface centre).
+    const auto wx = [&](float x) { return static_cast<int>(ui.x + (x + 960.0f) / 1920.0f * ui.width); };
+    const auto wy = [&](float y) { return static_cast<int>(win.h - ui.y - ui.height + (540.0f - y) / 1080.0f * ui.height); };
+    const struct { const char* what; float x0, y0, x1, y1; } boxes[] = {{"logo", -468, -309, -132, -385},
+                                                                        {"version plate", 206, -339, 468, -385}};
+    for (const auto& b : boxes) {
+      const int covered = qvtest::countWhere(wx(b.x0), wy(b.y0), wx(b.x1), wy(b.y1), 1, [&](int x, int y) {
+        return qvtest::diff(qvtest::pixelAt(menu, win.w, x, y), qvtest::pixelAt(bare, win.w, x, y)) > 30;
+      });
+      EXPECT_EQ(covered, 0) << b.what << " in " << win.w << "x" << win.h;
+    }
+  }
+  computeViewport(kW, kH);
+  glViewport(0, 0, kW, kH);
 }
 
 TEST_F(MenusDialogs, EveryDialogDrawsItsPanelOverTheFrozenWorld) {
@@ -111,13 +161,15 @@ TEST_F(MenusDialogs, SettingsSwapsTheModeButtonAndErrorsShowOneOrTwoButtons) {
   const Shot fullScreen = show(g.settings.get(), true, "dialog_settings_full_screen");
   g.settings->isFullScreen = nullptr;
   // "Fullscreen" and "Windowed" share the place; only the label differs.
-  EXPECT_GT(changedIn(windowed, fullScreen, -179.0f, -231.0f, 121.0f, -291.0f), 10);
-  EXPECT_LT(changedIn(windowed, fullScreen, -221.0f, 122.0f, 224.0f, 22.0f), 5);
+  const Vec2 settings = panelCorner(*g.settings);
+  EXPECT_GT(changedIn(windowed, fullScreen, settings.x + 97, settings.y - 453, settings.x + 397, settings.y - 513), 10);
+  EXPECT_LT(changedIn(windowed, fullScreen, settings.x + 55, settings.y - 100, settings.x + 500, settings.y - 200), 5);
 
   g.errorMessage->show(5, g.saveSlots.get(), g.topHud.get());
   const Shot fatal = show(g.errorMessage.get(), true, "dialog_error_fatal");
   g.errorMessage->show(4, g.saveSlots.get(), g.topHud.get());
   const Shot mild = show(g.errorMessage.get(), true, "dialog_error_continue");
   // "Continue Anyway" sits right of the centre only in the mild case.
-  EXPECT_GT(changedIn(fatal, mild, 54.0f, -143.0f, 274.0f, -194.0f), 50);
+  const Vec2 error = panelCorner(*g.errorMessage);
+  EXPECT_GT(changedIn(fatal, mild, error.x + 420, error.y - 179, error.x + 640, error.y - 230), 50);
 }

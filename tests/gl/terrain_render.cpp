@@ -143,7 +143,7 @@ TEST_F(TerrainRender, ToolCircleGroundPreviewAndNight) {
   Camera cam = cameraAt({-5, -45, 30}, 0.1, -0.95);
   cam.update(0.0f, &t);
   Vec3 o, d;
-  cam.mouseRay(0, 0, static_cast<float>(kW) / kH, o, d);
+  cam.viewRay({0, 0}, static_cast<float>(kW) / kH, o, d);
   PickState ps;
   t.pick(o, d, ps);
   ASSERT_TRUE(ps.groundHit);

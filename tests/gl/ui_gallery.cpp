@@ -171,6 +171,45 @@ TEST(UiGallery, EveryWidgetInItsStates) {
   EXPECT_GT(at(300, -390, 200, 40).changed, 2000) << "the tooltip box is right of the short button";
 }
 
+// A checkbox row: the plate's bright line runs under the label and under the
+// box, not through them. Label ink, box and line are told apart by drawing the
+// row three ways (with and without its label, checked and not).
+TEST(UiGallery, CheckboxRowKeepsThePlateLineUnderLabelAndBox) {
+  GALLERY_CONTEXT();
+  const auto drawRow = [](const char* label, bool checked) {
+    clear(0.1f, 0.15f, 0.15f);
+    HudCheckboxAndLabel row(label, -200, 100, 1308);
+    row.checked = checked;
+    row.draw(0, 0, 1.0f);
+    return qvtest::readPixels(kW, kH);
+  };
+  const auto shown = drawRow("Vertical Sync", false);
+  const auto bare = drawRow("", false);
+  const auto ticked = drawRow("Vertical Sync", true);
+  qvtest::saveScreenshot("ui_checkbox_row", shown, kW, kH);
+  // Screen rows of the row's band (design y 100 down to 40).
+  const int y0 = sy(100), y1 = sy(40);
+  int lineTop = -1, textBottom = -1, boxBottom = -1, textRows = 0;
+  // The line: the brightest rows of the bare plate, well right of the box.
+  int peak = 0;
+  for (int y = y0; y < y1; ++y) peak = std::max(peak, qvtest::brightness(qvtest::pixelAt(bare, kW, sx(-200 + 300), y)));
+  for (int y = y0; y < y1 && lineTop < 0; ++y)
+    if (qvtest::brightness(qvtest::pixelAt(bare, kW, sx(-200 + 300), y)) > peak * 0.6) lineTop = y;
+  for (int y = y0; y < y1; ++y) {
+    bool text = false, box = false;
+    for (int x = sx(-200); x < sx(-200 + 460); ++x) {
+      text |= qvtest::diff(qvtest::pixelAt(shown, kW, x, y), qvtest::pixelAt(bare, kW, x, y)) > 60;
+      box |= qvtest::diff(qvtest::pixelAt(shown, kW, x, y), qvtest::pixelAt(ticked, kW, x, y)) > 60;
+    }
+    if (text) textBottom = y, ++textRows;
+    if (box) boxBottom = y;
+  }
+  ASSERT_GT(peak, 300) << "the plate's line is drawn";
+  ASSERT_TRUE(lineTop > 0 && textRows > 15 && boxBottom > 0) << lineTop << " " << textRows << " " << boxBottom;
+  EXPECT_LT(textBottom, lineTop) << "the label's lowest ink row must lie above the line";
+  EXPECT_LT(boxBottom, lineTop) << "the box must lie above the line";
+}
+
 TEST(UiGallery, PanelsBarsAndLoadingScreen) {
   GALLERY_CONTEXT();
   LogCapture log;

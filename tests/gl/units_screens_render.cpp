@@ -136,6 +136,46 @@ TEST_F(UnitsScreensRender, UnitsScreenShowsEveryTemplateTurning) {
   u.showPage(0);
 }
 
+// A preview never draws outside its box: the fish at its largest size in a
+// units-screen button and the snail in an editor slot, turned so they reach
+// furthest. Drawn with and without the model; every difference lies inside.
+TEST_F(UnitsScreensRender, PreviewsStayInsideTheirBoxes) {
+  const struct { const char* model; bool small; float scale, angle; const char* name; } rows[] = {
+      {"One Eyed Fishlike Creature.obj", false, 3.0f, 0.0f, "units_preview_fish_clipped"},
+      {"One Eyed Fishlike Creature.obj", false, 3.0f, 1.6f, nullptr},
+      {"Snail Like Creature.obj", true, 1.0f, 0.9f, "units_preview_snail_clipped"},
+      {"Snail Like Creature.obj", true, 3.0f, 2.4f, nullptr}};
+  for (const auto& r : rows) {
+    const TemplatePtr t = findTemplate(w, r.model);
+    ASSERT_NE(t, nullptr) << r.model;
+    Hud hud;
+    hud.setPositionPx(-150.0f, 150.0f);
+    auto button = std::make_shared<HudButtonUnit3DTemplate>(0.0f, 0.0f, 2221, t, r.small);
+    button->preview.scaleFactor = r.scale;
+    hud.addComponent(button, 0);
+    previewClock().angle = r.angle;
+    const auto draw = [&](const char* name) {
+      return Frame{capture(kW, kH, {0.2f, 0.3f, 0.25f, 1}, [&] { hud.draw(1.0f); }, name)};
+    };
+    const Frame with = draw(r.name);
+    button->preview.setTemplate(nullptr);
+    const Frame without = draw(nullptr);
+    // The preview square: 9 design pixels into the button, 182 x 228 (85 x 108 small).
+    const float w0 = r.small ? 85.0f : 182.0f, h0 = r.small ? 108.0f : 228.0f;
+    const int x0 = pxX(-150 + 9), x1 = pxX(-150 + 9 + w0), y0 = pxY(150 - 9), y1 = pxY(150 - 9 - h0);
+    int inside = 0, outside = 0;
+    for (int y = 0; y < kH; ++y)
+      for (int x = 0; x < kW; ++x) {
+        if (diff(with.at(x, y), without.at(x, y)) <= 30) continue;
+        const bool in = x >= x0 - 1 && x <= x1 + 1 && y >= y0 - 1 && y <= y1 + 1;
+        (in ? inside : outside)++;
+      }
+    EXPECT_GT(inside, 100) << r.model << " is drawn";
+    EXPECT_EQ(outside, 0) << r.model << " x" << r.scale << " spills out of its box";
+  }
+  previewClock().angle = 0.9f;
+}
+
 TEST_F(UnitsScreensRender, EditorPagesChooserAndDeleteQuestion) {
   auto& e = *g.editUnit;
   const TemplatePtr chicken = findTemplate(w, "Chickenlike.obj"), bug = findTemplate(w, "Little Bug.obj");
@@ -162,6 +202,61 @@ TEST_F(UnitsScreensRender, EditorPagesChooserAndDeleteQuestion) {
 
   switcher().setCurrent(g.deleteUnit.get());
   drawScene(g.deleteUnit.get(), "units_delete_question");
+}
+
+// The delete question and the quit question ask for the same 732-wide panel;
+// over the same world they must appear in the same place, centred.
+TEST_F(UnitsScreensRender, DialogsOfOneSizeShowInOnePlace) {
+  aimCamera(w.camera, {0.0f, -16.0f, 9.0f}, {0.0f, 0.0f, 3.0f});
+  switcher().setCurrent(g.topHud.get());
+  const Frame plain = drawScene(g.topHud.get(), nullptr);
+  struct Bounds { int left = kW, top = kH, right = -1, bottom = -1; };
+  const auto panelBounds = [&](const Frame& f) {
+    Bounds b;
+    for (int y = 60; y < kH; ++y)  // below the top bar and its shadow
+      for (int x = 0; x < kW; ++x)
+        if (diff(f.at(x, y), plain.at(x, y)) > 40)
+          b.left = std::min(b.left, x), b.right = std::max(b.right, x), b.top = std::min(b.top, y), b.bottom = std::max(b.bottom, y);
+    return b;
+  };
+  switcher().setCurrent(g.deleteUnit.get());
+  const Frame del = drawScene(g.deleteUnit.get(), "dialog_delete_unit");
+  switcher().setCurrent(g.quit.get());
+  const Frame quit = drawScene(g.quit.get(), "dialog_quit_same_size");
+  const Bounds a = panelBounds(del), b = panelBounds(quit);
+  EXPECT_NEAR(a.left, b.left, 1);
+  EXPECT_NEAR(a.right, b.right, 1);
+  EXPECT_NEAR(a.top, b.top, 1) << "the two questions sit at different heights";
+  EXPECT_NEAR(a.bottom, b.bottom, 1);
+  EXPECT_NEAR((a.top + a.bottom) / 2.0, kH / 2.0, 2.0) << "the panel is centred on the interface";
+  EXPECT_NEAR((a.left + a.right) / 2.0, kW / 2.0, 2.0);
+  // Side by side for a look: the delete question left, the quit question right.
+  std::vector<uint8_t> both(static_cast<size_t>(kW) * 2 * kH * 4);
+  for (int y = 0; y < kH; ++y) {
+    std::copy_n(del.px.begin() + static_cast<long>(y) * kW * 4, kW * 4, both.begin() + static_cast<long>(y) * kW * 8);
+    std::copy_n(quit.px.begin() + static_cast<long>(y) * kW * 4, kW * 4, both.begin() + static_cast<long>(y) * kW * 8 + kW * 4);
+  }
+  saveScreenshot("dialogs_delete_unit_beside_quit", both, kW * 2, kH);
+}
+
+// Saving in the editor lays the whole ground again, on the card too: a ground
+// buffer scribbled over from outside is whole again after Save.
+TEST_F(UnitsScreensRender, EditorSaveLaysTheWholeGroundAgain) {
+  Terrain& t = *w.terrain;
+  ASSERT_NE(t.vertexBuffer, 0u);
+  const size_t floats = static_cast<size_t>(Terrain::kVertexCount) * Terrain::kFloatsPerVertex;
+  const std::vector<float> junk(floats, 7.0f);
+  glBindBuffer(GL_ARRAY_BUFFER, t.vertexBuffer);
+  glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(floats * sizeof(float)), junk.data());
+  g.editUnit->loadIntoEditor(w.templates.assigned[0], false);
+  g.editUnit->save();
+  std::vector<float> onCard(floats, 0.0f);
+  glBindBuffer(GL_ARRAY_BUFFER, t.vertexBuffer);
+  glGetBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(floats * sizeof(float)), onCard.data());
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
+  size_t wrong = 0;
+  for (size_t i = 0; i < floats; ++i) wrong += onCard[i] != t.vertexData()[i];
+  EXPECT_EQ(wrong, 0u) << "floats of the ground buffer that differ from the terrain after Save";
 }
 
 TEST_F(UnitsScreensRender, PlacementPreviewRedWhereTheUnitMayNotStand) {

@@ -3,12 +3,14 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <tuple>
 #include <unistd.h>
 
 #include "app/frame_stats.hpp"
 #include "app/log_init.hpp"
 #include "app/settings.hpp"
+#include "app/start_failure.hpp"
 #include "core/log.hpp"
 #include "render/display.hpp"
 
@@ -29,6 +31,28 @@ std::string readFile(const fs::path& p) {
 void writeFile(const fs::path& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
 const std::string kHeader = "Quillon Vale Settings File  Version 0.12.0.3\n";
 }  // namespace
+
+// ---------- start failures ----------
+
+// A Data folder (even an incomplete one) lets the game start; a missing one, or
+// a file in its place, stops it with the path and how to build the data.
+TEST(StartFailure, MissingDataFolderIsNamedWithAHowToBuildIt) {
+  const fs::path root = freshFolder("data");
+  const std::string folder = root.string() + "/";
+  const std::string missing = missingDataProblem(folder);
+  EXPECT_NE(missing.find(folder + "Data"), std::string::npos) << missing;
+  EXPECT_NE(missing.find("--target data"), std::string::npos) << missing;
+  writeFile(root / "Data", "not a folder");
+  EXPECT_FALSE(missingDataProblem(folder).empty());
+  fs::remove(root / "Data");
+  fs::create_directories(root / "Data");
+  EXPECT_EQ(missingDataProblem(folder), "");
+
+  std::ostringstream out;
+  reportStartFailure(out, "no window", "X11: The DISPLAY environment variable is missing");
+  EXPECT_EQ(out.str(), "Quillon Vale could not start: no window (X11: The DISPLAY environment variable is missing)\n");
+  fs::remove_all(root);
+}
 
 // ---------- viewport ----------
 

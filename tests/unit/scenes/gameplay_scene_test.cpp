@@ -62,11 +62,22 @@ TEST_F(GameplaySceneTest, RightClickLeavesAToolAndCameraTurnsOnlyWhenLive) {
   GameScenes& g = gameScenes();
   if (!g.topHud) g.createAllButLoading(nullptr);
   World& w = World::shared();
-  switcher().setCurrent(g.eraser.get());
-  w.toolMode = 2;
+  // Every tool, over the sky and over the ground alike (the eraser used to keep going over ground).
+  const struct { Scene* scene; int tool; } tools[] = {
+      {g.unitPlacement.get(), 1}, {g.eraser.get(), 2}, {g.terrain.get(), 3}, {g.worldColors.get(), 4}};
+  for (const auto& t : tools) {
+    for (const bool overGround : {false, true}) {
+      switcher().clear(), switcher().setCurrent(t.scene);
+      w.toolMode = t.tool;
+      w.pick.groundHit = overGround, w.pick.groundPoint = {30.0f, 30.0f, 0.0f};
+      SceneGameplay::inputView().rightHeld = true;
+      EXPECT_EQ(t.scene->mouse(0.0f, 0.0f, 1), 0);
+      EXPECT_TRUE(w.toolMode == 0 && switcher().requested() == g.topHud.get()) << t.tool << " ground " << overGround;
+      SceneGameplay::inputView().rightHeld = false;
+    }
+  }
+  w.pick.groundHit = false;
   SceneGameplay::inputView().rightHeld = true;
-  EXPECT_EQ(g.eraser->mouse(0.0f, 0.0f, 1), 0);
-  EXPECT_TRUE(w.toolMode == 0 && switcher().requested() == g.topHud.get());
   // Without a tool a right click does nothing.
   switcher().clear(), switcher().setCurrent(g.topHud.get());
   g.topHud->mouse(0.0f, 0.0f, 1);

@@ -10,9 +10,11 @@
 #include "persistence/save_game.hpp"
 #include "platform/platform.hpp"
 #include "scenes/dialog_scenes.hpp"
+#include "scenes/game_scenes.hpp"
 #include "scenes/menu_scenes.hpp"
 #include "scenes/scene.hpp"
 #include "ui/hud.hpp"
+#include "unit/units/units_fixture.hpp"
 #include "units/world.hpp"
 
 namespace fs = std::filesystem;
@@ -49,7 +51,72 @@ class SlotFolder : public ::testing::Test {
   fs::path folder_;
 };
 
+// Where a Hud's picture is drawn, design pixels, y up.
+struct Box {
+  float left, top, right, bottom;
+  bool overlaps(const Box& o) const { return left < o.right && o.left < right && bottom < o.top && o.bottom < top; }
+};
+Box drawnBox(const Hud& hud) {
+  const float x = hud.posX * 540.0f, y = hud.posY * 540.0f;
+  return {x, y, x + hud.background->displayWidth, y - hud.background->displayHeight};
+}
+
 }  // namespace
+
+// Every dialog and menu panel, of whatever size, is drawn with its middle on
+// the interface centre, so two dialogs of one size sit in the same place.
+TEST(MenuLayouts, EveryPanelIsDrawnCentredOnTheInterface) {
+  platform::overrideProgramFolder(qvtest::realProgramFolder());
+  GameScenes& g = gameScenes();
+  if (!g.topHud) g.createAllButLoading(nullptr);
+  SceneLoading loading;
+  const Scene* scenes[] = {&loading, g.mainMenu.get(), g.earlyAccess.get(), g.saveSlots.get(),
+                           g.overwriteSlot.get(), g.inGameMenu.get(), g.help.get(), g.quit.get(),
+                           g.settings.get(), g.gameSaved.get(), g.askSave.get(), g.saveAndQuit.get(),
+                           g.feedback.get(), g.errorMessage.get(), g.deleteUnit.get(), g.units.get(),
+                           g.editUnit.get(), g.selectModel.get()};
+  for (const Scene* s : scenes) {
+    int panels = 0;
+    for (const auto& hud : s->huds()) {
+      if (hud->isTitle || !hud->background) continue;
+      ASSERT_GT(hud->background->displayWidth, 0.0f) << s->name() << ": no panel picture";
+      const Box b = drawnBox(*hud);
+      EXPECT_NEAR((b.left + b.right) / 2, 0.0f, 1.0f) << s->name();
+      EXPECT_NEAR((b.top + b.bottom) / 2, 0.0f, 1.0f) << s->name();
+      ++panels;
+    }
+    EXPECT_EQ(panels, 1) << s->name();
+  }
+  // The two 732-wide questions coincide.
+  const Box del = drawnBox(*g.deleteUnit->huds().front()), over = drawnBox(*g.overwriteSlot->huds().front());
+  EXPECT_TRUE(del.left == over.left && del.top == over.top && del.bottom == over.bottom);
+}
+
+// The logo and the version plate stay clear of every panel of the screens they
+// are on (the interface keeps its 16:9 design frame in every window shape).
+TEST(MenuLayouts, TitleLogoAndVersionPlateStayClearOfThePanels) {
+  platform::overrideProgramFolder(qvtest::realProgramFolder());
+  GameScenes& g = gameScenes();
+  if (!g.topHud) g.createAllButLoading(nullptr);
+  SceneLoading loading;
+  for (const Scene* s : {static_cast<const Scene*>(&loading), static_cast<const Scene*>(g.mainMenu.get()),
+                         static_cast<const Scene*>(g.earlyAccess.get())}) {
+    std::vector<Box> titles, panels;
+    for (const auto& hud : s->huds()) {
+      if (!hud->background) continue;
+      ASSERT_GT(hud->background->displayWidth, 0.0f) << s->name();
+      (hud->isTitle ? titles : panels).push_back(drawnBox(*hud));
+    }
+    ASSERT_EQ(titles.size(), 3u) << s->name();
+    for (const Box& t : titles) {
+      EXPECT_TRUE(t.left >= -960.0f && t.right <= 960.0f && t.top <= 540.0f && t.bottom >= -540.0f) << s->name();
+      for (const Box& p : panels)
+        EXPECT_FALSE(t.overlaps(p)) << s->name() << ": picture at (" << t.left << ", " << t.top
+                                    << ") under the panel from (" << p.left << ", " << p.top << ") to ("
+                                    << p.right << ", " << p.bottom << ")";
+    }
+  }
+}
 
 TEST(MenuLayouts, EveryScreenOffersItsButtonsUnderTheirIdentifiers) {
   struct Row { std::unique_ptr<Scene> scene; std::map<int, std::string> buttons; } rows[] = {
@@ -101,6 +168,27 @@ TEST_F(SlotFolder, LabelsComeFromTheSaveFilesAndFollowSavesDuringTheRun) {
   markSlotSaved(7, "2024.1.1");  // no such slot
   markSlotSaved(-1, "2024.1.1");
   EXPECT_EQ(labels(s), "Empty 1|Save 2 2024.5.7|Save 3 |Save 4 2024.5.7|Save 5 2023.12.31|");
+}
+
+// A save whose date line is long keeps its label on the button's face: cut with
+// an ellipsis, while the slot still knows the whole label.
+TEST_F(SlotFolder, ALongSaveLabelIsCutToFitItsButton) {
+  platform::overrideProgramFolder(qvtest::realProgramFolder());
+  const std::string longLine(120, 'W');
+  writeSlot(0, "Quillon Vale Save File  Version 0.12.0.3\n2024.5.7\n");
+  writeSlot(1, "Quillon Vale Save File  Version 0.12.0.3\n" + longLine + "\n");
+  writeSlot(2, "Quillon Vale Save File  Version 0.12.0.3\n2024.5.7 a rather long note about it\n");
+  SceneSaveSlots s;
+  for (int slot : {0, 1, 2}) {
+    const HudButton& b = *s.slotButtons()[static_cast<size_t>(slot)];
+    ASSERT_TRUE(b.staticLabel || b.dynamicLabel);
+    const float left = (b.staticLabel ? b.staticLabel->offsetX : b.dynamicLabel->offsetX) * 540.0f;
+    const int width = b.staticLabel ? b.staticLabel->width : b.dynamicLabel->width();
+    EXPECT_GE(left, 9.0f) << slot;
+    EXPECT_LE(left + static_cast<float>(width), b.sizeWidthPx - 9.0f) << slot << ": the label runs off the face";
+  }
+  EXPECT_EQ(s.slotButtons()[0]->label(), "Save 1 2024.5.7");
+  EXPECT_EQ(s.slotButtons()[1]->label(), "Save 2 " + longLine);
 }
 
 TEST_F(SlotFolder, LoadModeDisablesEmptySlotsAndAGoneScreenGetsNoSaves) {

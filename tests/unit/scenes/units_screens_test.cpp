@@ -557,4 +557,26 @@ TEST_F(UnitsScreens, AddMakesANewTemplateFromAnUnusedModelAndChangeModelSwapsOnS
   EXPECT_EQ(e.pendingModel(), nullptr);
 }
 
+// Back drops an active tool: the screen fades out and the top bar is there at
+// once; without a tool the top bar fades in as usual. Either way the switch completes.
+TEST_F(UnitsScreens, BackWithAToolUpReturnsToTheTopBarAtOnce) {
+  makeTemplates(2);
+  for (const int tool : {1, 0}) {
+    switcher().clear();
+    Units& u = *g.units;
+    switcher().setCurrent(&u);
+    u.onBecameCurrent();
+    w.toolMode = tool;
+    EXPECT_TRUE(u.handleCommand(Units::kBack));
+    EXPECT_EQ(w.toolMode, 0);
+    bool out = false;
+    for (int f = 0; f < 100 && !out; ++f) out = u.update(0.02f);
+    ASSERT_TRUE(out) << "tool " << tool << ": the units screen must finish leaving";
+    switcher().switchToRequestedScene();
+    ASSERT_EQ(switcher().current(), g.topHud.get());
+    EXPECT_FLOAT_EQ(g.topHud->hudOpacity(), tool ? 1.0f : 0.0f) << "tool " << tool;
+    if (tool) EXPECT_EQ(switcher().entryCounter, 1);
+  }
+}
+
 }  // namespace

@@ -133,3 +133,28 @@ TEST_F(FontTest, DynamicTextMeasuresAndCentres) {
   EXPECT_FLOAT_EQ(c.offsetX, -2 * kPx);
   EXPECT_FLOAT_EQ(c.offsetY, -23 * kPx);
 }
+
+// Labels cut to a width: unchanged when they fit, else the longest start that
+// fits with "..." after it; a second line never shows.
+TEST_F(FontTest, FittingCutsWithAnEllipsis) {
+  const int whole = ImageTextStatic(26, "ABC ABC ABC").width;
+  EXPECT_EQ(textLineWidth(26, "ABC ABC ABC"), whole) << "measured as the text draws";
+  const struct { std::string text; int max; std::string start; } rows[] = {
+      {"ABC ABC ABC", whole, "ABC ABC ABC"}, {"ABC ABC ABC", whole - 1, "ABC ABC AB"},
+      {"ABC ABC ABC", 1, ""},                {"AB\nC", 1000, "AB"},
+      {"", 10, ""}};
+  for (const auto& r : rows) {
+    const std::string fitted = fitTextWithEllipsis(26, r.text, r.max);
+    if (r.start == r.text) {
+      EXPECT_EQ(fitted, r.text);
+      continue;
+    }
+    ASSERT_GE(fitted.size(), 3u) << r.text;
+    EXPECT_EQ(fitted.substr(fitted.size() - 3), "...") << r.text;
+    const std::string kept = fitted.substr(0, fitted.size() - 3);
+    EXPECT_EQ(r.text.rfind(kept, 0), 0u) << fitted << " starts " << r.text;
+    EXPECT_TRUE(kept.empty() || kept.back() != ' ') << fitted;
+    if (r.max > 1) EXPECT_LE(ImageTextStatic(26, fitted).width, r.max) << fitted;
+    if (r.max > 1 && r.max < 1000) EXPECT_EQ(kept.substr(0, 8), r.start.substr(0, 8)) << fitted;
+  }
+}

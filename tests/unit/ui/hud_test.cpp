@@ -142,9 +142,9 @@ TEST_F(HudTest, CheckboxTogglesOnPress) {
   EXPECT_EQ(owned.mouse(kMargin + 5, -kMargin - 5, kMousePress), 43);
   EXPECT_FALSE(owned.checked) << "the owner decides when click-when-disabled is set";
 
-  HudCheckboxAndLabel labelled("AB", 0, -100, 44);  // the box sits at (56, -114)
-  EXPECT_EQ(labelled.mouse(56 + kMargin + 5, -100 - kMargin - 5, kMousePress), 0) << "above the plate's row";
-  EXPECT_EQ(labelled.mouse(56 + kMargin + 5, -114 - kMargin - 5, kMousePress), 44);
+  HudCheckboxAndLabel labelled("AB", 0, -100, 44);  // the box stands on the row's top edge at (56, -100)
+  EXPECT_EQ(labelled.mouse(56 + kMargin + 5, -100 - kMargin - 30, kMousePress), 0) << "down on the plate's line";
+  EXPECT_EQ(labelled.mouse(56 + kMargin + 5, -100 - kMargin - 5, kMousePress), 44);
   EXPECT_TRUE(labelled.checked);
 }
 

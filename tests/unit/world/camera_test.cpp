@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "render/display.hpp"
 #include "world/terrain.hpp"
 
 namespace qv {
@@ -104,24 +105,44 @@ TEST(CameraLimits, FlyingOverAHillAndTheCeilingRule) {
   EXPECT_NEAR(d.position.z, 26.925f, 1e-3f);
 }
 
+// The cursor is read against the 16:9 interface rectangle, the projection spans
+// the viewport; a point picked along the mouse ray must project back under the
+// cursor pixel in every window shape (wide, 16:9, narrow, portrait, odd sizes).
 TEST(CameraProjection, MouseRayStaysUnderTheCursorForAnyWindowShape) {
   Camera c = levelCamera({10, -20, 40}, -20.0f);
   c.pitch = -0.8;
   Vec3 o, d, top;
-  for (float aspect : {16.0f / 9.0f, 21.0f / 9.0f, 1.25f})
-    for (Vec2 m : {Vec2{0, 0}, Vec2{960, 540}, Vec2{-960, -540}, Vec2{123, -321}}) {
-      c.mouseRay(m.x, m.y, aspect, o, d);
-      const Vec4 clip = c.toClip(o + d * 13.0f, aspect);
-      EXPECT_NEAR(std::hypot(clip.x / clip.w - m.x / 960.0f, clip.y / clip.w - m.y / 540.0f), 0.0f, 1e-4f) << aspect;
+  const struct { int w, h; } windows[] = {{3840, 1080}, {2560, 1080}, {1260, 540}, {1280, 540}, {1920, 1080},
+                                          {1680, 1050}, {1024, 768},  {1280, 1024}, {1080, 1920}, {1281, 721},
+                                          {1280, 1025}, {1919, 1079}};
+  for (const auto& win : windows) {
+    DisplayLayout layout;
+    ASSERT_TRUE(computeLayout(win.w, win.h, layout));
+    const IntRect& v = layout.viewport;
+    const double firstRow = win.h - v.y - v.height;  // the viewport's top edge, counted from the window's top
+    const double cursors[][2] = {{0.5, 0.5}, {0.1, 0.5}, {0.95, 0.2}, {0.25, 0.9}, {0.02, 0.98}, {0.999, 0.001}};
+    for (const auto& f : cursors) {
+      const double cx = v.x + f[0] * v.width, cy = firstRow + f[1] * v.height;
+      const Vec2 m = mouseFromCursor(layout, cx, cy, win.w, win.h);
+      c.mouseRay(m.x, m.y, layout, o, d);
+      for (float along : {2.0f, 13.0f, 400.0f}) {
+        const Vec4 clip = c.toClip(o + d * along, layout.aspectRatio);
+        // glViewport's mapping from clip space to window pixels (y down for the cursor).
+        const double px = v.x + (clip.x / clip.w + 1.0) * 0.5 * v.width;
+        const double py = win.h - (v.y + (clip.y / clip.w + 1.0) * 0.5 * v.height);
+        EXPECT_LT(std::hypot(px - cx, py - cy), 1.0) << win.w << "x" << win.h << " cursor " << cx << "," << cy
+                                                      << " lands at " << px << "," << py;
+      }
     }
+  }
   // Depth runs from -1 at the near plane to +1 at the far plane.
-  c.mouseRay(0, 0, 1.0f, o, d);
+  c.viewRay({0, 0}, 1.0f, o, d);
   for (float dist : {0.1f, 1000.0f}) {
     const Vec4 p = c.toClip(o + normalize(d) * dist, 1.0f);
     EXPECT_NEAR(p.z / p.w, dist < 1.0f ? -1.0f : 1.0f, 1e-3f) << dist;
   }
   // The top edge of the view is 22.5 degrees above the gaze.
-  c.mouseRay(0, 540, 1.0f, o, top);
+  c.viewRay({0, 1}, 1.0f, o, top);
   EXPECT_NEAR(std::acos(dot(normalize(d), normalize(top))), 22.5f * kPi / 180.0f, 1e-4f);
 }
 
