@@ -490,16 +490,4 @@ void Unit3D::animate(float dt) {
   }
 }
 
-// ---------------------------------------------------------------------------
-// Drawing.
-
-void Unit3D::draw(const Camera& camera, Vec3 sunPosition, const Colour& waterColour, const Colour& sunColour,
-                  bool highlighted, bool cameraUnderWater) const {
-  if (!unitTemplate || !unitTemplate->model) return;
-  const CameraPose pose{camera.yaw, camera.pitch, camera.position};
-  unitTemplate->model->drawModel(pose, sunPosition, waterColour, sunColour, drawPosition(), yaw + animYaw, animRoll,
-                                 drawScale(), primaryColour, secondaryColour, hit || highlighted, Vec2{0.0f, 0.0f},
-                                 drawAlpha(), asleep, cameraUnderWater);
-}
-
 }  // namespace qv
