@@ -5,6 +5,7 @@
 #include <GLFW/glfw3.h>
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <memory>
 
 #include "bench_island.hpp"
@@ -92,7 +93,6 @@ void drawFrames(benchmark::State& state, bool toTheSky, Path path) {
   const UnitDrawLight light{World::kSunPosition, w.waterColour(), w.sunColour, cam.underWater()};
   ModelBatch& batch = unitBatch();
   auto frame = [&] {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (path == Path::Batched) {
       drawUnits(w, cam, light, {}, batch);
       return;
@@ -113,8 +113,13 @@ void drawFrames(benchmark::State& state, bool toTheSky, Path path) {
   frame();  // warm: shaders, buffers
   glFinish();
   for (auto _ : state) {
+    // Only the units count: the clear before them is finished first.
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glFinish();
+    const auto t0 = std::chrono::steady_clock::now();
     frame();
     glFinish();
+    state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
   }
   state.counters["units"] = static_cast<double>(w.unitCount() + w.dying.size());
   if (path == Path::Batched) {
@@ -129,8 +134,8 @@ void BM_DrawUnits(benchmark::State& state) { drawFrames(state, false, Path::Batc
 void BM_DrawUnitsAway(benchmark::State& state) { drawFrames(state, true, Path::Batched); }
 void BM_DrawUnitsOneByOne(benchmark::State& state) { drawFrames(state, false, Path::OneByOne); }
 
-BENCHMARK(BM_DrawUnits)->Arg(500)->Arg(2000)->Arg(5000)->Arg(20000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_DrawUnitsAway)->Arg(5000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_DrawUnitsOneByOne)->Arg(500)->Arg(5000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DrawUnits)->Arg(500)->Arg(2000)->Arg(5000)->Arg(20000)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DrawUnitsAway)->Arg(5000)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DrawUnitsOneByOne)->Arg(500)->Arg(5000)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -22,11 +22,10 @@ layout(location = 2) in vec3 color;
 layout(location = 3) in vec4 instPosScale;
 layout(location = 4) in vec4 instPrimaryAlpha;
 layout(location = 5) in vec4 instSecondaryFlags;
-layout(location = 6) in vec2 instYawRoll;
+layout(location = 6) in vec4 instTurn;  // cos and sin of the yaw, then of the roll
 
 uniform int part;
-uniform float cameraYaw;
-uniform float cameraPitch;
+uniform vec4 cameraTurn;  // cos and sin of the camera's yaw, then of its pitch
 uniform vec3 cameraPos;
 uniform float aspectRatio;
 uniform float nearPlane;
@@ -36,25 +35,27 @@ out vec3 vNormal;
 out vec4 vColor;
 out vec3 vWorldPos;
 
+// The sines and cosines come ready from the CPU: computing them for every vertex of
+// thousands of copies is what a software renderer spends most of its time on.
 vec3 rollThenYaw(vec3 p) {
-  float cr = cos(instYawRoll.y);
-  float sr = sin(instYawRoll.y);
+  float cr = instTurn.z;
+  float sr = instTurn.w;
   vec3 r = vec3(p.x, p.y * cr - p.z * sr, p.y * sr + p.z * cr);
-  float cy = cos(instYawRoll.x);
-  float sy = sin(instYawRoll.x);
+  float cy = instTurn.x;
+  float sy = instTurn.y;
   return vec3(r.x * cy - r.y * sy, r.x * sy + r.y * cy, r.z);
 }
 
 void main() {
   vec3 world = rollThenYaw(posGL) * instPosScale.w + instPosScale.xyz;
   vec3 p = world - cameraPos;
-  float c = cos(cameraYaw);
-  float s = sin(cameraYaw);
+  float c = cameraTurn.x;
+  float s = cameraTurn.y;
   p = vec3(p.x * c - p.y * s, p.x * s + p.y * c, p.z);
-  c = cos(cameraPitch);
-  s = sin(cameraPitch);
+  c = cameraTurn.z;
+  s = cameraTurn.w;
   p = vec3(p.x, p.y * c - p.z * s, p.y * s + p.z * c);
-  float t = tan(radians(45.0) * 0.5);
+  const float t = 0.41421356237;  // tan(22.5 degrees)
   gl_Position = vec4(p.x / aspectRatio / t, p.y / t,
                      p.z * (nearPlane + farPlane) / (nearPlane - farPlane) +
                          2.0 * nearPlane * farPlane / (nearPlane - farPlane),
@@ -142,7 +143,6 @@ void ModelBatch::begin(const CameraPose& camera, float aspect, int viewportHeigh
   topY_ = 1.0f / std::sqrt(1.0f + kHalfFovTan * kHalfFovTan);
   topZ_ = kHalfFovTan * topY_;
   pending_.clear();
-  ordered_.clear();
   stats_ = Stats{};
 }
 
@@ -179,7 +179,7 @@ int ModelBatch::slotFor(const ModelMeshes& meshes) {
   for (size_t i = 0; i < slots_.size(); ++i)
     if (slots_[i].id == meshes.id) return static_cast<int>(i);
   slots_.push_back({meshes, meshes.id});
-  groupStart_.resize(slots_.size() * kModelLods + 1);
+  groupStart_.resize(2 * slots_.size() * kModelLods + 1);
   return static_cast<int>(slots_.size() - 1);
 }
 
@@ -196,7 +196,9 @@ bool ModelBatch::add(const Model3D& model, Vec3 position, float yaw, float roll,
   const int slot = slotFor(meshes);
   const int level = levelFor(meshes, position, std::fabs(scale));
   Pending p;
-  p.group = static_cast<uint32_t>(slot * kModelLods + level);
+  p.slot = static_cast<uint32_t>(slot);
+  p.level = static_cast<uint16_t>(level);
+  p.ordered = ordered ? 1 : 0;
   Instance& in = p.instance;
   in.position[0] = position.x;
   in.position[1] = position.y;
@@ -210,9 +212,11 @@ bool ModelBatch::add(const Model3D& model, Vec3 position, float yaw, float roll,
   in.secondary[1] = secondary.g;
   in.secondary[2] = secondary.b;
   in.flags = (highlight ? 1.0f : 0.0f) + (fixedTakesPrimary ? 2.0f : 0.0f);
-  in.yaw = yaw;
-  in.roll = roll;
-  (ordered ? ordered_ : pending_).push_back(p);
+  in.turn[0] = std::cos(yaw);
+  in.turn[1] = std::sin(yaw);
+  in.turn[2] = std::cos(roll);
+  in.turn[3] = std::sin(roll);
+  pending_.push_back(p);
   return true;
 }
 
@@ -228,8 +232,7 @@ void ModelBatch::ensureProgram() {
   gl::uniform1f(program_, "underWaterHeightColorEnd", 0.65f);
   auto loc = [this](const char* name) { return glGetUniformLocation(program_, name); };
   partLoc_ = loc("part");
-  cameraYawLoc_ = loc("cameraYaw");
-  cameraPitchLoc_ = loc("cameraPitch");
+  cameraTurnLoc_ = loc("cameraTurn");
   cameraPosLoc_ = loc("cameraPos");
   sunColorLoc_ = loc("sunColor");
   sunPosLoc_ = loc("sunPos");
@@ -259,7 +262,7 @@ void ModelBatch::drawRange(const ModelMeshes& meshes, int lod, size_t first, siz
     glVertexAttribPointer(a, 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(base));
     glVertexAttribPointer(a + 1, 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(base + 16));
     glVertexAttribPointer(a + 2, 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(base + 32));
-    glVertexAttribPointer(a + 3, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(base + 48));
+    glVertexAttribPointer(a + 3, 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(base + 48));
     glUniform1i(partLoc_, p);
     glDrawElementsInstanced(GL_TRIANGLES, n, GL_UNSIGNED_INT,
                             reinterpret_cast<void*>(static_cast<uintptr_t>(meshes.lodFirst[p][lod]) * sizeof(uint32_t)),
@@ -269,37 +272,38 @@ void ModelBatch::drawRange(const ModelMeshes& meshes, int lod, size_t first, siz
   }
 }
 
+uint32_t ModelBatch::groupOf(const Pending& p) const {
+  // Opaque groups first, then the translucent ones.
+  return static_cast<uint32_t>((p.ordered * slots_.size() + p.slot) * kModelLods + p.level);
+}
+
 void ModelBatch::flush(Vec3 sunPos, const Colour& waterColour, const Colour& sunColour, bool cameraUnderWater) {
-  const size_t total = pending_.size() + ordered_.size();
+  const size_t total = pending_.size();
   stats_.instances = static_cast<int>(total);
   if (total == 0 || !gl::contextReady()) {
     pending_.clear();
-    ordered_.clear();
     return;
   }
   ensureProgram();
   if (!program_) {
     pending_.clear();
-    ordered_.clear();
     return;
   }
 
-  // Counting sort by (model, level): each group's copies end up side by side.
-  const size_t groups = slots_.size() * kModelLods;
+  // Counting sort by (translucent, model, level), stable so queue order holds within a group.
+  const size_t groups = 2 * slots_.size() * kModelLods;
   std::fill(groupStart_.begin(), groupStart_.end(), 0u);
-  for (const Pending& p : pending_) ++groupStart_[p.group + 1];
+  for (const Pending& p : pending_) ++groupStart_[groupOf(p) + 1];
   for (size_t g = 0; g < groups; ++g) groupStart_[g + 1] += groupStart_[g];
   sorted_.resize(total);
-  for (const Pending& p : pending_) sorted_[groupStart_[p.group]++] = p.instance;
+  for (const Pending& p : pending_) sorted_[groupStart_[groupOf(p)]++] = p.instance;
   // groupStart_[g] now holds the end of group g.
-  for (size_t i = 0; i < ordered_.size(); ++i) sorted_[pending_.size() + i] = ordered_[i].instance;
 
   ensureCapacity(total);
   glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(total * sizeof(Instance)), sorted_.data());
 
   glUseProgram(program_);
-  glUniform1f(cameraYawLoc_, static_cast<float>(camera_.yaw));
-  glUniform1f(cameraPitchLoc_, static_cast<float>(camera_.pitch));
+  glUniform4f(cameraTurnLoc_, cy_, sy_, cp_, sp_);
   glUniform3f(cameraPosLoc_, camera_.position.x, camera_.position.y, camera_.position.z);
   glUniform3f(sunColorLoc_, sunColour.r, sunColour.g, sunColour.b);
   glUniform3f(sunPosLoc_, sunPos.x, sunPos.y, sunPos.z);
@@ -310,17 +314,13 @@ void ModelBatch::flush(Vec3 sunPos, const Colour& waterColour, const Colour& sun
   uint32_t start = 0;
   for (size_t g = 0; g < groups; ++g) {
     const uint32_t end = groupStart_[g];
-    if (end > start) drawRange(slots_[g / kModelLods].meshes, static_cast<int>(g % kModelLods), start, end - start);
+    const size_t slot = (g / kModelLods) % slots_.size();
+    if (end > start) drawRange(slots_[slot].meshes, static_cast<int>(g % kModelLods), start, end - start);
     start = end;
-  }
-  for (size_t i = 0; i < ordered_.size(); ++i) {
-    const Pending& p = ordered_[i];
-    drawRange(slots_[p.group / kModelLods].meshes, static_cast<int>(p.group % kModelLods), pending_.size() + i, 1);
   }
   glBindVertexArray(0);
   glDisable(GL_DEPTH_TEST);
   pending_.clear();
-  ordered_.clear();
 }
 
 }  // namespace qv

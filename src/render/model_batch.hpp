@@ -15,8 +15,8 @@ namespace qv {
 // without a HUD offset, copy for copy.
 //
 // Copies queued as ordered (the translucent ones, fading in or out) are drawn after
-// all the others, one by one in queue order, so they blend over the scene as
-// drawing them singly would.
+// all the others, still grouped by model and level, each group's copies in queue
+// order, so they blend over the whole opaque scene.
 class ModelBatch {
  public:
   static constexpr uint32_t kFirstInstanceAttribute = 3;
@@ -30,7 +30,7 @@ class ModelBatch {
     float alpha;
     float secondary[3];
     float flags;  // 1 highlight, 2 fixed part takes the primary colour
-    float yaw, roll;
+    float turn[4];  // cos and sin of the yaw, then of the roll
   };
 
   struct Stats {
@@ -62,7 +62,9 @@ class ModelBatch {
 
  private:
   struct Pending {
-    uint32_t group;  // model slot x kModelLods + level
+    uint32_t slot;
+    uint16_t level;
+    uint16_t ordered;
     Instance instance;
   };
   struct Slot {
@@ -70,6 +72,7 @@ class ModelBatch {
     int32_t id = -1;
   };
   int slotFor(const ModelMeshes& meshes);
+  uint32_t groupOf(const Pending& p) const;
   void ensureProgram();
   void ensureCapacity(size_t instances);
   void drawRange(const ModelMeshes& meshes, int lod, size_t first, size_t count);
@@ -84,14 +87,13 @@ class ModelBatch {
 
   std::vector<Slot> slots_;
   std::vector<Pending> pending_;
-  std::vector<Pending> ordered_;
   std::vector<uint32_t> groupStart_;
   std::vector<Instance> sorted_;
   Stats stats_;
 
   uint32_t program_ = 0;
   bool programTried_ = false;
-  int32_t partLoc_ = -1, cameraYawLoc_ = -1, cameraPitchLoc_ = -1, cameraPosLoc_ = -1, sunColorLoc_ = -1,
+  int32_t partLoc_ = -1, cameraTurnLoc_ = -1, cameraPosLoc_ = -1, sunColorLoc_ = -1,
           sunPosLoc_ = -1, colorWaterLoc_ = -1, underWaterLoc_ = -1;
   uint32_t buffer_ = 0;
   size_t capacity_ = 0;  // instances the buffer holds

@@ -26,7 +26,7 @@ void drawUnits(World& world, const Camera& camera, const UnitDrawLight& light, c
     if (u.fadeIn > 0.0f) return;
     queue(batch, u, eraser, false);
   });
-  // Fading units blend over what is behind them: they keep their one-by-one order.
+  // Fading units blend over what is behind them, so they come after every opaque one.
   for (const auto& u : world.dying) queue(batch, *u, eraser, true);
   for (const auto& u : world.newUnits) queue(batch, *u, eraser, true);
   batch.flush(light.sunPosition, light.waterColour, light.sunColour, light.cameraUnderWater);
