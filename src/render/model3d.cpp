@@ -29,6 +29,12 @@ std::vector<CacheEntry>& cache() {
   return c;
 }
 
+// Never reused, not even after the cache is cleared: batchers may still hold an id.
+int32_t& nextModelId() {
+  static int32_t id = 0;
+  return id;
+}
+
 // Uniform locations, looked up once per program instead of by name on every draw:
 // hundreds of units are drawn each frame.
 struct ModelUniforms {
@@ -124,12 +130,6 @@ bool readWholeFile(const std::string& path, std::string& out) {
   return true;
 }
 
-void uploadPart(const std::vector<float>& vertices, const std::vector<uint32_t>& indices, uint32_t& vaoOut) {
-  Loader part;
-  uploadStaticMesh(part, vertices.data(), vertices.size(), indices.data(), indices.size(), {3, 3, 3});
-  vaoOut = part.vertexArray;
-}
-
 }  // namespace
 
 float normalisedModelScale(float radiusMax, float heightMax, float footprintArea) {
@@ -186,6 +186,7 @@ void Model3D::loadObj() {
     return;
   }
   if (!readFile(platform::dataPath("Models", fileName_))) return;
+  meshes_.id = nextModelId()++;
   cache().push_back({fileName_, meshes_, radiusMax_, heightMax_, scaleNormalised_, reachFront_});
   logLine("Model loaded correctly name = \"", fileName_, "\"");
 }
@@ -325,15 +326,7 @@ bool Model3D::readFile(const std::string& path) {
             ": cannot read a number from \"", errorText, "\"");
     return false;
   }
-  for (int p = 0; p < kModelPartCount; ++p) {
-    const std::vector<float>& verts = mesh.vertices[p];
-    const std::vector<uint32_t>& idx = mesh.indices[p];
-    if (verts.empty() || idx.empty()) continue;
-    meshes_.vertexCount[p] = static_cast<int32_t>(verts.size() / 9);
-    // Headless the index count is still recorded so callers can tell which parts exist.
-    meshes_.indexCount[p] = static_cast<int32_t>(idx.size());
-    uploadPart(verts, idx, meshes_.vertexArray[p]);
-  }
+  buildModelMeshes(mesh, meshes_);
   radiusMax_ = mesh.radiusMax;
   heightMax_ = mesh.heightMax;
   reachFront_ = mesh.reachFront;

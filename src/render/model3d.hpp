@@ -23,12 +23,31 @@ struct CameraPose {
 enum class ModelPart : int { Primary = 0, Secondary = 1, Fixed = 2 };
 inline constexpr int kModelPartCount = 3;
 
+// Detail levels kept per model: the full mesh and up to three simplified ones.
+inline constexpr int kModelLods = 4;
+
 // Everything a model file yields that later models of the same name reuse.
 struct ModelMeshes {
   uint32_t vertexArray[kModelPartCount] = {0, 0, 0};
   int32_t indexCount[kModelPartCount] = {0, 0, 0};
   // CPU-side counts, known with or without a GL context (tests, diagnostics).
   int32_t vertexCount[kModelPartCount] = {0, 0, 0};
+
+  // Instanced drawing: a second vertex array per part over the same vertices and
+  // indices, with the per-copy attributes enabled (ModelBatch points them each draw).
+  uint32_t instancedArray[kModelPartCount] = {0, 0, 0};
+  // Each part's element buffer holds its detail levels one after the other; level 0
+  // is the full mesh (what vertexArray draws). A level a part could not simplify
+  // repeats the previous one.
+  int32_t lodCount = 1;
+  int32_t lodFirst[kModelPartCount][kModelLods] = {};
+  int32_t lodIndexCount[kModelPartCount][kModelLods] = {};
+  // Largest distance of a level's surface from the full mesh, model units (0 for level 0).
+  float lodError[kModelLods] = {};
+  // Radius around the model origin holding every vertex, whatever the turn and roll.
+  float boundRadius = 0.0f;
+  // Distinct per loaded file (the batcher groups copies by it); -1 when empty.
+  int32_t id = -1;
 };
 
 // The 3D shape of a unit or a cloud, read from "Data/Models/<fileName>" (a small
@@ -96,6 +115,11 @@ struct ObjMesh {
 // returns false with the 1-based line number and the offending text, and out is
 // to be discarded.
 bool parseObj(std::string_view text, ObjMesh& out, int& errorLine, std::string& errorText);
+
+// Reorders each part's triangles for the vertex cache and appends its simplified
+// levels (CPU side, works without a context), then uploads the parts when a context
+// exists. Fills every ModelMeshes field but id.
+void buildModelMeshes(ObjMesh& mesh, ModelMeshes& out);
 
 // Normalised model-to-world scale from the measures: a flat model is scaled by
 // its footprint, a tall one by its height, both corrected by a capped cube root.

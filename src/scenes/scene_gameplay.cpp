@@ -6,6 +6,7 @@
 #include "scenes/scene_gameplay.hpp"
 #include "scenes/units_scenes.hpp"
 #include "ui/template_preview.hpp"
+#include "units/unit_drawing.hpp"
 #include "units/world.hpp"
 #include "world/clouds.hpp"
 #include "world/sky.hpp"
@@ -102,14 +103,7 @@ void SceneGameplay::draw() {
 
   const bool erasing = eraserActive();
   const Vec2 ground{w.pick.groundPoint.x, w.pick.groundPoint.y};
-  w.grid.forEachNear(0.0f, 0.0f, -1.0f, [&](Unit3D& u) {
-    if (u.fadeIn > 0.0f) return;
-    u.draw(w.camera, sun, water, w.sunColour, erasing && u.withinReach(ground, w.eraserSize), underWater);
-  });
-  for (const auto& u : w.dying)
-    u->draw(w.camera, sun, water, w.sunColour, erasing && u->withinReach(ground, w.eraserSize), underWater);
-  for (const auto& u : w.newUnits)
-    u->draw(w.camera, sun, water, w.sunColour, erasing && u->withinReach(ground, w.eraserSize), underWater);
+  drawUnits(w, w.camera, {sun, water, w.sunColour, underWater}, {erasing, ground, w.eraserSize}, unitBatch());
 
   if (w.waterSkyEdge) w.waterSkyEdge->draw(w.camera, water, w.sunColour, horizon, underWater);
   w.water->draw(w.camera, sun, w.sunColour, horizon, w.wavePhase, erasing, ground, w.eraserSize, underWater);

@@ -286,12 +286,13 @@ void Unit3D::startHunt(World& world) {
   Unit3D* best = nullptr;
   float bestScore = 0.0f;
   world.grid.forEachNear(position.x, position.y, kPreyRadius, [&](Unit3D& c) {
-    if (&c == this || !c.unitTemplate || !c.alive()) return;
-    if (!t.eatsTemplate(c.unitTemplate.get())) return;
-    if (inHabitat && !c.standsInHabitatOf(t)) return;
+    // Nearness first: it reads only what the grid walk already brought in.
     const Vec2 off = xy(c.position) - xy(position);
     const float d = std::sqrt(off.x * off.x + off.y * off.y);
     if (d >= kPreyRadius) return;
+    if (&c == this || !c.unitTemplate || !c.alive()) return;
+    if (!t.eatsTemplate(c.unitTemplate.get())) return;
+    if (inHabitat && !c.standsInHabitatOf(t)) return;
     if (!t.climbsSlopes && (inWater == 0 || c.inWater == 0)) {
       const float za = inWater == 1 ? 0.0f : position.z;
       const float zb = c.inWater == 1 ? 0.0f : c.position.z;
@@ -488,18 +489,6 @@ void Unit3D::animate(float dt) {
     default:
       break;
   }
-}
-
-// ---------------------------------------------------------------------------
-// Drawing.
-
-void Unit3D::draw(const Camera& camera, Vec3 sunPosition, const Colour& waterColour, const Colour& sunColour,
-                  bool highlighted, bool cameraUnderWater) const {
-  if (!unitTemplate || !unitTemplate->model) return;
-  const CameraPose pose{camera.yaw, camera.pitch, camera.position};
-  unitTemplate->model->drawModel(pose, sunPosition, waterColour, sunColour, drawPosition(), yaw + animYaw, animRoll,
-                                 drawScale(), primaryColour, secondaryColour, hit || highlighted, Vec2{0.0f, 0.0f},
-                                 drawAlpha(), asleep, cameraUnderWater);
 }
 
 }  // namespace qv

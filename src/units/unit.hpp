@@ -82,8 +82,6 @@ class Unit3D : public std::enable_shared_from_this<Unit3D> {
   void update(World& world, float simDt, float realDt, bool isDay);
   // Horizontal distance to the point within half the radius plus the eraser radius.
   bool withinReach(Vec2 point, float eraserRadius) const;
-  void draw(const Camera& camera, Vec3 sunPosition, const Colour& waterColour, const Colour& sunColour,
-            bool highlighted, bool cameraUnderWater) const;
   // The attacker's bite at the end of a successful hunt.
   void bite(Unit3D& preyUnit);
   // Hop curve of the move and hit animations.

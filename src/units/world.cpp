@@ -125,6 +125,13 @@ void World::step(float dt, float simDt) {
   if (clouds) clouds->updateClouds(simDt, dt);
   frameParity = !frameParity;
 
+  // Offspring share their parent's template and sizes are not edited mid-step, so
+  // the largest radius holds for the whole walk.
+  float largest = 0.0f;
+  grid.forEachNear(0.0f, 0.0f, -1.0f, [&](const Unit3D& u) {
+    if (u.unitTemplate) largest = std::max(largest, u.unitTemplate->radius());
+  });
+  stepLargestRadius = largest;
   UnitGrid::Query walk = grid.gridQuery(0.0f, 0.0f, -1.0f);
   while (Unit3D* u = walk.nextRaw()) {
     u->update(*this, simDt, dt, daytime);
@@ -144,6 +151,8 @@ void World::step(float dt, float simDt) {
       }
     }
   }
+
+  stepLargestRadius = -1.0f;
 
   for (size_t i = 0; i < dying.size();) {
     dying[i]->update(*this, simDt, dt, daytime);
@@ -187,7 +196,10 @@ bool World::standTest(Vec2 p, const Unit3D* unit, const Unit3DTemplate& t, bool 
   const bool plantRoom = unit && t.stationary();
   const float extra = plantRoom ? t.sizeFactor() / 0.7f : 0.0f;
   bool free = true;
-  grid.forEachNear(p.x, p.y, 8.0f, [&](Unit3D& o) {
+  // No neighbour further than its own radius plus ours (and the plants' room) matters.
+  float reach = 8.0f;
+  if (stepLargestRadius >= 0.0f) reach = std::min(reach, plain + 2.0f * extra + stepLargestRadius + 0.01f);
+  grid.forEachNear(p.x, p.y, reach, [&](Unit3D& o) {
     if (!free || &o == unit || !o.unitTemplate) return;
     const Unit3DTemplate& ot = *o.unitTemplate;
     float need;
@@ -208,10 +220,10 @@ float World::density(const Unit3D& u, Vec2 p, float r, const std::vector<const U
   const Unit3DTemplate& own = *u.unitTemplate;
   float sum = 0.0f;
   grid.forEachNear(p.x, p.y, r, [&](Unit3D& o) {
-    if (&o == &u || !o.unitTemplate || !o.alive()) return;
+    // Nearness first: it reads only what the grid walk already brought in.
     const float dx = o.position.x - p.x, dy = o.position.y - p.y;
     const float d2 = dx * dx + dy * dy;
-    if (d2 >= r * r) return;
+    if (d2 >= r * r || &o == &u || !o.unitTemplate || !o.alive()) return;
     if (!containsTemplate(list, o.unitTemplate.get())) return;
     if (habitatFilter && !o.standsInHabitatOf(own)) return;
     sum += (1.0f - std::sqrt(d2) / r * 0.5f) * o.unitTemplate->weight() * 4.0f / n;

@@ -185,6 +185,9 @@ class World : public GroundPainters {
   // Scratch for the simulation, reused so steps do not allocate.
   std::vector<const Unit3DTemplate*> scratchHabitat;
   std::vector<const Unit3DTemplate*> scratchOne;
+  // The largest radius of a filed unit, known only while step() runs (-1 otherwise):
+  // stand tests then search just as far as a neighbour could reach.
+  float stepLargestRadius = -1.0f;
 
  private:
   void createObjects(const Options& options);

@@ -104,7 +104,11 @@ Terrain::Terrain()
     : triangles_(static_cast<size_t>(kC) * kC * 2),
       inFadeList_(triangles_.size(), 0),
       vertices_(new float[static_cast<size_t>(kVertexCount) * kStride]),
-      cellTouched_(static_cast<size_t>(kC) * kC, 0) {
+      cellTouched_(static_cast<size_t>(kC) * kC, 0),
+      colours_(new float[static_cast<size_t>(kVertexCount) * 4]),
+      colourDirtyFlag_(triangles_.size(), 0) {
+  for (size_t n = 0; n < static_cast<size_t>(kVertexCount) * 4; ++n) colours_[n] = 1.0f;
+  colourDirty_.reserve(triangles_.size());
   std::memset(heights_, 0, sizeof heights_);
   // Fixed jitter keeps the same floor and ceiling for every world in every run;
   // the flag is cleared so the next user reseeds from the clock.
@@ -166,14 +170,22 @@ Terrain::Terrain()
     glEnableVertexAttribArray(0);
     glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(12));
     glEnableVertexAttribArray(1);
-    glVertexAttribPointer(2, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(24));
+    GLuint cbo = 0;
+    glGenBuffers(1, &cbo);
+    glBindBuffer(GL_ARRAY_BUFFER, cbo);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(kVertexCount) * 4 * sizeof(float), colours_.get(),
+                 GL_DYNAMIC_DRAW);
+    const GLsizei colourStride = 4 * sizeof(float);
+    glVertexAttribPointer(2, 3, GL_FLOAT, GL_FALSE, colourStride, reinterpret_cast<void*>(0));
     glEnableVertexAttribArray(2);
-    glVertexAttribPointer(3, 1, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(36));
+    glVertexAttribPointer(3, 1, GL_FLOAT, GL_FALSE, colourStride, reinterpret_cast<void*>(12));
     glEnableVertexAttribArray(3);
     glBindVertexArray(0);
     vertexArray = vao;
     vertexBuffer = vbo;
+    colourBuffer_ = cbo;
     registerBuffers(vao, vbo, 0);
+    registerBuffers(0, cbo, 0);
   }
   setFixedUniforms();
 }
@@ -298,6 +310,29 @@ void Terrain::uploadDirty() {
     dirtyMin_[r] = kC;
     dirtyMax_[r] = -1;
   }
+  uploadColours();
+}
+
+void Terrain::uploadColours() {
+  if (colourDirty_.empty()) return;
+  if (gl::contextReady() && colourBuffer_ != 0) {
+    // A triangle's three vertices follow each other and triangles lie in index
+    // order, so neighbouring changed triangles go up as one run.
+    std::sort(colourDirty_.begin(), colourDirty_.end());
+    glBindBuffer(GL_ARRAY_BUFFER, colourBuffer_);
+    constexpr size_t kTriangleFloats = 3 * 4;
+    size_t n = 0;
+    while (n < colourDirty_.size()) {
+      size_t end = n + 1;
+      while (end < colourDirty_.size() && colourDirty_[end] == colourDirty_[end - 1] + 1) ++end;
+      const size_t first = colourDirty_[n] * kTriangleFloats;
+      glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(first * sizeof(float)),
+                      static_cast<GLsizeiptr>((end - n) * kTriangleFloats * sizeof(float)), colours_.get() + first);
+      n = end;
+    }
+  }
+  for (uint32_t t : colourDirty_) colourDirtyFlag_[t] = 0;
+  colourDirty_.clear();
 }
 
 // ---------------------------------------------------------------- reshape
@@ -488,7 +523,18 @@ void Terrain::writeTriangleColour(const TerrainTriangle& t) {
     p[8] = t.color.b;
     p[9] = flag;
   }
-  markDirty(i, j);
+  const size_t index = static_cast<size_t>(&t - triangles_.data());
+  float* c = colours_.get() + index * 3 * 4;
+  for (int n = 0; n < 3; ++n) {
+    c[n * 4 + 0] = t.color.r;
+    c[n * 4 + 1] = t.color.g;
+    c[n * 4 + 2] = t.color.b;
+    c[n * 4 + 3] = flag;
+  }
+  if (!colourDirtyFlag_[index]) {
+    colourDirtyFlag_[index] = 1;
+    colourDirty_.push_back(static_cast<uint32_t>(index));
+  }
 }
 
 void Terrain::refreshGroundColours(Vec2 centre, bool all, bool reset, float r) {

@@ -149,6 +149,10 @@ class Terrain : public Loader {
   const std::vector<TerrainTriangle*>& fadingTriangles() const { return fading_; }
   // The CPU copy of the vertex buffer (always complete, with or without GL).
   const float* vertexData() const { return vertices_.get(); }
+  // Colours and flags live in a buffer of their own (4 floats per vertex, in
+  // vertex order) so a fading triangle rewrites 16 bytes per vertex, not 40; the
+  // colour fields of the vertex buffer are not read when drawing.
+  uint32_t colourBuffer() const { return colourBuffer_; }
   static int cellFirstVertex(int i, int j) { return 6 * (kCellsPerSide * j + i); }
   // Which triangle lies under a point: cell (i, j) and k, with clamped indices.
   static void locate(float x, float y, int& i, int& j, int& k);
@@ -165,6 +169,10 @@ class Terrain : public Loader {
   std::vector<uint8_t> cellTouched_;           // reshape scratch: cells around changed vertices
   int dirtyMin_[kCellsPerSide];                // per cell row, the first and last cell to upload
   int dirtyMax_[kCellsPerSide];
+  std::unique_ptr<float[]> colours_;           // kVertexCount * 4: rgb and the empty-land flag
+  std::vector<uint32_t> colourDirty_;          // triangles whose colour changed since the last upload
+  std::vector<uint8_t> colourDirtyFlag_;
+  uint32_t colourBuffer_ = 0;
   Colour colorEmptyLand_{1.0f, 1.0f, 1.0f, 1.0f};
   const GroundPainters* painters_ = nullptr;
 
@@ -175,6 +183,7 @@ class Terrain : public Loader {
   void writeTriangleColour(const TerrainTriangle& t);
   void markDirty(int i, int j);
   void uploadDirty();
+  void uploadColours();
   template <typename Change>
   void reshapeImpl(Vec2 centre, float radius, const Change& change);
   void setFixedUniforms() const;

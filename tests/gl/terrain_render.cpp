@@ -99,6 +99,28 @@ TEST_F(TerrainRender, ProgramBuildsAndInPlaceUpdatesReachTheGpu) {
   glBindBuffer(GL_ARRAY_BUFFER, fresh.vertexBuffer);
   glGetBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(gpu.size() * sizeof(float)), gpu.data());
   EXPECT_TRUE(std::equal(gpu.begin(), gpu.end(), fresh.vertexData()));
+  // Ground colours go to their own buffer, mid-fade and settled alike.
+  struct OnePainter : GroundPainters {
+    void forEachPainter(float, float, float, GroundPainterVisitor& v) const override { v.painter(1.0f, 2.0f, {0.9f, 0.1f, 0.2f, 1.0f}); }
+  } painter;
+  fresh.setGroundPainters(&painter);
+  auto coloursReachTheGpu = [&] {
+    std::vector<float> colours(Terrain::kVertexCount * 4);
+    glBindBuffer(GL_ARRAY_BUFFER, fresh.colourBuffer());
+    glGetBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(colours.size() * sizeof(float)), colours.data());
+    int wrong = 0;
+    for (int v = 0; v < Terrain::kVertexCount; ++v)
+      for (int c = 0; c < 4; ++c) wrong += colours[v * 4 + c] != fresh.vertexData()[v * Terrain::kFloatsPerVertex + 6 + c];
+    return wrong;
+  };
+  fresh.refreshGroundColours({1.0f, 2.0f}, false, false);
+  ASSERT_FALSE(fresh.fadingTriangles().empty());
+  fresh.fadeGroundColours(0.4f);
+  EXPECT_EQ(coloursReachTheGpu(), 0);
+  fresh.fadeGroundColours(1000.0f);
+  EXPECT_TRUE(fresh.fadingTriangles().empty());
+  EXPECT_EQ(coloursReachTheGpu(), 0);
+  fresh.setGroundPainters(nullptr);
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 

@@ -10,6 +10,7 @@
 #include "render/palette.hpp"
 #include "support/gl_world_helpers.hpp"
 #include "units/unit.hpp"
+#include "units/unit_drawing.hpp"
 #include "units/world.hpp"
 #include "world/clouds.hpp"
 #include "world/sky.hpp"
@@ -35,12 +36,7 @@ void render(World& w, const Camera& cam) {
   w.skyHorizon->draw(cam, w.sunColour);
   w.terrain->draw(cam, World::kSunPosition, water, w.sunColour, horizon, {}, kToolCircleNone, 0.0f, under);
   w.clouds->drawClouds(cam, w.sunColour);
-  auto drawUnit = [&](Unit3D& u) { u.draw(cam, World::kSunPosition, water, w.sunColour, false, under); };
-  auto q = w.grid.gridQuery(0.0f, 0.0f, -1.0f);
-  while (Unit3D* u = q.nextRaw())
-    if (u->fadeIn <= 0.0f) drawUnit(*u);
-  for (const auto* list : {&w.dying, &w.newUnits})
-    for (const auto& u : *list) drawUnit(*u);
+  drawUnits(w, cam, {World::kSunPosition, water, w.sunColour, under}, {}, unitBatch());
   w.waterSkyEdge->draw(cam, water, w.sunColour, horizon, under);
   w.water->draw(cam, World::kSunPosition, w.sunColour, horizon, w.wavePhase, false, {}, 0.0f, under);
 }

@@ -278,6 +278,7 @@ TEST(ShippedModels, EveryModelLoadsWithSaneMeasures) {
     if (e.path().extension() == ".obj") names.push_back(e.path().filename().string());
   ASSERT_GE(names.size(), 5u);
   LogCapture log;
+  int coarsestSum = 0;
   for (const std::string& name : names) {
     SCOPED_TRACE(name);
     Model3D m(name);
@@ -291,7 +292,25 @@ TEST(ShippedModels, EveryModelLoadsWithSaneMeasures) {
     EXPECT_TRUE(r > 0.03f && r < 0.5f) << "radius " << r;
     // Every part that exists has whole triangles.
     for (int p = 0; p < kModelPartCount; ++p) EXPECT_EQ(m.meshes().indexCount[p] % 3, 0);
+    // Detail levels: the first is the whole mesh, each later one has no more triangles
+    // and no less error, and the coarsest is a few dozen triangles whatever the model.
+    const ModelMeshes& mm = m.meshes();
+    EXPECT_GE(mm.boundRadius, std::max(m.radiusMax(), m.heightMax()));
+    int coarsest = 0;
+    for (int p = 0; p < kModelPartCount; ++p) {
+      EXPECT_EQ(mm.lodIndexCount[p][0], mm.indexCount[p]);
+      for (int l = 1; l < mm.lodCount; ++l) {
+        EXPECT_LE(mm.lodIndexCount[p][l], mm.lodIndexCount[p][l - 1]);
+        EXPECT_EQ(mm.lodIndexCount[p][l] % 3, 0);
+        EXPECT_GE(mm.lodError[l], mm.lodError[l - 1]);
+      }
+      coarsest += mm.lodIndexCount[p][mm.lodCount - 1] / 3;
+    }
+    EXPECT_LE(coarsest, 120);
+    coarsestSum += coarsest;
+    EXPECT_LT(mm.lodError[mm.lodCount - 1], 0.3f * mm.boundRadius);
   }
   EXPECT_EQ(log.count("ERROR"), 0) << log.text();
+  EXPECT_LE(coarsestSum / static_cast<int>(names.size()), 60) << "a distant unit should cost a few dozen triangles";
   clearModelCache();
 }
