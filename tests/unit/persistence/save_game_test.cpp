@@ -11,6 +11,12 @@
 #include <sstream>
 #include <tuple>
 
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "app/settings.hpp"
 #include "core/log.hpp"
 #include "core/random.hpp"
 #include "persistence/save_game.hpp"
@@ -492,4 +498,141 @@ TEST(SaveSlots, OnlyWholeSlotFilesCountAndLabelsStayShort) {
   auto w = emptyWorld();
   EXPECT_EQ(loadGame(*w, saveSlotPath(2), kLoadSlot), kLoadSaveMissing);
   fs::remove_all(saves);
+}
+
+// ---------------------------------------------------------------------------
+// Whatever moment the process dies or the disk fills up, the slot holds one
+// complete save: the previous one or the new one, never a mixture or a stub.
+
+namespace {
+// The small island packed with cup trees: well over 1,500 units.
+std::unique_ptr<World> crowdedWorld() {
+  auto w = smallWorld();
+  const TemplatePtr cup = byModel(*w, "Cup Tree.obj");
+  for (float x = -34.0f; x <= 34.0f; x += 1.5f)
+    for (float y = -34.0f; y <= 34.0f; y += 1.5f)
+      if (x * x + y * y < 34.0f * 34.0f) w->placeUnitOf(cup, {x, y, w->standingHeight(*cup, x, y)}, 0.0f, true);
+  return w;
+}
+
+// Every unit carries the number of the save that wrote it in its age.
+void stampAges(World& w, float generation) {
+  for (const auto& u : w.allUnits()) u->age = generation;
+}
+
+std::string fileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Runs work(1), work(2), ... in a child process and kills it with SIGKILL after
+// a random delay below maxDelayMicros; `kills` times.
+template <typename Work, typename Check>
+void killWhileWorking(int kills, int maxDelayMicros, Work work, Check check) {
+  for (int k = 0; k < kills; ++k) {
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      for (int generation = 1;; ++generation) work(generation);
+    }
+    usleep(static_cast<useconds_t>(rand01() * static_cast<float>(maxDelayMicros)));
+    kill(pid, SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the child ended on its own";
+    check(k);
+  }
+}
+}  // namespace
+
+TEST(SaveGame, KilledWhileSavingTheSlotHoldsOneWholeSave) {
+  auto w = crowdedWorld();
+  const size_t count = w->unitCount();
+  ASSERT_GE(count, 1500u);
+  // A first save, timed, so the kills land before, inside and after the writes.
+  stampAges(*w, 0.0f);
+  const int64_t start = platform::nowMicros();
+  ASSERT_EQ(saveGame(*w, 0), 0);
+  const int saveMicros = static_cast<int>(platform::nowMicros() - start);
+  rng::seed(77);
+  std::set<float> generationsSeen;
+  killWhileWorking(
+      50, 2 * saveMicros + 2000,
+      [&](int generation) {
+        stampAges(*w, static_cast<float>(generation));
+        saveGame(*w, 0);
+      },
+      [&](int kill) {
+        auto loaded = emptyWorld();
+        ASSERT_EQ(loadGame(*loaded, saveSlotPath(0), kLoadSlot), kLoadOk) << "after kill " << kill;
+        ASSERT_EQ(loaded->unitCount(), count) << "after kill " << kill;
+        std::set<float> ages;
+        for (const auto& u : loaded->allUnits()) ages.insert(u->age);
+        ASSERT_EQ(ages.size(), 1u) << "units of two saves after kill " << kill;
+        generationsSeen.insert(*ages.begin());
+      });
+  // The kills did land after complete saves, not only before the first one.
+  EXPECT_GT(generationsSeen.size(), 1u);
+}
+
+TEST(SettingsFileKill, KilledWhileSavingTheSettingsStayWhole) {
+  const std::string path = userFolder() + "settings.txt";
+  Settings first;
+  const int64_t start = platform::nowMicros();
+  ASSERT_TRUE(first.save(path, true, false));
+  const int saveMicros = static_cast<int>(platform::nowMicros() - start);
+  rng::seed(78);
+  std::set<float> volumesSeen;
+  killWhileWorking(
+      50, 4 * saveMicros + 2000,
+      [&](int generation) {
+        Settings s;
+        s.musicVolume = s.soundVolume = static_cast<float>(generation % 20) * 0.05f;
+        s.save(path, generation % 2 == 0, generation % 2 == 1);
+      },
+      [&](int kill) {
+        Settings s;
+        LogCapture log;
+        s.load(path);
+        ASSERT_TRUE(s.loaded) << "after kill " << kill;
+        // One save's values: both volumes and the two flags belong together.
+        ASSERT_EQ(s.musicVolumeAsRead, s.soundVolumeAsRead) << "after kill " << kill;
+        ASSERT_NE(s.verticalSync, s.frameLimit) << "after kill " << kill;
+        volumesSeen.insert(s.musicVolumeAsRead);
+        const std::string text = fileText(path);
+        ASSERT_EQ(std::count(text.begin(), text.end(), '\n'), 8) << "after kill " << kill;
+      });
+  EXPECT_GT(volumesSeen.size(), 1u);
+}
+
+TEST(SaveGame, AFullDiskKeepsTheOldSaveByteForByte) {
+  auto w = smallWorld();
+  ASSERT_EQ(saveGame(*w, 3), 0);
+  const std::string old = fileText(saveSlotPath(3));
+  const std::string settingsPath = userFolder() + "full-disk-settings.txt";
+  ASSERT_TRUE(Settings{}.save(settingsPath, true, false));
+  const std::string oldSettings = fileText(settingsPath);
+  // The child may write only a few bytes per file, as on a full disk.
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{16, 16};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    w->placeUnitOf(byModel(*w, "Cup Tree.obj"), {-3.0f, 2.0f, 1.0f}, 0.0f, true);
+    w->unsavedChanges = true;
+    const bool refused = saveGame(*w, 3) == -1 && w->unsavedChanges;
+    Settings changed;
+    changed.musicVolume = 0.25f;
+    const bool settingsRefused = !changed.save(settingsPath, false, true);
+    _exit(refused && settingsRefused ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "a save that did not fit was reported as saved";
+  EXPECT_EQ(fileText(saveSlotPath(3)), old);
+  EXPECT_EQ(fileText(settingsPath), oldSettings);
+  EXPECT_FALSE(fs::exists(platform::atomicTempPath(saveSlotPath(3))));
+  EXPECT_FALSE(fs::exists(platform::atomicTempPath(settingsPath)));
 }
