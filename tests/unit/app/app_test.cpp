@@ -106,6 +106,30 @@ TEST(FrameStats, FirstReportSlidingWindowAndReset) {
             "Vertical Sync = true   Frame Limit = false   FPS Measured = 59.99   Avg. Frame Time us Measured = 16667");
 }
 
+// The game keeps running after long stalls and on machines that have been up for weeks.
+TEST(FrameClock, StallsAndLargeClockValuesStillAdvanceTheGame) {
+  const int64_t minute = 60'000'000;
+  for (int64_t start : {int64_t{0}, int64_t{3} << 31, int64_t{40} * 24 * 60 * minute}) {
+    SCOPED_TRACE(start);
+    FrameClock clock(start);
+    int64_t now = start;
+    const auto frame = [&](int64_t step) {
+      now += step;
+      clock.tick(now);
+      const int64_t elapsed = clock.frameMicros();
+      clock.frameRan();
+      return elapsed;
+    };
+    EXPECT_EQ(frame(16'667), 16'667);
+    EXPECT_EQ(frame(36 * minute), FrameClock::kMaxFrameMicros) << "a long stall advances one capped step";
+    EXPECT_EQ(frame(16'667), 16'667) << "and the game goes on after it";
+    EXPECT_EQ(frame(71 * minute + 35'000), FrameClock::kMaxFrameMicros);
+    EXPECT_EQ(frame(20'000), 20'000);
+    clock.tick(now - 5'000);  // a reading that goes back changes nothing
+    EXPECT_EQ(frame(1'000), 1'000);
+  }
+}
+
 // ---------- log rotation ----------
 
 TEST(LogRotation, FirstRunCreatesOnlyTheNewestLogWithHeaderAndReport) {
@@ -173,8 +197,17 @@ TEST_F(SettingsFile, WriteThenReadRoundTrip) {
   EXPECT_EQ(b.reservedValue, 2);
 
   LogCapture quiet;
-  a.save((dir_ / "missing-folder" / "settings.txt").string(), true, false);
+  EXPECT_FALSE(a.save((dir_ / "missing-folder" / "settings.txt").string(), true, false));
   EXPECT_FALSE(quiet.contains("Settings file saved correctly.")) << "an unwritable file logs nothing";
+
+  // A folder of the file's name: reading it is reading no file, writing it fails and leaves it.
+  fs::remove(path());
+  fs::create_directories(path());
+  Settings folder;
+  EXPECT_TRUE(folder.load(path()) && !folder.loaded);
+  EXPECT_TRUE(quiet.contains("ERROR: Couldn't load the settings file."));
+  EXPECT_FALSE(a.save(path(), true, false));
+  EXPECT_TRUE(fs::is_directory(path()));
 }
 
 TEST_F(SettingsFile, MissingFileHeaderOnlyClampingAndSilentRuns) {
