@@ -329,7 +329,13 @@ void installQuitSignalHandlers() {
   sigemptyset(&sa.sa_mask);
   // SA_RESETHAND: if the orderly shut-down hangs, asking again ends the process.
   sa.sa_flags = SA_RESTART | SA_RESETHAND;
-  for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &sa, nullptr);
+  for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+    struct sigaction old;
+    // Started under nohup, a hang-up is meant to pass unnoticed. (SIGINT is taken
+    // even when inherited as ignored, as a background start from a script leaves it.)
+    if (sig == SIGHUP && sigaction(sig, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
+    sigaction(sig, &sa, nullptr);
+  }
 #endif
 }
 
