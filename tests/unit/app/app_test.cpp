@@ -4,12 +4,14 @@
 #include <fstream>
 #include <iterator>
 #include <tuple>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "app/frame_stats.hpp"
 #include "app/log_init.hpp"
 #include "app/settings.hpp"
 #include "core/log.hpp"
+#include "platform/platform.hpp"
 #include "render/display.hpp"
 
 namespace fs = std::filesystem;
@@ -142,6 +144,34 @@ TEST(LogRotation, FirstRunCreatesOnlyTheNewestLogWithHeaderAndReport) {
   EXPECT_NE(text.find(" MB Free\n\nFound file path of program.  Absolute path to folder is being used.\nhello\n"),
             std::string::npos)
       << text;
+}
+
+// A plain file where the game's folder should be: the game still logs (to the
+// temporary folder, saying why) and writing the settings reports failure.
+// The user folder is decided once per process, so this runs in a forked child.
+TEST(LogRotation, AnUnusableUserFolderMovesTheLogToTheTempFolder) {
+  const fs::path home = freshFolder("unusable_home"), tmp = freshFolder("unusable_tmp");
+  fs::create_directories(home / "Documents");
+  writeFile(home / "Documents" / "Quillon Vale", "not a folder");
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    setenv("HOME", home.c_str(), 1);
+    setenv("TMPDIR", tmp.c_str(), 1);
+    unsetenv("XDG_CONFIG_HOME");
+    initLog();
+    const bool settingsRefused = !saveSettingsFile();
+    logLine("still logging");
+    _exit(!platform::userDataFolderUsable() && settingsRefused ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "the folder counted as usable, or the settings as written";
+  const std::string log = readFile(tmp / "Quillon Vale Logs" / "Log Newest.log");
+  EXPECT_NE(log.find("ERROR: The user data folder \"" + (home / "Documents" / "Quillon Vale").string()), std::string::npos) << log;
+  EXPECT_NE(log.find("still logging"), std::string::npos);
+  EXPECT_EQ(readFile(home / "Documents" / "Quillon Vale"), "not a folder");
 }
 
 TEST(LogRotation, TwelfthRunKeepsTenOldLogsAndDropsTheOldest) {
