@@ -4,6 +4,8 @@
 #include "persistence/save_game.hpp"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <ctime>
 #include <fstream>
 #include <limits>
@@ -52,10 +54,6 @@ using textio::ParseError;
 
 void putColour(std::ostream& out, const Colour& c) {
   out << fixed6(c.r) << ',' << fixed6(c.g) << ',' << fixed6(c.b) << '\n';
-}
-void putPair(std::ostream& out, Vec2 v) { out << fixed6(v.x) << ',' << fixed6(v.y) << '\n'; }
-void putTriple(std::ostream& out, Vec3 v) {
-  out << fixed6(v.x) << ',' << fixed6(v.y) << ',' << fixed6(v.z) << '\n';
 }
 void putFloat(std::ostream& out, float v) { out << fixed6(v) << '\n'; }
 void putInt(std::ostream& out, int v) { out << v << '\n'; }
@@ -111,39 +109,66 @@ void putTemplate(std::ostream& out, const Unit3DTemplate& t, const TemplateLists
   out << kTemplateEnd << '\n';
 }
 
-void putUnit(std::ostream& out, const Unit3D& u, int templateRef, int preyRef) {
-  putTriple(out, u.position);
-  putInt(out, templateRef);
-  putFloat(out, u.yaw);
-  putTriple(out, u.destination);
-  putBool(out, u.turning);
-  putBool(out, u.moving);
-  putBool(out, u.animating);
-  putFloat(out, u.animTime);
-  putPair(out, u.origin);
-  putPair(out, u.anchor);
-  putInt(out, u.activity);
-  putFloat(out, u.decisionTimer);
-  putFloat(out, u.breedTimer);
-  putFloat(out, u.age);
-  putFloat(out, u.ageFraction);
-  putBool(out, u.spareFlag);
-  putFloat(out, u.health);
-  putFloat(out, u.food);
-  putInt(out, preyRef);
-  putBool(out, u.facingDestination);
-  putColour(out, u.primaryColour);
-  putColour(out, u.secondaryColour);
-  putColour(out, u.groundColour);
-  putFloat(out, u.hitTimer);
-  putBool(out, u.hit);
-  putFloat(out, u.pace);
-  putFloat(out, u.growth);
-  putPair(out, u.momentum);
-  putFloat(out, u.hopTime);
-  putBool(out, u.hopping);
-  putFloat(out, u.fadeIn);
-  out << kUnitEnd << '\n';
+// Unit records are most of a big save, so they are appended straight to the
+// text; to_chars with six decimals gives exactly what "%f" gives.
+void addFixed6(std::string& out, double v) {
+  char buf[64];
+  const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 6);
+  if (r.ec == std::errc{}) out.append(buf, r.ptr);
+  else out += fixed6(v);
+}
+void addInt(std::string& out, int v) {
+  char buf[16];
+  out.append(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
+  out += '\n';
+}
+void addBool(std::string& out, bool v) { out += v ? "1\n" : "0\n"; }
+void addFloat(std::string& out, float v) {
+  addFixed6(out, v);
+  out += '\n';
+}
+void addPair(std::string& out, Vec2 v) {
+  addFixed6(out, v.x), out += ',', addFixed6(out, v.y), out += '\n';
+}
+void addTriple(std::string& out, float a, float b, float c) {
+  addFixed6(out, a), out += ',', addFixed6(out, b), out += ',', addFixed6(out, c), out += '\n';
+}
+void addColour(std::string& out, const Colour& c) { addTriple(out, c.r, c.g, c.b); }
+
+void putUnit(std::string& out, const Unit3D& u, int templateRef, int preyRef) {
+  addTriple(out, u.position.x, u.position.y, u.position.z);
+  addInt(out, templateRef);
+  addFloat(out, u.yaw);
+  addTriple(out, u.destination.x, u.destination.y, u.destination.z);
+  addBool(out, u.turning);
+  addBool(out, u.moving);
+  addBool(out, u.animating);
+  addFloat(out, u.animTime);
+  addPair(out, u.origin);
+  addPair(out, u.anchor);
+  addInt(out, u.activity);
+  addFloat(out, u.decisionTimer);
+  addFloat(out, u.breedTimer);
+  addFloat(out, u.age);
+  addFloat(out, u.ageFraction);
+  addBool(out, u.spareFlag);
+  addFloat(out, u.health);
+  addFloat(out, u.food);
+  addInt(out, preyRef);
+  addBool(out, u.facingDestination);
+  addColour(out, u.primaryColour);
+  addColour(out, u.secondaryColour);
+  addColour(out, u.groundColour);
+  addFloat(out, u.hitTimer);
+  addBool(out, u.hit);
+  addFloat(out, u.pace);
+  addFloat(out, u.growth);
+  addPair(out, u.momentum);
+  addFloat(out, u.hopTime);
+  addBool(out, u.hopping);
+  addFloat(out, u.fadeIn);
+  out += kUnitEnd;
+  out += '\n';
 }
 
 // The colour a world-options row saves: its checked swatch, white without one.
@@ -155,6 +180,21 @@ Colour savedRowColour(const WorldColours& colours, int row) {
 
 // ---------------------------------------------------------------------------
 // Reading.
+
+// The plain decimal numbers our writer produces are read with from_chars (a big
+// save holds hundreds of thousands); anything else takes the general rules of
+// textio::toFloat, errors included.
+float numberOf(std::string_view text) {
+  size_t at = 0;
+  while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
+  const char* first = text.data() + at;
+  const char* last = text.data() + text.size();
+  float v = 0.0f;
+  const auto r = std::from_chars(first, last, v);
+  const bool hex = r.ptr < last && (*r.ptr == 'x' || *r.ptr == 'X');
+  if (r.ec == std::errc{} && r.ptr != first && !hex && std::isfinite(v)) return v;
+  return textio::toFloat(std::string(text));
+}
 
 // Walks the lines of one record; every read that does not fit throws, which
 // the loader turns into "corrupt, keep what was read".
@@ -171,7 +211,7 @@ class Lines {
   bool peekIs(const char* marker) const { return at_ < lines_.size() && lines_[at_] == marker; }
   int integer() { return textio::toInt(next()); }
   bool flag() { return textio::toInt(next()) != 0; }
-  float number() { return textio::toFloat(next()); }
+  float number() { return numberOf(next()); }
 
  private:
   const std::vector<std::string>& lines_;
@@ -184,7 +224,8 @@ void splitNumbers(const std::string& line, float* out, int n) {
   for (int k = 0; k < n; ++k) {
     const size_t comma = line.find(',', start);
     if (k < n - 1 && comma == std::string::npos) throw ParseError("too few numbers in \"" + line + "\"");
-    out[k] = textio::toFloat(line.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+    const std::string_view all(line);
+    out[k] = numberOf(all.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
     start = comma + 1;
   }
 }
@@ -753,7 +794,9 @@ std::string saveGameText(World& world, const std::string& date) {
   if (world.terrain) world.terrain->writeSaveRecord(out);
 
   out << kUnitsStart << '\n';
+  std::string text = std::move(out).str();
   const std::vector<std::shared_ptr<Unit3D>> units = world.allUnits();
+  text.reserve(text.size() + units.size() * 480 + 16384);
   std::unordered_map<const Unit3D*, int> position;
   position.reserve(units.size());
   for (size_t k = 0; k < units.size(); ++k) position[units[k].get()] = static_cast<int>(k);
@@ -763,12 +806,17 @@ std::string saveGameText(World& world, const std::string& date) {
       auto it = position.find(p.get());
       if (it != position.end()) preyRef = it->second;
     }
-    putUnit(out, *u, lists.assignedIndex(u->unitTemplate.get()), preyRef);
+    putUnit(text, *u, lists.assignedIndex(u->unitTemplate.get()), preyRef);
   }
 
-  out << kCloudsStart << '\n';
-  if (world.clouds) world.clouds->writeRecords(out);
-  return out.str();
+  text += kCloudsStart;
+  text += '\n';
+  if (world.clouds) {
+    std::ostringstream clouds;
+    world.clouds->writeRecords(clouds);
+    text += clouds.str();
+  }
+  return text;
 }
 
 bool writeSaveFile(World& world, const std::string& path, const std::string& date) {
