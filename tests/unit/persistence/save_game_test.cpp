@@ -556,6 +556,7 @@ TEST(SaveGame, KilledWhileSavingTheSlotHoldsOneWholeSave) {
   const int saveMicros = static_cast<int>(platform::nowMicros() - start);
   rng::seed(77);
   std::set<float> generationsSeen;
+  auto loaded = emptyWorld();  // every slot load starts by clearing it
   killWhileWorking(
       50, 2 * saveMicros + 2000,
       [&](int generation) {
@@ -563,7 +564,6 @@ TEST(SaveGame, KilledWhileSavingTheSlotHoldsOneWholeSave) {
         saveGame(*w, 0);
       },
       [&](int kill) {
-        auto loaded = emptyWorld();
         ASSERT_EQ(loadGame(*loaded, saveSlotPath(0), kLoadSlot), kLoadOk) << "after kill " << kill;
         ASSERT_EQ(loaded->unitCount(), count) << "after kill " << kill;
         std::set<float> ages;
