@@ -157,7 +157,7 @@ void setWindowIcon(Application& app) {
   glfwSetWindowIcon(ws().window, 1, &image);
 }
 
-void renderFrame(float fps, int32_t averageMicros) {
+void renderFrame(float fps, int64_t averageMicros) {
   if (!ws().window) return;
   // In the world the window's background follows the sky (it dims at night);
   // menu screens cover it with their backdrop.
@@ -207,14 +207,23 @@ void loadStartup() {
   requestScene(scenes.earlyAccess.get(), 0, false);
 }
 
+// A termination signal closes the window as its close box would; the loop then
+// ends at its next check and the shut-down runs as usual.
+bool closeRequested() {
+  if (platform::quitSignalReceived() && !glfwWindowShouldClose(ws().window)) {
+    logLine("Received signal ", platform::quitSignalNumber(), ", closing the game.");
+    glfwSetWindowShouldClose(ws().window, GLFW_TRUE);
+  }
+  return glfwWindowShouldClose(ws().window);
+}
+
 void runMainLoop(Application& app) {
   const int64_t period = framePeriodMicros(app.refreshRate);
-  int64_t accumulator = 0;
-  int64_t last = platform::nowMicros();
+  FrameClock clock(platform::nowMicros());
   FrameStats& stats = ws().stats;
-  while (!glfwWindowShouldClose(ws().window)) {
-    if (!(frameLimitOn() && accumulator < period)) {
-      const int32_t elapsed = static_cast<int32_t>(std::min<int64_t>(accumulator, 50000));
+  while (!closeRequested()) {
+    if (!(frameLimitOn() && clock.accumulator() < period)) {
+      const int64_t elapsed = clock.frameMicros();
       const float dt = static_cast<float>(elapsed) / 1000000.0f;
       SceneSwitcher& sw = switcher();
       Scene* current = sw.current();
@@ -231,14 +240,9 @@ void runMainLoop(Application& app) {
       }
       stats.afterRender(elapsed);
       renderFrame(stats.framesPerSecond(), stats.averageMicros());
-      accumulator = 0;
+      clock.frameRan();
     }
-    const int64_t now = platform::nowMicros();
-    const int32_t d = static_cast<int32_t>(now - last);
-    if (d > 0) {
-      last = now;
-      accumulator += d;
-    }
+    clock.tick(platform::nowMicros());
   }
 }
 
@@ -262,6 +266,9 @@ void shutDown() {
 
 // The exit code: 0 after a normal run, kStartFailedExitCode when the game could not start.
 int run(Application& app) {
+  // Before anything that takes long: a request to stop during start-up is kept
+  // and honoured at the first check of the frame loop.
+  platform::installQuitSignalHandlers();
   settings().load(platform::userDataPath("settings.txt"));
   if (const std::string missing = missingDataProblem(platform::programFolder()); !missing.empty()) {
     logLine("ERROR: ", missing);
@@ -276,6 +283,9 @@ int run(Application& app) {
   }
   setWindowIcon(app);
   if (startAudio()) loadGameMusic();
+  // Ours again, in case the audio library put its own in place (it only does so
+  // where none is set, and is told not to, but a library update must not undo this).
+  platform::installQuitSignalHandlers();
   loadStartup();
   saveSettingsFile();
   fitViewportToWindow();

@@ -9,14 +9,14 @@ bool FrameStats::beforeRender() {
   if (reportState_ == 0) {
     count_ = 0;
     head_ = 0;
-    sum_ = 0.0f;
+    sum_ = 0;
     fps_ = 0.0f;
     average_ = 0;
     oneSecond_ = 0;
     reportState_ = 1;
   } else if (oneSecond_ >= 1000000 && count_ == kWindow) {
-    average_ = static_cast<int32_t>(sum_ / kWindow);
-    const float seconds = sum_ / 1000000.0f;
+    average_ = sum_ / kWindow;
+    const float seconds = static_cast<float>(sum_) / 1000000.0f;
     if (seconds > 0.0f) {
       fps_ = kWindow / seconds;
       oneSecond_ = 0;
@@ -29,19 +29,19 @@ bool FrameStats::beforeRender() {
   return report;
 }
 
-void FrameStats::afterRender(int32_t elapsed) {
+void FrameStats::afterRender(int64_t elapsed) {
   oneSecond_ += elapsed;
   if (count_ >= kWindow) {
     sum_ -= samples_[head_];
     head_ = (head_ + 1) % kWindow;
     --count_;
   }
-  samples_[(head_ + count_) % kWindow] = static_cast<float>(elapsed);
+  samples_[(head_ + count_) % kWindow] = elapsed;
   ++count_;
-  sum_ += static_cast<float>(elapsed);
+  sum_ += elapsed;
 }
 
-std::string FrameStats::reportLine(bool vsync, bool limit, float fps, int32_t avg) {
+std::string FrameStats::reportLine(bool vsync, bool limit, float fps, int64_t avg) {
   return std::string("Vertical Sync = ") + (vsync ? "true" : "false") + "   Frame Limit = " +
          (limit ? "true" : "false") + "   FPS Measured = " + twoDecimals(fps) +
          "   Avg. Frame Time us Measured = " + std::to_string(avg);

@@ -235,7 +235,8 @@ void setSwapInterval(int on) {
 
 bool unsavedChanges() { return World::sharedExists() && World::shared().unsavedChanges; }
 
-void saveToSelectedSlot() { saveGame(World::shared(), saveSlots().selected); }
+// True only once the save is on the disk; saveGame keeps the unsaved-changes flag otherwise.
+bool saveToSelectedSlot() { return saveGame(World::shared(), saveSlots().selected) == 0; }
 
 // A remembered return scene that was never set falls back to where the game
 // would naturally continue instead of leaving the player on a dead screen.
@@ -369,8 +370,8 @@ void handleCommand(int id) {
       }
       break;
     case 306:
-      saveToSelectedSlot();
-      requestScene(g.gameSaved.get(), 0);
+      if (saveToSelectedSlot()) requestScene(g.gameSaved.get(), 0);
+      else showSaveFailed(g.inGameMenu.get());
       break;
     case 302:
       cs.settingsReturn = current;
@@ -388,14 +389,15 @@ void handleCommand(int id) {
     case 3001: requestScene(g.inGameMenu.get(), 0); break;
     case 2702: requestScene(orFallback(cs.askSaveDestination, g.mainMenu.get()), 0); break;
     case 2703:
-      saveToSelectedSlot();
-      requestScene(orFallback(cs.askSaveDestination, g.mainMenu.get()), 0);
+      if (saveToSelectedSlot()) requestScene(orFallback(cs.askSaveDestination, g.mainMenu.get()), 0);
+      else showSaveFailed(g.inGameMenu.get());
       break;
     case 1402:
     case 3002: quitGame(); break;
     case 1403:
-      saveToSelectedSlot();
-      quitGame();
+      // Quitting after a failed save would lose the world the player asked to keep.
+      if (saveToSelectedSlot()) quitGame();
+      else showSaveFailed(g.inGameMenu.get());
       break;
     case 1501: requestScene(orFallback(cs.helpReturn, g.topHud.get()), 0); break;
     case 2101: requestScene(orFallback(cs.feedbackReturn, g.mainMenu.get()), 0); break;

@@ -1,5 +1,6 @@
 #include "app/log_init.hpp"
 
+#include <cstdio>
 #include <fstream>
 
 #include "core/log.hpp"
@@ -22,7 +23,7 @@ void rotateLogs(const std::string& folder) {
   platform::renameFile(current, oldLog(folder, 1));
 }
 
-void initLogIn(const std::string& folder) {
+bool initLogIn(const std::string& folder) {
   platform::makeFolder(folder);
   rotateLogs(folder);
   const std::string& programMessage = platform::programFolderMessage();
@@ -31,12 +32,12 @@ void initLogIn(const std::string& folder) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out) {
       disableLog();
-      return;
+      return false;
     }
     out << kGameName << " Log File" << "  Version " << kVersionText << "\n";
     if (!out) {
       disableLog();
-      return;
+      return false;
     }
   }
   setLogFile(path);
@@ -46,8 +47,21 @@ void initLogIn(const std::string& folder) {
   logLine(platform::memoryLine());
   logLine("");
   logLine(programMessage);
+  return true;
 }
 
-void initLog() { initLogIn(platform::userDataPath("Logs")); }
+void initLog() {
+  const std::string& user = platform::userDataFolder();
+  if (platform::userDataFolderUsable() && initLogIn(platform::userDataPath("Logs"))) return;
+  // The player still gets a game (saves will report that they fail) and we still get a log.
+  const std::string fallback = platform::tempFolder() + "Quillon Vale Logs";
+  if (initLogIn(fallback)) {
+    logLine("ERROR: The user data folder \"", user, "\" can't be used; saves and settings can't be written. "
+            "This log is in \"", fallback, "\".");
+    return;
+  }
+  std::fprintf(stderr, "Quillon Vale: neither \"%s\" nor \"%s\" can be written; logging is off.\n", user.c_str(),
+               fallback.c_str());
+}
 
 }  // namespace qv

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <sstream>
 
 #include "core/log.hpp"
 #include "core/text_io.hpp"
@@ -43,7 +44,8 @@ bool isOldVersion(const std::string& line) {
 
 bool Settings::load(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  // A folder of that name reads as an empty file on some systems; it is no settings file.
+  if (!in || platform::isFolder(path)) {
     logLine("ERROR: Couldn't load the settings file.");
     return fullScreen;
   }
@@ -86,9 +88,8 @@ void Settings::apply(bool audioRuns) {
   logLine("Settings were set correctly.");
 }
 
-void Settings::save(const std::string& path, bool verticalSyncBox, bool frameLimitBox) const {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) return;
+bool Settings::save(const std::string& path, bool verticalSyncBox, bool frameLimitBox) const {
+  std::ostringstream out;
   out << header() << "\n"
       << textio::streamDefault(musicVolume) << "\n"
       << textio::streamDefault(soundVolume) << "\n"
@@ -97,9 +98,10 @@ void Settings::save(const std::string& path, bool verticalSyncBox, bool frameLim
       << (verticalSyncBox ? 1 : 0) << "\n"
       << (frameLimitBox ? 1 : 0) << "\n"
       << secondReservedValue << "\n";
-  out.close();
-  if (!out) return;
+  // Replaced in one step: a kill or a full disk mid-write keeps the previous file whole.
+  if (!platform::writeFileAtomically(path, out.str())) return false;
   logLine("Settings file saved correctly.");
+  return true;
 }
 
 // ---------- the settings screen ----------
@@ -184,8 +186,8 @@ void installUiSounds() {
   };
 }
 
-void saveSettingsFile() {
-  settings().save(platform::userDataPath("settings.txt"), verticalSyncOn(), frameLimitOn());
+bool saveSettingsFile() {
+  return settings().save(platform::userDataPath("settings.txt"), verticalSyncOn(), frameLimitOn());
 }
 
 }  // namespace qv

@@ -24,8 +24,8 @@ struct Settings {
   bool load(const std::string& path);
   // Applies what was read (volumes clamped to 0..1); the mixer hears the music volume only when audioRuns.
   void apply(bool audioRuns);
-  // Nothing is written (and nothing logged) when the file cannot be opened.
-  void save(const std::string& path, bool verticalSyncBox, bool frameLimitBox) const;
+  // Replaces the file in one step; false (nothing logged, the old file kept) when it cannot be written.
+  bool save(const std::string& path, bool verticalSyncBox, bool frameLimitBox) const;
 };
 
 Settings& settings();
@@ -41,6 +41,6 @@ void onVolumeSlider(int identifier, float value);
 // Connects the interface's click sounds and volume sliders to the audio module.
 void installUiSounds();
 // Writes "settings.txt" with the checkboxes' current marks.
-void saveSettingsFile();
+bool saveSettingsFile();
 
 }  // namespace qv

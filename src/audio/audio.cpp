@@ -32,6 +32,8 @@ PlaylistState& playlist() {
 }
 
 bool startAudio() {
+  // The game handles SIGINT and SIGTERM itself (an orderly shut-down from the frame loop).
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     logLine("ERROR: Couldn't SDL_INIT_AUDIO error = ", SDL_GetError());
     return false;

@@ -4,8 +4,11 @@
 #include "persistence/save_game.hpp"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <ctime>
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <unordered_map>
 
@@ -51,10 +54,6 @@ using textio::ParseError;
 
 void putColour(std::ostream& out, const Colour& c) {
   out << fixed6(c.r) << ',' << fixed6(c.g) << ',' << fixed6(c.b) << '\n';
-}
-void putPair(std::ostream& out, Vec2 v) { out << fixed6(v.x) << ',' << fixed6(v.y) << '\n'; }
-void putTriple(std::ostream& out, Vec3 v) {
-  out << fixed6(v.x) << ',' << fixed6(v.y) << ',' << fixed6(v.z) << '\n';
 }
 void putFloat(std::ostream& out, float v) { out << fixed6(v) << '\n'; }
 void putInt(std::ostream& out, int v) { out << v << '\n'; }
@@ -110,39 +109,66 @@ void putTemplate(std::ostream& out, const Unit3DTemplate& t, const TemplateLists
   out << kTemplateEnd << '\n';
 }
 
-void putUnit(std::ostream& out, const Unit3D& u, int templateRef, int preyRef) {
-  putTriple(out, u.position);
-  putInt(out, templateRef);
-  putFloat(out, u.yaw);
-  putTriple(out, u.destination);
-  putBool(out, u.turning);
-  putBool(out, u.moving);
-  putBool(out, u.animating);
-  putFloat(out, u.animTime);
-  putPair(out, u.origin);
-  putPair(out, u.anchor);
-  putInt(out, u.activity);
-  putFloat(out, u.decisionTimer);
-  putFloat(out, u.breedTimer);
-  putFloat(out, u.age);
-  putFloat(out, u.ageFraction);
-  putBool(out, u.spareFlag);
-  putFloat(out, u.health);
-  putFloat(out, u.food);
-  putInt(out, preyRef);
-  putBool(out, u.facingDestination);
-  putColour(out, u.primaryColour);
-  putColour(out, u.secondaryColour);
-  putColour(out, u.groundColour);
-  putFloat(out, u.hitTimer);
-  putBool(out, u.hit);
-  putFloat(out, u.pace);
-  putFloat(out, u.growth);
-  putPair(out, u.momentum);
-  putFloat(out, u.hopTime);
-  putBool(out, u.hopping);
-  putFloat(out, u.fadeIn);
-  out << kUnitEnd << '\n';
+// Unit records are most of a big save, so they are appended straight to the
+// text; to_chars with six decimals gives exactly what "%f" gives.
+void addFixed6(std::string& out, double v) {
+  char buf[64];
+  const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 6);
+  if (r.ec == std::errc{}) out.append(buf, r.ptr);
+  else out += fixed6(v);
+}
+void addInt(std::string& out, int v) {
+  char buf[16];
+  out.append(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
+  out += '\n';
+}
+void addBool(std::string& out, bool v) { out += v ? "1\n" : "0\n"; }
+void addFloat(std::string& out, float v) {
+  addFixed6(out, v);
+  out += '\n';
+}
+void addPair(std::string& out, Vec2 v) {
+  addFixed6(out, v.x), out += ',', addFixed6(out, v.y), out += '\n';
+}
+void addTriple(std::string& out, float a, float b, float c) {
+  addFixed6(out, a), out += ',', addFixed6(out, b), out += ',', addFixed6(out, c), out += '\n';
+}
+void addColour(std::string& out, const Colour& c) { addTriple(out, c.r, c.g, c.b); }
+
+void putUnit(std::string& out, const Unit3D& u, int templateRef, int preyRef) {
+  addTriple(out, u.position.x, u.position.y, u.position.z);
+  addInt(out, templateRef);
+  addFloat(out, u.yaw);
+  addTriple(out, u.destination.x, u.destination.y, u.destination.z);
+  addBool(out, u.turning);
+  addBool(out, u.moving);
+  addBool(out, u.animating);
+  addFloat(out, u.animTime);
+  addPair(out, u.origin);
+  addPair(out, u.anchor);
+  addInt(out, u.activity);
+  addFloat(out, u.decisionTimer);
+  addFloat(out, u.breedTimer);
+  addFloat(out, u.age);
+  addFloat(out, u.ageFraction);
+  addBool(out, u.spareFlag);
+  addFloat(out, u.health);
+  addFloat(out, u.food);
+  addInt(out, preyRef);
+  addBool(out, u.facingDestination);
+  addColour(out, u.primaryColour);
+  addColour(out, u.secondaryColour);
+  addColour(out, u.groundColour);
+  addFloat(out, u.hitTimer);
+  addBool(out, u.hit);
+  addFloat(out, u.pace);
+  addFloat(out, u.growth);
+  addPair(out, u.momentum);
+  addFloat(out, u.hopTime);
+  addBool(out, u.hopping);
+  addFloat(out, u.fadeIn);
+  out += kUnitEnd;
+  out += '\n';
 }
 
 // The colour a world-options row saves: its checked swatch, white without one.
@@ -154,6 +180,21 @@ Colour savedRowColour(const WorldColours& colours, int row) {
 
 // ---------------------------------------------------------------------------
 // Reading.
+
+// The plain decimal numbers our writer produces are read with from_chars (a big
+// save holds hundreds of thousands); anything else takes the general rules of
+// textio::toFloat, errors included.
+float numberOf(std::string_view text) {
+  size_t at = 0;
+  while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
+  const char* first = text.data() + at;
+  const char* last = text.data() + text.size();
+  float v = 0.0f;
+  const auto r = std::from_chars(first, last, v);
+  const bool hex = r.ptr < last && (*r.ptr == 'x' || *r.ptr == 'X');
+  if (r.ec == std::errc{} && r.ptr != first && !hex && std::isfinite(v)) return v;
+  return textio::toFloat(std::string(text));
+}
 
 // Walks the lines of one record; every read that does not fit throws, which
 // the loader turns into "corrupt, keep what was read".
@@ -170,7 +211,7 @@ class Lines {
   bool peekIs(const char* marker) const { return at_ < lines_.size() && lines_[at_] == marker; }
   int integer() { return textio::toInt(next()); }
   bool flag() { return textio::toInt(next()) != 0; }
-  float number() { return textio::toFloat(next()); }
+  float number() { return numberOf(next()); }
 
  private:
   const std::vector<std::string>& lines_;
@@ -183,7 +224,8 @@ void splitNumbers(const std::string& line, float* out, int n) {
   for (int k = 0; k < n; ++k) {
     const size_t comma = line.find(',', start);
     if (k < n - 1 && comma == std::string::npos) throw ParseError("too few numbers in \"" + line + "\"");
-    out[k] = textio::toFloat(line.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+    const std::string_view all(line);
+    out[k] = numberOf(all.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
     start = comma + 1;
   }
 }
@@ -262,21 +304,24 @@ TemplateFields readTemplateFields(Lines& in) {
 
 // Settings are option indexes the editor and the rules look up; a hand-edited
 // or damaged file must not carry a value outside its options into the game.
-int32_t option(int32_t v, int32_t lo, int32_t hi) { return std::clamp(v, lo, hi); }
+// Such a value means the setting's plain choice ("Normal" where there is one),
+// never its nearest extreme: a damaged lifespan of 5 must not become "Infinite".
+int32_t option(int32_t v, int32_t lo, int32_t hi, int32_t plain) { return v < lo || v > hi ? plain : v; }
 
 void applyTemplateFields(Unit3DTemplate& t, TemplateFields&& f) {
-  f.moveSpeed = option(f.moveSpeed, 0, 3);
-  f.extraChoice = option(f.extraChoice, 0, 3);
-  f.colourGround = option(f.colourGround, 0, 3);
-  f.lifespan = option(f.lifespan, 0, 3);
-  f.moveAnimation = option(f.moveAnimation, 0, 3);
-  f.sleeps = option(f.sleeps, 0, 2);
-  f.habitat = option(f.habitat, 0, 2);
-  f.health = option(f.health, 0, 2);
-  f.damage = option(f.damage, 0, 2);
-  f.hunger = option(f.hunger, 0, 2);
-  f.breedFrequency = option(f.breedFrequency, 0, 2);
-  f.breedAmount = option(f.breedAmount, 1, 2);
+  using T = Unit3DTemplate;
+  f.moveSpeed = option(f.moveSpeed, 0, 3, 2);
+  f.extraChoice = option(f.extraChoice, 0, 3, 0);
+  f.colourGround = option(f.colourGround, 0, 3, 0);
+  f.lifespan = option(f.lifespan, 0, 3, 1);
+  f.moveAnimation = option(f.moveAnimation, 0, 3, 0);
+  f.sleeps = option(f.sleeps, 0, 2, 0);
+  f.habitat = option(f.habitat, 0, 2, T::kBoth);
+  f.health = option(f.health, 0, 2, 1);
+  f.damage = option(f.damage, 0, 2, 1);
+  f.hunger = option(f.hunger, 0, 2, 1);
+  f.breedFrequency = option(f.breedFrequency, 0, 2, 1);
+  f.breedAmount = option(f.breedAmount, 1, 2, 1);
   t.size = std::clamp(f.size, 1.0f, 3.0f);
   t.primaryColourOptions = std::move(f.primary);
   t.secondaryColourOptions = std::move(f.secondary);
@@ -308,6 +353,26 @@ void applyTemplateFields(Unit3DTemplate& t, TemplateFields&& f) {
   t.nextPrimaryChosen = t.nextSecondaryChosen = t.nextGroundChosen = false;
   t.recomputeHop();
   t.claimedByLoad = true;
+}
+
+// A unit record has this many value lines before its end marker.
+constexpr size_t kUnitRecordLines = 31;
+
+// A damaged or hand-edited record must not put a unit where the grid and the
+// terrain have no cells, or give it rates the life rules never produce.
+void keepInRange(Unit3D& u) {
+  static constexpr float kEdge = World::kWorldLimit - 0.001f;
+  const auto inWorld = [](float& v) { v = std::clamp(v, -kEdge, kEdge); };
+  inWorld(u.position.x), inWorld(u.position.y), inWorld(u.destination.x), inWorld(u.destination.y);
+  inWorld(u.origin.x), inWorld(u.origin.y), inWorld(u.anchor.x), inWorld(u.anchor.y);
+  u.pace = std::clamp(u.pace, 0.9f, 1.1f);
+  u.ageFraction = std::clamp(u.ageFraction, 0.0f, 1.0f);
+  u.growth = std::clamp(u.growth, 0.5f, 1.0f);
+  u.age = std::max(u.age, 0.0f);
+  u.health = std::clamp(u.health, 0.0f, 1.0f);
+  u.food = std::clamp(u.food, 0.0f, 1.0f);
+  u.fadeIn = std::clamp(u.fadeIn, 0.0f, 1.0f);
+  if (u.activity < Unit3D::kIdle || u.activity > Unit3D::kHunting) u.activity = Unit3D::kIdle;
 }
 
 std::shared_ptr<Unit3D> readUnit(const std::vector<std::string>& lines, const TemplatePtr& tmpl, int& preyRef) {
@@ -344,6 +409,7 @@ std::shared_ptr<Unit3D> readUnit(const std::vector<std::string>& lines, const Te
   u->hopTime = in.number();
   u->hopping = in.flag();
   u->fadeIn = in.number();
+  keepInRange(*u);
   u->inWater = u->position.z <= Unit3D::kInWaterDepth ? 1 : 0;
   return u;
 }
@@ -378,17 +444,6 @@ int versionResult(const FileVersion& v) {
   return kLoadOk;
 }
 
-// Lines up to (not including) a marker; false when the input ended first.
-bool collectUntil(std::istream& in, const char* marker, std::vector<std::string>& out) {
-  out.clear();
-  std::string line;
-  while (textio::readLine(in, line)) {
-    if (line == marker) return true;
-    out.push_back(line);
-  }
-  return false;
-}
-
 TemplatePtr freeTemplateFor(const TemplateLists& lists, const std::string& model) {
   for (const TemplatePtr& t : lists.unassigned)
     if (!t->claimedByLoad && t->modelFileName() == model) return t;
@@ -406,6 +461,25 @@ struct LoadState {
   std::vector<std::shared_ptr<Unit3D>> units;  // by unit record, null when not added
   std::vector<int> preyRefs;
   bool terrainTouched = false;
+  // Set when the file turned out cut short or a record broken; what was read stays.
+  bool damaged = false;
+
+  // Every line of a complete file ends in a line break: one without it was cut off mid-line.
+  bool readLine(std::istream& in, std::string& line) {
+    if (!textio::readLine(in, line)) return false;
+    if (in.eof()) damaged = true;
+    return true;
+  }
+  // Lines up to (not including) a marker; false when the input ended first.
+  bool collectUntil(std::istream& in, const char* marker, std::vector<std::string>& out) {
+    out.clear();
+    std::string line;
+    while (readLine(in, line)) {
+      if (line == marker) return true;
+      out.push_back(line);
+    }
+    return false;
+  }
 
   TemplatePtr templateAt(int ref) const {
     if (ref < 0 || ref >= static_cast<int>(templateSlots.size())) return nullptr;
@@ -460,20 +534,69 @@ struct LoadState {
     if (terrainTouched && world.terrain) world.terrain->finishLoading();
   }
 
+  // One unit record's value lines. Records have a fixed length, so one that
+  // lost its end marker cannot swallow the next; one that lost lines is dropped
+  // but keeps its position for the prey references after it.
+  void readUnitRecord(const std::vector<std::string>& group) {
+    if (group.size() != kUnitRecordLines) {
+      damaged = true;
+      units.push_back(nullptr);
+      preyRefs.push_back(-1);
+      return;
+    }
+    int preyRef = -1;
+    TemplatePtr t = templateAt(textio::toInt(group[1]));
+    std::shared_ptr<Unit3D> u = readUnit(group, t, preyRef);
+    if (!t || !world.templates.inAll(t.get())) u.reset();
+    if (u) world.addLoadedUnit(u);
+    units.push_back(u);
+    preyRefs.push_back(preyRef);
+  }
+
+  void readUnits(std::istream& in) {
+    std::vector<std::string> group;
+    std::string line;
+    bool endDue = false;  // a full record was read; its end marker comes next
+    while (readLine(in, line)) {
+      if (line == kCloudsStart) {
+        if (!group.empty()) readUnitRecord(group);
+        if (endDue || !group.empty()) damaged = true;
+        return;
+      }
+      if (line == kUnitEnd) {
+        if (!endDue) readUnitRecord(group);
+        group.clear();
+        endDue = false;
+        continue;
+      }
+      if (endDue) {
+        damaged = true;  // the marker is missing: this line starts the next record
+        endDue = false;
+      }
+      group.push_back(line);
+      if (group.size() == kUnitRecordLines) {
+        readUnitRecord(group);
+        group.clear();
+        endDue = true;
+      }
+    }
+    throw ParseError("no cloud section");
+  }
+
   void read(std::istream& in) {
     std::string line;
-    if (!textio::readLine(in, line)) throw ParseError("empty file");
+    if (!readLine(in, line)) throw ParseError("empty file");
     const FileVersion version = parseVersion(line);
     // Old and newer files are read all the same; the code only warns the player.
     result = versionResult(version);
-    textio::readLine(in, line);  // the save date
-    if (!textio::readLine(in, line)) throw ParseError("no camera");
+    readLine(in, line);  // the save date
+    if (!readLine(in, line)) throw ParseError("no camera");
     const double yaw = textio::toDouble(line);
-    if (!textio::readLine(in, line)) throw ParseError("no camera");
+    if (!readLine(in, line)) throw ParseError("no camera");
     const double pitch = textio::toDouble(line);
     float xyz[3];
     for (float& v : xyz) {
-      if (!textio::readLine(in, line)) throw ParseError("no camera");
+      if (!readLine(in, line)) throw ParseError("no camera");
       v = textio::toFloat(line);
     }
     if (mode == kLoadSlot) {
@@ -486,7 +609,7 @@ struct LoadState {
       c.displacement = {};
       c.maxHeight = xyz[2];
     }
-    if (!textio::readLine(in, line)) throw ParseError("no clock");
+    if (!readLine(in, line)) throw ParseError("no clock");
     const float clock = textio::toFloat(line);
     if (mode == kLoadSlot && clock >= 0.0f && clock < World::kDayLength) {
       world.timeOfDay = clock;
@@ -495,7 +618,7 @@ struct LoadState {
     if (version.major > 0 || version.minor > 11) {
       Colour rows[4];
       for (Colour& c : rows) {
-        if (!textio::readLine(in, line)) throw ParseError("no world colours");
+        if (!readLine(in, line)) throw ParseError("no world colours");
         c = colourOf(line);
       }
       if (mode != kLoadTemplatesOnly) {
@@ -513,7 +636,7 @@ struct LoadState {
     bool assignedSection = true;
     group.clear();
     for (;;) {
-      if (!textio::readLine(in, line)) throw ParseError("file ends inside the templates");
+      if (!readLine(in, line)) throw ParseError("file ends inside the templates");
       if (line == kUnassignedStart) {
         assignedSection = false;
         group.clear();
@@ -537,30 +660,13 @@ struct LoadState {
       world.terrain->readSaveRecord(group);
     }
 
-    group.clear();
-    bool cloudsFollow = false;
-    while (textio::readLine(in, line)) {
-      if (line == kCloudsStart) {
-        cloudsFollow = true;
-        break;
-      }
-      if (line != kUnitEnd) {
-        group.push_back(line);
-        continue;
-      }
-      int preyRef = -1;
-      TemplatePtr t = group.size() > 1 ? templateAt(textio::toInt(group[1])) : nullptr;
-      std::shared_ptr<Unit3D> u = readUnit(group, t, preyRef);
-      group.clear();
-      if (!t || !world.templates.inAll(t.get())) u.reset();
-      if (u) world.addLoadedUnit(u);
-      units.push_back(u);
-      preyRefs.push_back(preyRef);
-    }
-    if (!cloudsFollow) throw ParseError("no cloud section");
+    readUnits(in);
 
     std::vector<std::string> rest;
-    while (textio::readLine(in, line)) rest.push_back(line);
+    while (readLine(in, line)) rest.push_back(line);
+    // The cloud reader skips an unfinished last record; here that means the file was cut short.
+    while (!rest.empty() && rest.back().empty()) rest.pop_back();
+    if (!rest.empty() && rest.back() != CloudSystem::kRecordEnd) damaged = true;
     if (world.clouds && !world.clouds->readRecords(rest)) throw ParseError("cloud record");
   }
 };
@@ -595,14 +701,48 @@ std::string saveSlotLabel(int slot) {
   return "Save " + number + " " + s.date[slot];
 }
 
+namespace {
+// A date is ten characters at most; anything longer is damage and would only
+// stretch the slot's button.
+constexpr size_t kMaxSlotDateChars = 16;
+
+// Reads at most `limit` characters of the next line and skips the rest of it,
+// so a damaged file with one enormous line costs no memory and little time.
+bool readBoundedLine(std::istream& in, std::string& line, size_t limit) {
+  line.clear();
+  if (!in.good()) return false;
+  for (int c; (c = in.get()) != std::char_traits<char>::eof();) {
+    if (c == '\n') return true;
+    if (line.size() == limit) {
+      in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+      return true;
+    }
+    line.push_back(static_cast<char>(c));
+  }
+  return !line.empty();
+}
+
+std::string slotDateLabel(std::string date) {
+  if (!date.empty() && date.back() == '\r') date.pop_back();
+  if (date.size() > kMaxSlotDateChars) date.resize(kMaxSlotDateChars);
+  for (char& c : date)
+    if (static_cast<unsigned char>(c) < 32) c = ' ';
+  return date;
+}
+}  // namespace
+
 void scanSaveSlots() {
   for (int s = 0; s < kSaveSlotCount; ++s) {
-    std::ifstream in(saveSlotPath(s));
+    // Only the slot files themselves count: a folder of that name is no save, and
+    // a "<slot>.tmp" left by an interrupted save is never looked at.
+    const std::string path = saveSlotPath(s);
+    if (platform::isFolder(path)) continue;
+    std::ifstream in(path, std::ios::binary);
     if (!in) continue;
-    std::string line, date;
-    textio::readLine(in, line);
-    textio::readLine(in, date);
-    markSlotSaved(s, date);
+    std::string header, date;
+    readBoundedLine(in, header, 64);
+    readBoundedLine(in, date, kMaxSlotDateChars + 1);
+    markSlotSaved(s, slotDateLabel(date));
   }
 }
 
@@ -654,7 +794,9 @@ std::string saveGameText(World& world, const std::string& date) {
   if (world.terrain) world.terrain->writeSaveRecord(out);
 
   out << kUnitsStart << '\n';
+  std::string text = std::move(out).str();
   const std::vector<std::shared_ptr<Unit3D>> units = world.allUnits();
+  text.reserve(text.size() + units.size() * 480 + 16384);
   std::unordered_map<const Unit3D*, int> position;
   position.reserve(units.size());
   for (size_t k = 0; k < units.size(); ++k) position[units[k].get()] = static_cast<int>(k);
@@ -664,24 +806,26 @@ std::string saveGameText(World& world, const std::string& date) {
       auto it = position.find(p.get());
       if (it != position.end()) preyRef = it->second;
     }
-    putUnit(out, *u, lists.assignedIndex(u->unitTemplate.get()), preyRef);
+    putUnit(text, *u, lists.assignedIndex(u->unitTemplate.get()), preyRef);
   }
 
-  out << kCloudsStart << '\n';
-  if (world.clouds) world.clouds->writeRecords(out);
-  return out.str();
+  text += kCloudsStart;
+  text += '\n';
+  if (world.clouds) {
+    std::ostringstream clouds;
+    world.clouds->writeRecords(clouds);
+    text += clouds.str();
+  }
+  return text;
 }
 
 bool writeSaveFile(World& world, const std::string& path, const std::string& date) {
-  // The whole text is built first, so a failure part way never truncates an older save.
+  // The whole text is built first; the file is then replaced in one step, so a
+  // failure or a kill at any moment leaves the older save complete.
   const std::string text = saveGameText(world, date);
   const size_t sep = path.find_last_of("/\\");
-  if (sep != std::string::npos) platform::makeFolder(path.substr(0, sep + 1));
-  std::ofstream out(path, std::ios::trunc);
-  if (!out) return false;
-  out << text;
-  out.close();
-  return static_cast<bool>(out);
+  if (sep != std::string::npos && !platform::isFolder(path.substr(0, sep))) platform::makeFolder(path.substr(0, sep));
+  return platform::writeFileAtomically(path, text);
 }
 
 int saveGame(World& world, int slot) {
@@ -690,7 +834,6 @@ int saveGame(World& world, int slot) {
     return -1;
   }
   try {
-    platform::makeFolder(platform::userDataPath("Saves") + platform::kSep);
     const std::string date = todaysSaveDate();
     if (!writeSaveFile(world, saveSlotPath(slot), date)) {
       logLine("ERROR: Couldn't write the save file \"", saveSlotPath(slot), "\".");
@@ -719,13 +862,18 @@ int loadGameFromStream(World& world, std::istream& in, int mode) {
     return kLoadCorrupt;
   }
   state.finish();
+  if (state.damaged) {
+    logLine("ERROR: The game save file is incomplete or damaged; what could be read was loaded.");
+    return kLoadCorrupt;
+  }
   logLine("Loaded the game save file correctly.");
   return state.result;
 }
 
 int loadGame(World& world, const std::string& path, int mode) {
   std::ifstream in(path);
-  if (!in) {
+  // A folder opens like an empty file on some systems; it is no save either way.
+  if (!in || platform::isFolder(path)) {
     logLine("ERROR: Couldn't load the game save file.");
     if (mode == kLoadSlot) return kLoadSaveMissing;
     if (mode == kLoadNewGame) return kLoadDefaultWorldMissing;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +15,7 @@
 #include <windows.h>
 #include <direct.h>
 #include <intrin.h>
+#include <io.h>
 #include <shlobj.h>
 #include <shellapi.h>
 #include <versionhelpers.h>
@@ -34,6 +36,7 @@ struct Folders {
   std::string program;
   std::string programMessage;
   bool userKnown = false;
+  bool userUsable = true;
   std::string user;
 };
 Folders& folders() {
@@ -161,6 +164,18 @@ std::string dataPath(const std::string& sub, const std::string& file) {
   return programPath(std::string("Data") + kSep + sub + kSep + file);
 }
 
+namespace {
+// A folder we can create files in; a plain file of that name or a read-only folder is not.
+bool writableFolder(const std::string& path) {
+  if (!isFolder(path)) return false;
+#ifdef _WIN32
+  return _access(path.c_str(), 2) == 0;
+#else
+  return ::access(path.c_str(), W_OK | X_OK) == 0;
+#endif
+}
+}  // namespace
+
 const std::string& userDataFolder() {
   Folders& f = folders();
   if (!f.userKnown) {
@@ -173,11 +188,29 @@ const std::string& userDataFolder() {
       f.user = withSep(docs) + "Quillon Vale" + kSep;
       makeFolder(f.user);
     }
+    f.userUsable = writableFolder(f.user.empty() ? "." : f.user);
   }
   return f.user;
 }
 
 std::string userDataPath(const std::string& name) { return userDataFolder() + name; }
+
+bool userDataFolderUsable() {
+  userDataFolder();
+  return folders().userUsable;
+}
+
+std::string tempFolder() {
+#ifdef _WIN32
+  char path[MAX_PATH + 1];
+  const DWORD n = GetTempPathA(sizeof path, path);
+  if (n > 0 && n < sizeof path) return withSep(std::string(path, n));
+  return withSep(programFolder().empty() ? "." : programFolder());
+#else
+  const char* dir = std::getenv("TMPDIR");
+  return withSep(dir && *dir ? dir : "/tmp");
+#endif
+}
 
 void overrideProgramFolder(const std::string& folder) {
   folders().programKnown = true;
@@ -189,6 +222,7 @@ void overrideUserDataFolder(const std::string& folder) {
   folders().userKnown = true;
   folders().user = withSep(folder);
   makeFolder(folders().user);
+  folders().userUsable = writableFolder(folders().user);
 }
 
 std::string processorLine() {
@@ -284,13 +318,48 @@ int64_t nowMicros() {
   LARGE_INTEGER c, f;
   QueryPerformanceCounter(&c);
   QueryPerformanceFrequency(&f);
-  return static_cast<int64_t>(c.QuadPart * 1000000 / f.QuadPart);
+  // counter × 10^6 overflows after a few days of uptime at a 10 MHz counter;
+  // whole seconds and the remainder separately never do.
+  const int64_t seconds = c.QuadPart / f.QuadPart, rest = c.QuadPart % f.QuadPart;
+  return seconds * 1000000 + rest * 1000000 / f.QuadPart;
 #else
   return std::chrono::duration_cast<std::chrono::microseconds>(
              std::chrono::steady_clock::now().time_since_epoch())
       .count();
 #endif
 }
+
+namespace {
+volatile std::sig_atomic_t g_quitSignal = 0;
+
+// Only a flag: nothing else is safe inside a signal handler. (Windows resets
+// the handler before calling it, so there too a second request ends the process.)
+extern "C" void onQuitSignal(int sig) { g_quitSignal = sig; }
+}  // namespace
+
+void installQuitSignalHandlers() {
+#ifdef _WIN32
+  std::signal(SIGINT, onQuitSignal);
+  std::signal(SIGTERM, onQuitSignal);
+#else
+  struct sigaction sa;
+  std::memset(&sa, 0, sizeof sa);
+  sa.sa_handler = onQuitSignal;
+  sigemptyset(&sa.sa_mask);
+  // SA_RESETHAND: if the orderly shut-down hangs, asking again ends the process.
+  sa.sa_flags = SA_RESTART | SA_RESETHAND;
+  for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+    struct sigaction old;
+    // Started under nohup, a hang-up is meant to pass unnoticed. (SIGINT is taken
+    // even when inherited as ignored, as a background start from a script leaves it.)
+    if (sig == SIGHUP && sigaction(sig, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
+    sigaction(sig, &sa, nullptr);
+  }
+#endif
+}
+
+bool quitSignalReceived() { return g_quitSignal != 0; }
+int quitSignalNumber() { return static_cast<int>(g_quitSignal); }
 
 bool openWebPage(const std::string& url) {
 #ifdef _WIN32
@@ -332,6 +401,16 @@ bool fileExists(const std::string& path) {
   return in.good();
 }
 
+bool isFolder(const std::string& path) {
+#ifdef _WIN32
+  const DWORD a = GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
+#else
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+#endif
+}
+
 bool removeFile(const std::string& path) { return std::remove(path.c_str()) == 0; }
 
 bool renameFile(const std::string& from, const std::string& to) {
@@ -343,14 +422,10 @@ std::string atomicTempPath(const std::string& path) { return path + ".tmp"; }
 bool writeFileAtomically(const std::string& path, std::string_view bytes) {
   const std::string tmp = atomicTempPath(path);
 #ifdef _WIN32
-  const auto wide = [](const std::string& s) {
-    const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring w(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-    return w;
-  };
-  const std::wstring wtmp = wide(tmp), wpath = wide(path);
-  HANDLE h = CreateFileW(wtmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // Our paths are in the ANSI code page (SHGetFolderPathA, the narrow streams
+  // that read the files back); reading them as UTF-8 would send a save for a
+  // user named "Jörg" to a different, mangled folder.
+  HANDLE h = CreateFileA(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   bool ok = true;
   size_t done = 0;
@@ -362,11 +437,14 @@ bool writeFileAtomically(const std::string& path, std::string_view bytes) {
   }
   ok = ok && FlushFileBuffers(h);
   ok = CloseHandle(h) && ok;
-  ok = ok && MoveFileExW(wtmp.c_str(), wpath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  if (!ok) DeleteFileW(wtmp.c_str());
+  ok = ok && MoveFileExA(tmp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (!ok) DeleteFileA(tmp.c_str());
   return ok;
 #else
-  const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  // A temporary file left by a killed run is replaced, never written through
+  // (it could be a link pointing anywhere).
+  ::unlink(tmp.c_str());
+  const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (fd < 0) return false;
   bool ok = true;
   size_t done = 0;

@@ -27,6 +27,11 @@ std::string dataPath(const std::string& sub, const std::string& file);
 // program folder when no documents folder can be found.
 const std::string& userDataFolder();
 std::string userDataPath(const std::string& name);
+// False when the user data folder could not be made or written (a plain file
+// in its place, no permission); saving there will fail, so the log goes elsewhere.
+bool userDataFolderUsable();
+// The system's folder for temporary files, with a trailing separator.
+std::string tempFolder();
 
 // Tests point both folders somewhere of their own.
 void overrideProgramFolder(const std::string& folder);
@@ -40,12 +45,20 @@ std::string memoryLine();
 // High-resolution monotonic clock in microseconds.
 int64_t nowMicros();
 
+// Termination requests from outside (SIGTERM, SIGINT, SIGHUP; Ctrl+C on a
+// console) only raise a flag; the frame loop reads it and ends the game the
+// way the window's close box does. A second request ends the process at once.
+void installQuitSignalHandlers();
+bool quitSignalReceived();
+int quitSignalNumber();  // the signal that asked, 0 before any
+
 // Opens a web page in the default browser; false when nothing could be started.
 bool openWebPage(const std::string& url);
 
 // Small file-system helpers used by log rotation and saving.
 bool makeFolder(const std::string& path);
 bool fileExists(const std::string& path);
+bool isFolder(const std::string& path);
 bool removeFile(const std::string& path);
 bool renameFile(const std::string& from, const std::string& to);
 

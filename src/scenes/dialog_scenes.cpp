@@ -180,10 +180,14 @@ std::string SceneGameplayWithErrorMessage::messageFor(int result) {
 bool SceneGameplayWithErrorMessage::fatal(int result) { return result == 3 || result == 5; }
 
 void SceneGameplayWithErrorMessage::show(int result, Scene* back, Scene* onContinue) {
-  message = messageFor(result);
+  showMessage(messageFor(result), fatal(result), back, onContinue);
+}
+
+void SceneGameplayWithErrorMessage::showMessage(const std::string& shown, bool isFatal, Scene* back,
+                                                Scene* onContinue) {
+  message = shown;
   text->setText(message);
   logLine(message);
-  const bool isFatal = fatal(result);
   backLeft->setState(isFatal ? kStateHidden : kStateActive);
   continueAnyway->setState(isFatal ? kStateHidden : kStateActive);
   backCentred->setState(isFatal ? kStateActive : kStateHidden);
@@ -200,6 +204,13 @@ void showLoadResult(int result, Scene* backScene) {
     return;
   }
   requestScene(g.topHud.get(), 0);
+}
+
+void showSaveFailed(Scene* backScene) {
+  GameScenes& g = gameScenes();
+  if (!g.errorMessage) return;
+  g.errorMessage->showMessage(SceneGameplayWithErrorMessage::kSaveFailedMessage, true, backScene, nullptr);
+  requestScene(g.errorMessage.get(), 0);
 }
 
 }  // namespace qv

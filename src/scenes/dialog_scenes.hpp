@@ -71,6 +71,10 @@ class SceneGameplayWithErrorMessage : public SceneGameplay {
   static std::string messageFor(int result);
   static bool fatal(int result);
   void show(int result, Scene* back, Scene* onContinue);
+  // Any message; a fatal one offers only "Back".
+  void showMessage(const std::string& shown, bool isFatal, Scene* back, Scene* onContinue);
+  static constexpr const char* kSaveFailedMessage =
+      "Error: Couldn't save the game.\n        The previous save is unchanged.";
 
   std::shared_ptr<HudTextDynamic> text;
   std::shared_ptr<HudButton> backLeft, backCentred, continueAnyway;
@@ -82,5 +86,8 @@ class SceneGameplayWithErrorMessage : public SceneGameplay {
 // After a slot load or a new game: success enters the world, anything else
 // shows the error dialog with backScene behind its "Back".
 void showLoadResult(int result, Scene* backScene);
+// A save that did not reach the disk: the error dialog over the world, with
+// only "Back" (to backScene); the game goes on and nothing counts as saved.
+void showSaveFailed(Scene* backScene);
 
 }  // namespace qv

@@ -8,7 +8,7 @@ namespace qv {
 void createWhitePixel();
 bool whitePixelAvailable();
 void drawWhitePixel(float r, float g, float b);
-void drawFrameTimes(float fps, int32_t averageMicros);
+void drawFrameTimes(float fps, int64_t averageMicros);
 void deleteFonts();
 
 }  // namespace qv

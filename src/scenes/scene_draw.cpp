@@ -118,7 +118,7 @@ void drawWhitePixel(float r, float g, float b) {
   drawRect(*overlay().whitePixel, 0.0f, 0.0f, 0.0f, 1.0f, 1.0f, 1.0f, 1.0f, {r, g, b, 1.0f}, -1.0f);
 }
 
-void drawFrameTimes(float fps, int32_t averageMicros) {
+void drawFrameTimes(float fps, int64_t averageMicros) {
   Overlay& o = overlay();
   if (!o.fpsText) {
     o.fpsText.emplace(26, "0 FPS", 400.0f, 226.0f);
@@ -130,7 +130,7 @@ void drawFrameTimes(float fps, int32_t averageMicros) {
   const long long hundredths = static_cast<long long>((fps - static_cast<float>(whole)) * 100.0f);
   std::snprintf(buf, sizeof buf, "%lld.%s%lld FPS", whole, hundredths < 10 ? "0" : "", hundredths);
   o.fpsText->setText(buf);
-  std::snprintf(buf, sizeof buf, "%d = Avg. Frame Time us", static_cast<int>(averageMicros));
+  std::snprintf(buf, sizeof buf, "%lld = Avg. Frame Time us", static_cast<long long>(averageMicros));
   o.frameTimeText->setText(buf);
   o.fpsText->draw(0.0f, 0.0f, 1.0f);
   o.frameTimeText->draw(0.0f, 0.0f, 1.0f);

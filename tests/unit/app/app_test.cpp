@@ -5,6 +5,7 @@
 #include <iterator>
 #include <sstream>
 #include <tuple>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "app/frame_stats.hpp"
@@ -12,6 +13,7 @@
 #include "app/settings.hpp"
 #include "app/start_failure.hpp"
 #include "core/log.hpp"
+#include "platform/platform.hpp"
 #include "render/display.hpp"
 
 namespace fs = std::filesystem;
@@ -130,6 +132,30 @@ TEST(FrameStats, FirstReportSlidingWindowAndReset) {
             "Vertical Sync = true   Frame Limit = false   FPS Measured = 59.99   Avg. Frame Time us Measured = 16667");
 }
 
+// The game keeps running after long stalls and on machines that have been up for weeks.
+TEST(FrameClock, StallsAndLargeClockValuesStillAdvanceTheGame) {
+  const int64_t minute = 60'000'000;
+  for (int64_t start : {int64_t{0}, int64_t{3} << 31, int64_t{40} * 24 * 60 * minute}) {
+    SCOPED_TRACE(start);
+    FrameClock clock(start);
+    int64_t now = start;
+    const auto frame = [&](int64_t step) {
+      now += step;
+      clock.tick(now);
+      const int64_t elapsed = clock.frameMicros();
+      clock.frameRan();
+      return elapsed;
+    };
+    EXPECT_EQ(frame(16'667), 16'667);
+    EXPECT_EQ(frame(36 * minute), FrameClock::kMaxFrameMicros) << "a long stall advances one capped step";
+    EXPECT_EQ(frame(16'667), 16'667) << "and the game goes on after it";
+    EXPECT_EQ(frame(71 * minute + 35'000), FrameClock::kMaxFrameMicros);
+    EXPECT_EQ(frame(20'000), 20'000);
+    clock.tick(now - 5'000);  // a reading that goes back changes nothing
+    EXPECT_EQ(frame(1'000), 1'000);
+  }
+}
+
 // ---------- log rotation ----------
 
 TEST(LogRotation, FirstRunCreatesOnlyTheNewestLogWithHeaderAndReport) {
@@ -142,6 +168,34 @@ TEST(LogRotation, FirstRunCreatesOnlyTheNewestLogWithHeaderAndReport) {
   EXPECT_NE(text.find(" MB Free\n\nFound file path of program.  Absolute path to folder is being used.\nhello\n"),
             std::string::npos)
       << text;
+}
+
+// A plain file where the game's folder should be: the game still logs (to the
+// temporary folder, saying why) and writing the settings reports failure.
+// The user folder is decided once per process, so this runs in a forked child.
+TEST(LogRotation, AnUnusableUserFolderMovesTheLogToTheTempFolder) {
+  const fs::path home = freshFolder("unusable_home"), tmp = freshFolder("unusable_tmp");
+  fs::create_directories(home / "Documents");
+  writeFile(home / "Documents" / "Quillon Vale", "not a folder");
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    setenv("HOME", home.c_str(), 1);
+    setenv("TMPDIR", tmp.c_str(), 1);
+    unsetenv("XDG_CONFIG_HOME");
+    initLog();
+    const bool settingsRefused = !saveSettingsFile();
+    logLine("still logging");
+    _exit(!platform::userDataFolderUsable() && settingsRefused ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "the folder counted as usable, or the settings as written";
+  const std::string log = readFile(tmp / "Quillon Vale Logs" / "Log Newest.log");
+  EXPECT_NE(log.find("ERROR: The user data folder \"" + (home / "Documents" / "Quillon Vale").string()), std::string::npos) << log;
+  EXPECT_NE(log.find("still logging"), std::string::npos);
+  EXPECT_EQ(readFile(home / "Documents" / "Quillon Vale"), "not a folder");
 }
 
 TEST(LogRotation, TwelfthRunKeepsTenOldLogsAndDropsTheOldest) {
@@ -197,8 +251,17 @@ TEST_F(SettingsFile, WriteThenReadRoundTrip) {
   EXPECT_EQ(b.reservedValue, 2);
 
   LogCapture quiet;
-  a.save((dir_ / "missing-folder" / "settings.txt").string(), true, false);
+  EXPECT_FALSE(a.save((dir_ / "missing-folder" / "settings.txt").string(), true, false));
   EXPECT_FALSE(quiet.contains("Settings file saved correctly.")) << "an unwritable file logs nothing";
+
+  // A folder of the file's name: reading it is reading no file, writing it fails and leaves it.
+  fs::remove(path());
+  fs::create_directories(path());
+  Settings folder;
+  EXPECT_TRUE(folder.load(path()) && !folder.loaded);
+  EXPECT_TRUE(quiet.contains("ERROR: Couldn't load the settings file."));
+  EXPECT_FALSE(a.save(path(), true, false));
+  EXPECT_TRUE(fs::is_directory(path()));
 }
 
 TEST_F(SettingsFile, MissingFileHeaderOnlyClampingAndSilentRuns) {

@@ -6,6 +6,9 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -176,6 +179,47 @@ TEST_F(Commands, MainMenuAndQuitAskAboutSavingOnlyWithUnsavedChangesAndSaveWhenA
   press(g.saveAndQuit.get(), 1403);
   EXPECT_TRUE(fs::exists(saveSlotPath(2)));
   EXPECT_EQ(calls().quits, 3);
+}
+
+// With the disk full every "Save" says so and stays in the game: no "Game saved.",
+// no quitting, no leaving for the main menu, the changes still count as unsaved.
+TEST_F(Commands, SavesThatDoNotReachTheDiskShowTheErrorAndStay) {
+  saveSlots().selected = 1;
+  w.unsavedChanges = true;
+  ASSERT_EQ(press(g.inGameMenu.get(), 306), g.gameSaved.get());
+  const auto fileText = [](const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const std::string old = fileText(saveSlotPath(1));
+  ASSERT_FALSE(old.empty());
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    // A full disk: nothing more than a few bytes can be written.
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{16, 16};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    int failures = 0;
+    commandState().askSaveDestination = g.mainMenu.get();
+    for (auto [from, id] : {std::pair<Scene*, int>{g.inGameMenu.get(), 306}, {g.saveAndQuit.get(), 1403},
+                            {g.askSave.get(), 2703}}) {
+      w.unsavedChanges = true;
+      const bool ok = press(from, id) == g.errorMessage.get() &&
+                      g.errorMessage->message == SceneGameplayWithErrorMessage::kSaveFailedMessage &&
+                      g.errorMessage->backCentred->state == kStateActive &&
+                      g.errorMessage->continueAnyway->state == kStateHidden && w.unsavedChanges && calls().quits == 0;
+      at(g.errorMessage.get());
+      handleCommand(3401);
+      if (!ok || switcher().requested() != g.inGameMenu.get()) failures |= 1 << (id % 8);
+    }
+    _exit(failures);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "commands whose save failed (bits of id % 8): " << WEXITSTATUS(status);
+  EXPECT_EQ(fileText(saveSlotPath(1)), old);
 }
 
 // ---------- save slots and load errors ----------

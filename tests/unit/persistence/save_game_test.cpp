@@ -11,6 +11,12 @@
 #include <sstream>
 #include <tuple>
 
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "app/settings.hpp"
 #include "core/log.hpp"
 #include "core/random.hpp"
 #include "persistence/save_game.hpp"
@@ -110,9 +116,9 @@ std::unique_ptr<World> richWorld() {
   float k = 0;
   for (float* f : {&s->momentum.x, &s->momentum.y, &s->destination.x, &s->destination.y, &s->destination.z, &s->yaw,
                    &s->animTime, &s->decisionTimer, &s->breedTimer, &s->age, &s->ageFraction, &s->health, &s->food,
-                   &s->hitTimer, &s->pace, &s->growth, &s->hopTime, &s->fadeIn, &s->origin.x, &s->origin.y,
-                   &s->anchor.x, &s->anchor.y})
+                   &s->hitTimer, &s->hopTime, &s->fadeIn, &s->origin.x, &s->origin.y, &s->anchor.x, &s->anchor.y})
     *f = (++k - 2.5f) / 32;  // the first two negative
+  s->pace = 0.953125f, s->growth = 0.828125f;  // inside their ranges (0.9 to 1.1, 0.5 to 1)
   s->turning = s->moving = s->animating = s->facingDestination = s->hit = s->hopping = true;
   s->spareFlag = false, s->activity = Unit3D::kHunting, s->prey = b;
   s->primaryColour = col(0.1f, 0.2f, 0.3f), s->secondaryColour = col(0.4f, 0.5f, 0.6f), s->groundColour = col(0.7f, 0.8f, 0.9f);
@@ -289,16 +295,26 @@ TEST(SaveGame, SettingsClampedWaterDwellersTemplatesOnlyAndDuplicateRecords) {
   auto a = smallWorld();  // its bug stands on land
   TemplatePtr cup = byModel(*a, "Cup Tree.obj"), fish = byModel(*a, "One Eyed Fishlike Creature.obj");
   a->templates.assign(fish);
+  // A value outside a setting's options is damage: it counts as the plain choice ("Normal" where
+  // there is one), never as the nearest extreme (a lifespan of 77 is not "Infinite").
   cup->size = 40.0f, cup->moveSpeed = 9, cup->habitat = -3, cup->sleeps = 5, cup->breedAmount = 0, cup->lifespan = 77;
+  cup->hunger = 3, cup->health = -1, cup->damage = 12, cup->breedFrequency = 3, cup->colourGround = 4;
+  TemplatePtr bug = byModel(*a, "Little Bug.obj");
+  bug->lifespan = 3, bug->hunger = 2, bug->breedFrequency = 0, bug->breedAmount = 2;  // extremes that are options stay
   fish->habitat = Unit3DTemplate::kWater, fish->floatsInWater = false;
   ASSERT_LT(a->placeUnitOf(fish, {60.0f, 0.0f, a->standingHeight(*fish, 60.0f, 0.0f)}, 0.0f, true)->position.z, 0.0f);
   auto b = emptyWorld();
   EXPECT_EQ(loadText(*b, saveGameText(*a, "d"), kLoadSlot), kLoadOk);
-  TemplatePtr got = byModel(*b, "Cup Tree.obj");
+  TemplatePtr got = byModel(*b, "Cup Tree.obj"), gotBug = byModel(*b, "Little Bug.obj");
   EXPECT_FLOAT_EQ(got->size, 3.0f);
   using T = Unit3DTemplate;
-  EXPECT_EQ(std::tuple(got->moveSpeed, got->habitat, got->sleeps, got->breedAmount, got->lifespan),
-            (std::tuple<int32_t, int32_t, int32_t, int32_t, int32_t>(T::kFast, T::kLand, T::kSleepsByNight, 1, 3)));
+  using Settings9 = std::tuple<int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t>;
+  const auto settings = [](const T& t) {
+    return Settings9(t.moveSpeed, t.habitat, t.sleeps, t.breedAmount, t.lifespan, t.hunger, t.health, t.damage,
+                     t.breedFrequency, t.colourGround);
+  };
+  EXPECT_EQ(settings(*got), Settings9(2, T::kBoth, 0, 1, 1, 1, 1, 1, 1, 0));
+  EXPECT_EQ(settings(*gotBug), settings(*bug));
   ASSERT_EQ(b->unitCount(), 2u);
   for (const auto& u : b->allUnits()) EXPECT_EQ(u->inWater, u->unitTemplate->modelFileName() == fish->modelFileName());
 
@@ -376,4 +392,267 @@ TEST(DefaultWorld, TheShippedIslandLivesForFiveMinutes) {
   EXPECT_GE(w->unitCount(), 150u);
   // No kind dies out in the first minutes of a new game, hunters and hunted alike.
   EXPECT_EQ(kindsAfter, kindsBefore);
+}
+
+// ---------------------------------------------------------------------------
+// Damaged and cut-short files: values come back inside their ranges, record
+// boundaries hold, and a file that is not whole says so (code 4) but keeps what it had.
+
+namespace {
+// The smallest island with a bug at (1, 1) and a cup tree at (-3, 2).
+std::unique_ptr<World> twoUnitWorld() {
+  auto w = smallWorld();
+  const TemplatePtr cup = byModel(*w, "Cup Tree.obj");
+  w->placeUnitOf(cup, {-3.0f, 2.0f, w->standingHeight(*cup, -3.0f, 2.0f)}, 0.0f, true);
+  return w;
+}
+// Line of field f (counting from 1) of unit record k (counting from 0).
+int unitLine(const std::string& text, int k, int f) { return lineOf(text, "*****Unit Instances Start*****") + 32 * k + f; }
+std::set<std::pair<float, float>> unitSpots(World& w) {
+  std::set<std::pair<float, float>> out;
+  for (const auto& u : w.allUnits()) out.insert({u->position.x, u->position.y});
+  return out;
+}
+}  // namespace
+
+TEST(SaveGame, DamagedUnitValuesComeBackInRange) {
+  const std::string text = saveGameText(*smallWorld(), "d");
+  using U = const Unit3D&;
+  const struct {
+    int field;
+    const char* value;
+    bool (*holds)(U);
+  } cases[] = {
+      {1, "500.0,-900.0,1.0", [](U u) { return u.position.x > 82.0f && u.position.x < 82.485f && u.position.y < -82.0f && u.position.y > -82.485f; }},
+      {4, "-1000,1000,0", [](U u) { return std::fabs(u.destination.x) < 82.485f && std::fabs(u.destination.y) < 82.485f; }},
+      {11, "9", [](U u) { return u.activity == Unit3D::kIdle; }},
+      {15, "2.5", [](U u) { return u.ageFraction == 1.0f; }},
+      {15, "-0.5", [](U u) { return u.ageFraction == 0.0f; }},
+      {17, "40", [](U u) { return u.health == 1.0f; }},
+      {18, "-2", [](U u) { return u.food == 0.0f; }},
+      {26, "7", [](U u) { return u.pace == 1.1f; }},
+      {26, "-3", [](U u) { return u.pace == 0.9f; }},
+      {27, "0.1", [](U u) { return u.growth == 0.5f; }},
+      {27, "9", [](U u) { return u.growth == 1.0f; }},
+  };
+  for (const auto& c : cases) {
+    auto w = emptyWorld();
+    EXPECT_EQ(loadText(*w, replaceLine(text, unitLine(text, 0, c.field), c.value), kLoadSlot), kLoadOk) << c.value;
+    ASSERT_EQ(w->unitCount(), 1u) << c.value;
+    EXPECT_TRUE(c.holds(*w->allUnits()[0])) << "field " << c.field << " = " << c.value;
+  }
+}
+
+TEST(SaveGame, BrokenRecordsAndCutFilesKeepWhatTheyHaveAndSaySo) {
+  auto a = twoUnitWorld();
+  const std::string text = saveGameText(*a, "d");
+  const auto spots = unitSpots(*a);
+  const int clouds = lineOf(text, "*****Cloud Instances Start*****");
+  std::string withoutLastBreak = text;
+  withoutLastBreak.pop_back();
+  const struct {
+    const char* name;
+    std::string file;
+    int code;
+    size_t units;
+  } cases[] = {
+      {"whole", text, kLoadOk, 2},
+      // The first record without its end marker: both units still load, each in its own place.
+      {"end marker missing", replaceLine(text, unitLine(text, 0, 32), ""), kLoadCorrupt, 2},
+      // The first record one line short: that unit is dropped, the second is read from its own lines.
+      {"record line missing", replaceLine(text, unitLine(text, 0, 20), ""), kLoadCorrupt, 1},
+      {"cut inside the clouds", replaceLines(text, clouds + 4, 1 << 30, ""), kLoadCorrupt, 2},
+      {"cut inside the units", replaceLines(text, unitLine(text, 1, 10), 1 << 30, ""), kLoadCorrupt, 1},
+      {"last line break missing", withoutLastBreak, kLoadCorrupt, 2},
+  };
+  for (const auto& c : cases) {
+    auto w = emptyWorld();
+    LogCapture log;
+    EXPECT_EQ(loadText(*w, c.file, kLoadSlot), c.code) << c.name;
+    ASSERT_EQ(w->unitCount(), c.units) << c.name;
+    for (const auto& spot : unitSpots(*w)) EXPECT_TRUE(spots.count(spot)) << c.name << ": a unit moved";
+    EXPECT_EQ(names(w->templates.assigned), names(a->templates.assigned)) << c.name;
+    EXPECT_EQ(log.contains("Loaded the game save file correctly."), c.code == kLoadOk) << c.name;
+  }
+}
+
+TEST(SaveSlots, OnlyWholeSlotFilesCountAndLabelsStayShort) {
+  emptyWorld();  // points the user folder at this test's own
+  const fs::path saves = fs::path(saveSlotPath(0)).parent_path();
+  fs::remove_all(saves);
+  fs::create_directories(saves);
+  SaveSlots& slots = saveSlots();
+  for (bool& e : slots.empty) e = true;
+  // Slot 1: a damaged file whose date line is 10 MB long.
+  std::ofstream(saveSlotPath(0), std::ios::binary)
+      << "Quillon Vale Save File  Version 0.12.0.3\n" << std::string(10u << 20, '7') << "\nmore\n";
+  // Slot 2: only the temporary file of an interrupted save. Slot 3: a folder of the slot's name.
+  std::ofstream(platform::atomicTempPath(saveSlotPath(1))) << "Quillon Vale Save File  Version 0.12.0.3\n2025.1.1\n";
+  fs::create_directories(saveSlotPath(2));
+  std::ofstream(saveSlotPath(3)) << "Quillon Vale Save File  Version 0.12.0.3\n2025.1.9\r\n";
+  scanSaveSlots();
+  EXPECT_FALSE(slots.empty[0]);
+  EXPECT_LE(saveSlotLabel(0).size(), std::string("Save 1 ").size() + 16) << saveSlotLabel(0).substr(0, 40);
+  EXPECT_TRUE(slots.empty[1] && slots.empty[2]);
+  EXPECT_EQ(saveSlotLabel(3), "Save 4 2025.1.9");
+  auto w = emptyWorld();
+  EXPECT_EQ(loadGame(*w, saveSlotPath(2), kLoadSlot), kLoadSaveMissing);
+  fs::remove_all(saves);
+}
+
+// ---------------------------------------------------------------------------
+// Whatever moment the process dies or the disk fills up, the slot holds one
+// complete save: the previous one or the new one, never a mixture or a stub.
+
+namespace {
+// The small island packed with cup trees: well over 1,500 units.
+std::unique_ptr<World> crowdedWorld() {
+  auto w = smallWorld();
+  const TemplatePtr cup = byModel(*w, "Cup Tree.obj");
+  for (float x = -34.0f; x <= 34.0f; x += 1.5f)
+    for (float y = -34.0f; y <= 34.0f; y += 1.5f)
+      if (x * x + y * y < 34.0f * 34.0f) w->placeUnitOf(cup, {x, y, w->standingHeight(*cup, x, y)}, 0.0f, true);
+  return w;
+}
+
+// Every unit carries the number of the save that wrote it in its age.
+void stampAges(World& w, float generation) {
+  for (const auto& u : w.allUnits()) u->age = generation;
+}
+
+std::string fileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// `kills` times: a child runs work(g), work(g + 1), ... from g = first(k) and is
+// killed with SIGKILL after a random delay; check(k) then says whether one of
+// that child's saves had landed. The delay range follows the disk: it grows while
+// nothing lands and shrinks again once saves do, so kills fall before, inside
+// and after complete saves.
+constexpr int kGenerationsPerChild = 100000;
+int firstGeneration(int k) { return (k + 1) * kGenerationsPerChild; }
+
+template <typename Work, typename Check>
+void killWhileWorking(int kills, int maxDelayMicros, Work work, Check check) {
+  const int shortest = maxDelayMicros;
+  for (int k = 0; k < kills; ++k) {
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      for (int generation = firstGeneration(k);; ++generation) work(generation);
+    }
+    usleep(static_cast<useconds_t>(rand01() * static_cast<float>(maxDelayMicros)));
+    kill(pid, SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the child ended on its own";
+    bool landed = false;
+    ASSERT_NO_FATAL_FAILURE(landed = check(k));
+    maxDelayMicros = landed ? std::max(maxDelayMicros * 2 / 3, shortest) : std::min(maxDelayMicros * 3 / 2, 2'000'000);
+  }
+}
+}  // namespace
+
+TEST(SaveGame, KilledWhileSavingTheSlotHoldsOneWholeSave) {
+  auto w = crowdedWorld();
+  const size_t count = w->unitCount();
+  ASSERT_GE(count, 1500u);
+  // A first save, timed, so the kills land before, inside and after the writes.
+  stampAges(*w, 0.0f);
+  const int64_t start = platform::nowMicros();
+  ASSERT_EQ(saveGame(*w, 0), 0);
+  const int saveMicros = static_cast<int>(platform::nowMicros() - start);
+  rng::seed(77);
+  int landings = 0;
+  auto loaded = emptyWorld();  // every slot load starts by clearing it
+  killWhileWorking(
+      50, 2 * saveMicros + 2000,
+      [&](int generation) {
+        stampAges(*w, static_cast<float>(generation));
+        saveGame(*w, 0);
+      },
+      [&](int kill) {
+        EXPECT_EQ(loadGame(*loaded, saveSlotPath(0), kLoadSlot), kLoadOk) << "after kill " << kill;
+        EXPECT_EQ(loaded->unitCount(), count) << "after kill " << kill;
+        std::set<float> ages;
+        for (const auto& u : loaded->allUnits()) ages.insert(u->age);
+        EXPECT_EQ(ages.size(), 1u) << "units of two saves after kill " << kill;
+        const bool landed = !ages.empty() && *ages.begin() >= static_cast<float>(firstGeneration(kill));
+        landings += landed;
+        return landed;
+      });
+  // Kills fell after complete saves too, not only before the first one.
+  EXPECT_GT(landings, 0);
+}
+
+TEST(SettingsFileKill, KilledWhileSavingTheSettingsStayWhole) {
+  const std::string path = userFolder() + "settings.txt";
+  Settings first;
+  const int64_t start = platform::nowMicros();
+  ASSERT_TRUE(first.save(path, true, false));
+  const int saveMicros = static_cast<int>(platform::nowMicros() - start);
+  rng::seed(78);
+  int landings = 0;
+  // The generation travels in the reserved value; volumes and flags follow from it.
+  const auto volumeOf = [](int generation) { return static_cast<float>(generation % 20) * 0.05f; };
+  killWhileWorking(
+      50, 4 * saveMicros + 2000,
+      [&](int generation) {
+        Settings s;
+        s.reservedValue = generation;
+        s.musicVolume = s.soundVolume = volumeOf(generation);
+        s.save(path, generation % 2 == 0, generation % 2 == 1);
+      },
+      [&](int kill) {
+        Settings s;
+        LogCapture log;
+        s.load(path);
+        EXPECT_TRUE(s.loaded) << "after kill " << kill;
+        const int generation = s.reservedValueAsRead;
+        if (generation != 0) {  // 0: still the first file, written with the defaults
+          EXPECT_NEAR(s.musicVolumeAsRead, volumeOf(generation), 1e-6) << "after kill " << kill;
+          EXPECT_NEAR(s.soundVolumeAsRead, volumeOf(generation), 1e-6) << "after kill " << kill;
+          EXPECT_EQ(s.verticalSync, generation % 2 == 0) << "after kill " << kill;
+          EXPECT_EQ(s.frameLimit, generation % 2 == 1) << "after kill " << kill;
+        }
+        const std::string text = fileText(path);
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 8) << "after kill " << kill;
+        const bool landed = generation >= firstGeneration(kill);
+        landings += landed;
+        return landed;
+      });
+  EXPECT_GT(landings, 0);
+}
+
+TEST(SaveGame, AFullDiskKeepsTheOldSaveByteForByte) {
+  auto w = smallWorld();
+  ASSERT_EQ(saveGame(*w, 3), 0);
+  const std::string old = fileText(saveSlotPath(3));
+  const std::string settingsPath = userFolder() + "full-disk-settings.txt";
+  ASSERT_TRUE(Settings{}.save(settingsPath, true, false));
+  const std::string oldSettings = fileText(settingsPath);
+  // The child may write only a few bytes per file, as on a full disk.
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{16, 16};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    w->placeUnitOf(byModel(*w, "Cup Tree.obj"), {-3.0f, 2.0f, 1.0f}, 0.0f, true);
+    w->unsavedChanges = true;
+    const bool refused = saveGame(*w, 3) == -1 && w->unsavedChanges;
+    Settings changed;
+    changed.musicVolume = 0.25f;
+    const bool settingsRefused = !changed.save(settingsPath, false, true);
+    _exit(refused && settingsRefused ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "a save that did not fit was reported as saved";
+  EXPECT_EQ(fileText(saveSlotPath(3)), old);
+  EXPECT_EQ(fileText(settingsPath), oldSettings);
+  EXPECT_FALSE(fs::exists(platform::atomicTempPath(saveSlotPath(3))));
+  EXPECT_FALSE(fs::exists(platform::atomicTempPath(settingsPath)));
 }
