@@ -311,6 +311,12 @@ bool parseObj(std::string_view all, ObjMesh& out, int& errorLine, std::string& e
   return true;
 }
 
+bool objHasTriangles(const ObjMesh& mesh) {
+  for (const std::vector<uint32_t>& idx : mesh.indices)
+    if (!idx.empty()) return true;
+  return false;
+}
+
 bool Model3D::readFile(const std::string& path) {
   std::string text;
   if (!readWholeFile(path, text)) {
@@ -323,6 +329,11 @@ bool Model3D::readFile(const std::string& path) {
   if (!parseObj(text, mesh, errorLine, errorText)) {
     logLine("ERROR: Exception thrown while reading the OBJ model filename = \"", fileName_, "\" line ", errorLine,
             ": cannot read a number from \"", errorText, "\"");
+    return false;
+  }
+  if (!objHasTriangles(mesh)) {
+    // An empty or cut-off file would otherwise pass as a model that is never seen.
+    logLine("ERROR: The OBJ model has no triangles filename = \"", fileName_, "\"");
     return false;
   }
   for (int p = 0; p < kModelPartCount; ++p) {

@@ -96,6 +96,8 @@ struct ObjMesh {
 // returns false with the 1-based line number and the offending text, and out is
 // to be discarded.
 bool parseObj(std::string_view text, ObjMesh& out, int& errorLine, std::string& errorText);
+// A file that parses but yields no triangle (empty, or only positions) is no model.
+bool objHasTriangles(const ObjMesh& mesh);
 
 // Normalised model-to-world scale from the measures: a flat model is scaled by
 // its footprint, a tall one by its height, both corrected by a capped cube root.
