@@ -48,7 +48,8 @@ cmake --build "$build" -j"$(nproc)" --target "${build_targets[@]}" >"$build/fuzz
 # and small inputs keep the executions fast.
 max_len() {
   case "$1" in
-    png | obj) echo 16384 ;;
+    png) echo 16384 ;;
+    obj) echo 4096 ;;
     font) echo 12288 ;;
     settings) echo 512 ;;
     *) echo 8192 ;;

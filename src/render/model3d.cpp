@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -108,12 +109,15 @@ void splitFour(std::string_view line, std::string_view (&tok)[4]) {
 }
 
 bool readWholeFile(const std::string& path, std::string& out) {
+  // A folder opens too, and then reports a size of 2^63 - 1.
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return false;
   FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) return false;
   std::fseek(f, 0, SEEK_END);
   const long size = std::ftell(f);
   std::fseek(f, 0, SEEK_SET);
-  if (size < 0) {
+  if (size < 0 || static_cast<unsigned long>(size) >= out.max_size()) {
     std::fclose(f);
     return false;
   }

@@ -241,6 +241,10 @@ TEST_F(ModelFiles, MissingFileIsTriedAgainNoNameEmptyFileAndBadNumberAreErrors) 
   Model3D m{std::string()};
   EXPECT_TRUE(log.contains("ERROR: Tried to load a model with no filename"));
   EXPECT_FALSE(m.hasGeometry());
+  // A folder with a model's name is a missing file (it once asked for 2^63 bytes).
+  std::filesystem::create_directories(platform::dataPath("Models", "Folder.obj"));
+  EXPECT_FALSE(Model3D("Folder.obj").hasGeometry());
+  EXPECT_TRUE(log.contains("ERROR: Couldn't load the an OBJ model filename = \"Folder.obj\""));
   write("Empty.obj", "");
   write("Points.obj", "#\n#\n#\nv 1 0 0\nvn 0 0 1\nusemtl Primary\n");
   for (const char* name : {"Empty.obj", "Points.obj"}) {

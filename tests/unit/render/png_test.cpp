@@ -106,10 +106,11 @@ std::vector<unsigned char> headerOnlyPng(uint32_t w, uint32_t h) {
   for (char c : std::string("IHDR")) png.push_back(static_cast<unsigned char>(c));
   be32(w);
   be32(h);
-  for (unsigned char b : {8, 6, 0, 0, 0}) png.push_back(b);  // 8-bit RGBA, no interlace
+  for (int b : {8, 6, 0, 0, 0}) png.push_back(static_cast<unsigned char>(b));  // 8-bit RGBA, no interlace
   be32(lodepng_crc32(&png[chunk], png.size() - chunk));
   be32(0);
-  for (unsigned char b : {'I', 'E', 'N', 'D', 0xae, 0x42, 0x60, 0x82}) png.push_back(b);
+  const unsigned char end[] = {'I', 'E', 'N', 'D', 0xae, 0x42, 0x60, 0x82};
+  png.insert(png.end(), std::begin(end), std::end(end));
   return png;
 }
 }  // namespace
