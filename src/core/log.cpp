@@ -7,7 +7,7 @@ namespace {
 struct LogState {
   std::string path;
   bool enabled = false;
-  std::string* capture = nullptr;
+  LogCapture* capture = nullptr;  // the innermost live capture
 };
 LogState& state() {
   static LogState s;
@@ -28,9 +28,9 @@ const std::string& logFilePath() { return state().path; }
 
 void logLine(std::string_view text) {
   LogState& s = state();
-  if (s.capture) {
-    s.capture->append(text);
-    s.capture->push_back('\n');
+  for (LogCapture* c = s.capture; c; c = c->outer_) {
+    c->lines_.append(text);
+    c->lines_.push_back('\n');
   }
   if (!s.enabled) return;
   if (std::FILE* f = std::fopen(s.path.c_str(), "ab")) {
@@ -40,12 +40,18 @@ void logLine(std::string_view text) {
   }
 }
 
-LogCapture::LogCapture() { state().capture = new std::string(); }
+LogCapture::LogCapture() : outer_(state().capture) { state().capture = this; }
 LogCapture::~LogCapture() {
-  delete state().capture;
-  state().capture = nullptr;
+  // Captures end in reverse order of their start in practice; unlink from
+  // wherever this one sits so an out-of-order end cannot leave a dangling link.
+  for (LogCapture** link = &state().capture; *link; link = &(*link)->outer_) {
+    if (*link == this) {
+      *link = outer_;
+      break;
+    }
+  }
 }
-std::string LogCapture::text() const { return state().capture ? *state().capture : std::string(); }
+std::string LogCapture::text() const { return lines_; }
 bool LogCapture::contains(std::string_view needle) const { return text().find(needle) != std::string::npos; }
 int LogCapture::count(std::string_view needle) const {
   const std::string t = text();
@@ -53,8 +59,6 @@ int LogCapture::count(std::string_view needle) const {
   for (size_t p = t.find(needle); p != std::string::npos; p = t.find(needle, p + needle.size())) ++n;
   return n;
 }
-void LogCapture::clear() {
-  if (state().capture) state().capture->clear();
-}
+void LogCapture::clear() { lines_.clear(); }
 
 }  // namespace qv

@@ -33,7 +33,8 @@ void logLine(const A& a, const B& b, const Rest&... rest) {
   logLine(std::string_view(line));
 }
 
-// Tests read back what was logged without touching the file system.
+// Tests read back what was logged without touching the file system. Captures
+// nest: every live capture records each line, and each owns its own text.
 struct LogCapture {
   LogCapture();
   ~LogCapture();
@@ -43,6 +44,11 @@ struct LogCapture {
   bool contains(std::string_view needle) const;
   int count(std::string_view needle) const;
   void clear();
+
+ private:
+  friend void logLine(std::string_view text);
+  std::string lines_;
+  LogCapture* outer_ = nullptr;
 };
 
 }  // namespace qv

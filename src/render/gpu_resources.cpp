@@ -16,6 +16,7 @@ struct Registries {
   std::vector<TextureRecord> textures;
   std::vector<ProgramRecord> programs;
   std::vector<std::string> attempted;
+  std::vector<std::string> failedTextures;  // logged once, never read again this run
   std::vector<BufferRecord> buffers;
   float aspectRatio = 16.0f / 9.0f;
 };
@@ -24,10 +25,38 @@ Registries& reg() {
   return r;
 }
 
+// Only called on sides already within kMaxPictureSide, so the doubling stays far from overflow.
 int nextPowerOfTwo(int v) {
   int p = 1;
-  while (p < v) p <<= 1;
+  while (p < v && p < kMaxPictureSide) p <<= 1;
   return p;
+}
+
+// The one place that decides whether a picture is worth decoding. It reads only
+// the header, so a file claiming a gigantic size costs nothing: the game never
+// uses a picture above kMaxPictureSide a side or kMaxPictureBytes once padded.
+bool pictureSizeAcceptable(const unsigned char* data, size_t size, const std::string& name) {
+  unsigned w = 0, h = 0;
+  lodepng::State probe;
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+  probe.decoder.ignore_crc = 1;
+#endif
+  if (const unsigned err = lodepng_inspect(&w, &h, &probe, data, size)) {
+    logLine("ERROR: LodePNG error filename = \"", name, "\" error = ", lodepng_error_text(err));
+    return false;
+  }
+  if (w == 0 || h == 0) {
+    logLine("ERROR: LodePNG error one or more dimensions of the image are 0 filename = \"", name, "\"");
+    return false;
+  }
+  const bool sideTooLarge = w > static_cast<unsigned>(kMaxPictureSide) || h > static_cast<unsigned>(kMaxPictureSide);
+  if (sideTooLarge || static_cast<uint64_t>(nextPowerOfTwo(static_cast<int>(w))) *
+                              static_cast<uint64_t>(nextPowerOfTwo(static_cast<int>(h))) * 4 >
+                          kMaxPictureBytes) {
+    logLine("ERROR: Picture too large filename = \"", name, "\" size = ", w, " x ", h);
+    return false;
+  }
+  return true;
 }
 
 bool compileStage(GLenum type, const char* source, const char* stageMessage, const std::string& name,
@@ -53,18 +82,26 @@ bool compileStage(GLenum type, const char* source, const char* stageMessage, con
 
 }  // namespace
 
-PngImage loadPngFile(const std::string& path, const std::string& name, bool flip) {
+PngImage decodePng(const unsigned char* data, size_t size, const std::string& name, bool flip) {
   PngImage img;
   try {
+    if (!pictureSizeAcceptable(data, size, name)) return img;
+    lodepng::State state;
+    state.info_raw.colortype = LCT_RGBA;
+    state.info_raw.bitdepth = 8;
+    // Text and unknown chunks are never used; skipping them also skips their decompression.
+    state.decoder.read_text_chunks = 0;
+    state.decoder.remember_unknown_chunks = 0;
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+    // The fuzzer cannot forge checksums; without this it never gets past them.
+    state.decoder.ignore_crc = 1;
+    state.decoder.zlibsettings.ignore_adler32 = 1;
+#endif
     std::vector<unsigned char> raw;
     unsigned w = 0, h = 0;
-    const unsigned err = lodepng::decode(raw, w, h, path);
+    const unsigned err = lodepng::decode(raw, w, h, state, data, size);
     if (err) {
       logLine("ERROR: LodePNG error filename = \"", name, "\" error = ", lodepng_error_text(err));
-      return img;
-    }
-    if (w == 0 || h == 0) {
-      logLine("ERROR: LodePNG error one or more dimensions of the image are 0 filename = \"", name, "\"");
       return img;
     }
     img.width = static_cast<int>(w);
@@ -78,14 +115,13 @@ PngImage loadPngFile(const std::string& path, const std::string& name, bool flip
         return img;
       }
       img.pixels.resize(raw.size());
-      for (unsigned y = 0; y < h; ++y)
-        std::memcpy(&img.pixels[(h - 1 - y) * rowBytes], &raw[y * rowBytes], rowBytes);
+      for (size_t y = 0; y < h; ++y) std::memcpy(&img.pixels[(h - 1 - y) * rowBytes], &raw[y * rowBytes], rowBytes);
       return img;
     }
-    img.pixels.assign(static_cast<size_t>(img.paddedWidth) * img.paddedHeight * 4, 0);
+    img.pixels.assign(static_cast<size_t>(img.paddedWidth) * static_cast<size_t>(img.paddedHeight) * 4, 0);
     const size_t stride = static_cast<size_t>(img.paddedWidth) * 4;
-    for (unsigned y = 0; y < h; ++y) {
-      const unsigned dst = flip ? h - 1 - y : y;
+    for (size_t y = 0; y < h; ++y) {
+      const size_t dst = flip ? h - 1 - y : y;
       std::memcpy(&img.pixels[dst * stride], &raw[y * rowBytes], rowBytes);
     }
     img.uvU = static_cast<float>(img.width) / static_cast<float>(img.paddedWidth);
@@ -95,6 +131,20 @@ PngImage loadPngFile(const std::string& path, const std::string& name, bool flip
     return PngImage{};
   }
   return img;
+}
+
+PngImage loadPngFile(const std::string& path, const std::string& name, bool flip) {
+  std::vector<unsigned char> bytes;
+  try {
+    if (const unsigned err = lodepng::load_file(bytes, path)) {
+      logLine("ERROR: LodePNG error filename = \"", name, "\" error = ", lodepng_error_text(err));
+      return {};
+    }
+  } catch (...) {
+    logLine("ERROR: Tried to load a PNG with LodePNG but an exception was thrown filename = \"", name, "\"");
+    return {};
+  }
+  return decodePng(bytes.data(), bytes.size(), name, flip);
 }
 
 PngImage loadPng(const std::string& fileName, bool flip) {
@@ -115,8 +165,15 @@ void loadTexture(Loader& loader, const std::string& fileName) {
     loader.uvScaleV = r.uvV;
     return;
   }
+  auto& failed = reg().failedTextures;
+  if (std::find(failed.begin(), failed.end(), fileName) != failed.end()) return;
   PngImage img = loadPng(fileName, true);
-  if (img.empty()) return;
+  if (img.empty()) {
+    // Many objects share a sheet: one missing file would otherwise be read and
+    // logged again for every one of them.
+    failed.push_back(fileName);
+    return;
+  }
   GLuint tex = 0;
   if (gl::contextReady()) {
     glGenTextures(1, &tex);
@@ -246,6 +303,7 @@ void deleteGpuResources() {
   for (const TextureRecord& r : reg().textures)
     if (gl && r.texture) glDeleteTextures(1, &r.texture);
   reg().textures.clear();
+  reg().failedTextures.clear();
   logLine("Textures deleted");
   for (const ProgramRecord& r : reg().programs)
     if (gl && r.program) glDeleteProgram(r.program);

@@ -25,6 +25,12 @@ struct PngImage {
   bool empty() const { return pixels.empty(); }
 };
 
+// The largest picture the game takes: no side above 8192 pixels and no more
+// than 64 MiB of RGBA once padded to powers of two. Larger files are refused
+// from their header, before anything is decoded.
+inline constexpr int kMaxPictureSide = 8192;
+inline constexpr uint64_t kMaxPictureBytes = 64ull * 1024 * 1024;
+
 inline constexpr float kNearPlane = 0.1f;
 inline constexpr float kFarPlane = 1000.0f;
 
@@ -32,9 +38,12 @@ inline constexpr float kFarPlane = 1000.0f;
 PngImage loadPng(const std::string& fileName, bool flipVertically);
 // Decodes any PNG file by full path with the same padding rules (tools and tests).
 PngImage loadPngFile(const std::string& path, const std::string& nameForLog, bool flipVertically);
+// The same for a PNG file already in memory.
+PngImage decodePng(const unsigned char* data, size_t size, const std::string& nameForLog, bool flipVertically);
 
 // Shares one texture per file name. Without a GL context the picture is still
 // decoded so sizes and UV scales are known, and the texture name stays 0.
+// A file that failed once is not read again this run (until deleteGpuResources).
 void loadTexture(Loader& loader, const std::string& fileName);
 // Builds a program once per name; a program that failed is never tried again.
 void createShaderProgram(Loader& loader, const ShaderSources& sources);

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -114,12 +115,15 @@ void splitFour(std::string_view line, std::string_view (&tok)[4]) {
 }
 
 bool readWholeFile(const std::string& path, std::string& out) {
+  // A folder opens too, and then reports a size of 2^63 - 1.
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return false;
   FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) return false;
   std::fseek(f, 0, SEEK_END);
   const long size = std::ftell(f);
   std::fseek(f, 0, SEEK_SET);
-  if (size < 0) {
+  if (size < 0 || static_cast<unsigned long>(size) >= out.max_size()) {
     std::fclose(f);
     return false;
   }
@@ -312,6 +316,12 @@ bool parseObj(std::string_view all, ObjMesh& out, int& errorLine, std::string& e
   return true;
 }
 
+bool objHasTriangles(const ObjMesh& mesh) {
+  for (const std::vector<uint32_t>& idx : mesh.indices)
+    if (!idx.empty()) return true;
+  return false;
+}
+
 bool Model3D::readFile(const std::string& path) {
   std::string text;
   if (!readWholeFile(path, text)) {
@@ -324,6 +334,11 @@ bool Model3D::readFile(const std::string& path) {
   if (!parseObj(text, mesh, errorLine, errorText)) {
     logLine("ERROR: Exception thrown while reading the OBJ model filename = \"", fileName_, "\" line ", errorLine,
             ": cannot read a number from \"", errorText, "\"");
+    return false;
+  }
+  if (!objHasTriangles(mesh)) {
+    // An empty or cut-off file would otherwise pass as a model that is never seen.
+    logLine("ERROR: The OBJ model has no triangles filename = \"", fileName_, "\"");
     return false;
   }
   buildModelMeshes(mesh, meshes_);

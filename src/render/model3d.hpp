@@ -115,6 +115,8 @@ struct ObjMesh {
 // returns false with the 1-based line number and the offending text, and out is
 // to be discarded.
 bool parseObj(std::string_view text, ObjMesh& out, int& errorLine, std::string& errorText);
+// A file that parses but yields no triangle (empty, or only positions) is no model.
+bool objHasTriangles(const ObjMesh& mesh);
 
 // Reorders each part's triangles for the vertex cache and appends its simplified
 // levels (CPU side, works without a context), then uploads the parts when a context

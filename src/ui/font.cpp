@@ -1,5 +1,8 @@
 #include "ui/font.hpp"
 
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <vector>
@@ -28,11 +31,14 @@ int sizeIndex(int nominalSize) {
 }
 
 // Numbers in the description convert like std::stoi: leading digits count, junk after them is ignored.
-int wordInt(const std::string& text) { return textio::toInt(text); }
+// No glyph metric can exceed a sheet side, so anything beyond is cut to that
+// range; sums of advances and paddings then stay far from int overflow.
+int wordInt(const std::string& text) { return std::clamp(textio::toInt(text), -kMaxPictureSide, kMaxPictureSide); }
 
 void makeGlyph(Font& font, const int values[8], int valueCount) {
   const int id = values[0];
-  if (valueCount < 1 || id < 0 || id >= kFontGlyphSlots) return;
+  // A line with fewer than eight numbers is damaged: guessing the rest would draw garbage.
+  if (valueCount < 8 || id < 0 || id >= kFontGlyphSlots) return;
   Glyph& g = font.glyphs[static_cast<size_t>(id)];
   g = Glyph{};
   g.present = true;
@@ -75,11 +81,19 @@ std::string fontSheetName(int n) { return "Brindlewood 0.17 - Size " + std::to_s
 void loadFontDescription(Font& font, int nominalSize, const std::string& fileName) {
   font.nominalSize = nominalSize;
   font.sheetName = fontSheetName(nominalSize);
-  std::ifstream in(platform::dataPath("Fonts", fileName));
-  if (!in) {
+  const std::string path = platform::dataPath("Fonts", fileName);
+  std::error_code ec;
+  // A folder opens as a stream on some systems and then reads as empty.
+  std::ifstream in;
+  if (std::filesystem::is_regular_file(path, ec)) in.open(path);
+  if (!in.is_open()) {
     logLine("ERROR: Couldn't open .fnt filename = \"", fileName, "\"");
     return;
   }
+  readFontDescription(font, in, fileName);
+}
+
+void readFontDescription(Font& font, std::istream& in, const std::string& fileName) {
   std::string word;
   int values[8] = {0, 0, 0, 0, 0, 0, 0, 0};
   int valueCount = 0;
@@ -173,11 +187,13 @@ ImageTextStatic::ImageTextStatic(int size, std::string_view text, float x, float
   vertices.reserve(text.size() * 16);
   indices.reserve(text.size() * 6);
   float penX = 0.0f, penY = 0.0f;
-  int previousAdvance = 0, pixelSum = 0, lastVisible = 0;
+  int previousAdvance = 0, lastVisible = 0;
+  int64_t pixelSum = 0;  // a long line of wide glyphs must not overflow
+  int64_t widest = 0;
   for (const char ch : text) {
     const int code = static_cast<signed char>(ch);
     if (code == '\n') {
-      width = std::max(width, pixelSum + lastVisible);
+      widest = std::max(widest, pixelSum + lastVisible);
       penX = 0.0f;
       penY -= pxToUnits(static_cast<float>(size));
       ++lineCount;
@@ -199,7 +215,8 @@ ImageTextStatic::ImageTextStatic(int size, std::string_view text, float x, float
       previousAdvance = lastVisible = 0;
     }
   }
-  width = std::max(width, pixelSum + lastVisible);
+  widest = std::max(widest, pixelSum + lastVisible);
+  width = static_cast<int>(std::clamp<int64_t>(widest, INT32_MIN, INT32_MAX));
   displayWidth = static_cast<float>(width);
   displayHeight = static_cast<float>(height());
   makeQuadBuffers(*this, vertices.data(), static_cast<int>(vertices.size()), indices.data(),
@@ -260,13 +277,13 @@ std::string fitTextWithEllipsis(int nominalSize, std::string_view text, int maxW
 void TextDynamic::measure() {
   height_ = nominalSize_;
   width_ = 0;
-  int line = 0;
+  int64_t line = 0, widest = 0;
   const size_t n = text_.size();
   for (size_t i = 0; i < n; ++i) {
     const int code = static_cast<signed char>(text_[i]);
     if (code == '\n') {
       height_ += nominalSize_;
-      width_ = std::max(width_, line);
+      widest = std::max(widest, line);
       line = 0;
       continue;
     }
@@ -274,11 +291,11 @@ void TextDynamic::measure() {
     if (!g) continue;
     line += (i + 1 == n) ? g->visibleWidth : g->advance;
   }
-  width_ = std::max(width_, line);
+  width_ = static_cast<int>(std::clamp<int64_t>(std::max(widest, line), INT32_MIN, INT32_MAX));
   if (centring) {
-    const int diff = boxWidthPx - width_;
+    const int64_t diff = static_cast<int64_t>(boxWidthPx) - width_;
     // Half the spare room, rounded up, so odd spare pixels go to the left side.
-    const int half = diff >= 0 ? (diff + 1) / 2 : -((-diff) / 2);
+    const int64_t half = diff >= 0 ? (diff + 1) / 2 : -((-diff) / 2);
     offsetX = pxToUnits(static_cast<float>(half + leftPx));
   }
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <iosfwd>
 #include <string>
 #include <string_view>
 
@@ -51,6 +52,8 @@ std::string fontDescriptionName(int nominalSize);
 std::string fontSheetName(int nominalSize);
 // Reads one description from Data/Fonts into font (glyph images included).
 void loadFontDescription(Font& font, int nominalSize, const std::string& fileName);
+// The reading itself, from any stream; fileName only names it in the log.
+void readFontDescription(Font& font, std::istream& in, const std::string& fileName);
 
 struct GlyphVertex {
   float x, y, u, v;

@@ -12,6 +12,10 @@ PACKAGES=(
   # running headless and the tests
   xvfb xauth xdotool x11-utils imagemagick python3-xlib libgl1-mesa-dri libglx-mesa0
 )
+# tools/ci/sanitize_and_fuzz.sh: clang with its sanitizer and fuzzer runtimes.
+if [ "${1:-}" = "--sanitizers" ]; then
+  PACKAGES+=(clang libclang-rt-14-dev llvm)
+fi
 EXTRA_FILE="$(dirname "$0")/extra-packages.txt"
 if [ -f "$EXTRA_FILE" ]; then
   while read -r p; do

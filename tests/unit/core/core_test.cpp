@@ -73,6 +73,19 @@ TEST(Log, ConcatenatingFormsJoinStringsAndIntegers) {
   EXPECT_EQ(cap.text(), "Ram: 1024 MB Total, 512 MB Free\na\nb\n");
 }
 
+TEST(Log, NestedCapturesEachRecordWhileTheyLive) {
+  LogCapture outer;
+  logLine("one");
+  {
+    LogCapture inner;
+    logLine("two");
+    EXPECT_EQ(inner.text(), "two\n");
+  }
+  logLine("three");
+  EXPECT_EQ(outer.text(), "one\ntwo\nthree\n");
+  EXPECT_TRUE(logEnabled());
+}
+
 TEST(VecMath, InverseUndoesProjectionTimesView) {
   const Mat4 p = Mat4::perspective(kPi / 4, 16.0f / 9.0f, 0.1f, 1000.0f);
   const Mat4 v = Mat4::lookAt({10, -20, 30}, {0, 0, 0}, {0, 0, 1});

@@ -224,7 +224,7 @@ TEST_F(ModelFiles, SecondModelOfTheSameNameComesFromTheCacheAndCopiesOwnTheirNam
   EXPECT_TRUE(copy.hasGeometry());
 }
 
-TEST_F(ModelFiles, MissingFileIsTriedAgainNoNameFailsEmptyFileIsValidBadNumberLeavesItEmpty) {
+TEST_F(ModelFiles, MissingFileIsTriedAgainNoNameEmptyFileAndBadNumberAreErrors) {
   LogCapture log;
   Model3D a("Nowhere.obj");
   EXPECT_TRUE(log.contains("ERROR: Couldn't load the an OBJ model filename = \"Nowhere.obj\""));
@@ -237,14 +237,22 @@ TEST_F(ModelFiles, MissingFileIsTriedAgainNoNameFailsEmptyFileIsValidBadNumberLe
   EXPECT_TRUE(b.hasGeometry());
   EXPECT_EQ(log.count("ERROR: Couldn't load"), 1);
 
-  // No name is an error, but an empty file is a valid empty model.
+  // No name, an empty file and a file without a single face are errors, never "loaded correctly".
   Model3D m{std::string()};
   EXPECT_TRUE(log.contains("ERROR: Tried to load a model with no filename"));
   EXPECT_FALSE(m.hasGeometry());
-  EXPECT_EQ(modelCacheSize(), 1);  // only the file found on the second try
+  // A folder with a model's name is a missing file (it once asked for 2^63 bytes).
+  std::filesystem::create_directories(platform::dataPath("Models", "Folder.obj"));
+  EXPECT_FALSE(Model3D("Folder.obj").hasGeometry());
+  EXPECT_TRUE(log.contains("ERROR: Couldn't load the an OBJ model filename = \"Folder.obj\""));
   write("Empty.obj", "");
-  EXPECT_FALSE(Model3D("Empty.obj").hasGeometry());
-  EXPECT_TRUE(log.contains("Model loaded correctly name = \"Empty.obj\""));
+  write("Points.obj", "#\n#\n#\nv 1 0 0\nvn 0 0 1\nusemtl Primary\n");
+  for (const char* name : {"Empty.obj", "Points.obj"}) {
+    EXPECT_FALSE(Model3D(name).hasGeometry());
+    EXPECT_TRUE(log.contains(std::string("ERROR: The OBJ model has no triangles filename = \"") + name + "\""));
+    EXPECT_FALSE(log.contains(std::string("Model loaded correctly name = \"") + name));
+  }
+  EXPECT_EQ(modelCacheSize(), 1);  // only the file found on the second try
 
   // An unreadable number: faces are read before the bad line; none of them may survive.
   write("Broken.obj", diamond(1.0f, 0.5f) + "v 1 oops 2\n");

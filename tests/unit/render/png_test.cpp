@@ -74,7 +74,7 @@ TEST_F(PictureFolder, MissingEmptyNameAndCorruptFilesLogAndReturnNothing) {
   EXPECT_TRUE(log.contains("ERROR: LodePNG error filename = \"bad.png\""));
 }
 
-TEST_F(PictureFolder, TexturesAreSharedByNameAndFailuresAreRetried) {
+TEST_F(PictureFolder, TexturesAreSharedByNameAndAFailedFileIsTriedOnce) {
   write("shared.png", 30, 20);
   LogCapture log;
   Loader a, b;
@@ -83,12 +83,54 @@ TEST_F(PictureFolder, TexturesAreSharedByNameAndFailuresAreRetried) {
   EXPECT_EQ(log.count("Texture loaded correctly name = \"shared.png\""), 1);
   EXPECT_FLOAT_EQ(b.uvScaleU, 30.0f / 32.0f);
 
+  // A missing sheet shared by many objects gives one error line, not one per object.
   Loader c;
+  for (int i = 0; i < 50; ++i) loadTexture(c, "later.png");
+  EXPECT_EQ(c.textureWidth, 0);
+  EXPECT_EQ(log.count("ERROR: LodePNG error filename = \"later.png\""), 1);
+  write("later.png", 8, 8);  // appears only after the run gave up on it
   loadTexture(c, "later.png");
   EXPECT_EQ(c.textureWidth, 0);
-  const size_t registered = textureRegistry().size();
-  write("later.png", 8, 8);  // appears afterwards: the next request reads it
-  loadTexture(c, "later.png");
-  EXPECT_EQ(c.textureWidth, 8);
-  EXPECT_EQ(textureRegistry().size(), registered + 1);
+}
+
+namespace {
+// A PNG of just its signature, header chunk (with a right checksum) and end chunk:
+// enough for a decoder to believe the size and try to make room for it.
+std::vector<unsigned char> headerOnlyPng(uint32_t w, uint32_t h) {
+  std::vector<unsigned char> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+  auto be32 = [&](uint32_t v) {
+    for (int s = 24; s >= 0; s -= 8) png.push_back(static_cast<unsigned char>(v >> s));
+  };
+  be32(13);
+  const size_t chunk = png.size();
+  for (char c : std::string("IHDR")) png.push_back(static_cast<unsigned char>(c));
+  be32(w);
+  be32(h);
+  for (int b : {8, 6, 0, 0, 0}) png.push_back(static_cast<unsigned char>(b));  // 8-bit RGBA, no interlace
+  be32(lodepng_crc32(&png[chunk], png.size() - chunk));
+  be32(0);
+  const unsigned char end[] = {'I', 'E', 'N', 'D', 0xae, 0x42, 0x60, 0x82};
+  png.insert(png.end(), std::begin(end), std::end(end));
+  return png;
+}
+}  // namespace
+
+TEST_F(PictureFolder, PicturesLargerThanTheGameUsesAreRefusedFromTheirHeader) {
+  // Wider than 2^30 once overflowed the padding and hung; the others asked for gigabytes.
+  const struct { uint32_t w, h; } tooLarge[] = {
+      {(1u << 30) + 1, 1}, {0x7fffffffu, 2}, {100000, 100000}, {8193, 1}, {1, 8193}, {4097, 4097}, {8192, 2049}};
+  LogCapture log;
+  for (const auto& p : tooLarge) {
+    const std::vector<unsigned char> png = headerOnlyPng(p.w, p.h);
+    EXPECT_TRUE(decodePng(png.data(), png.size(), "big.png", true).empty()) << p.w << " x " << p.h;
+  }
+  EXPECT_EQ(log.count("ERROR: Picture too large filename = \"big.png\""), 7) << log.text();
+  const std::vector<unsigned char> beyondPng = headerOnlyPng(0xffffffffu, 0xffffffffu);
+  EXPECT_TRUE(decodePng(beyondPng.data(), beyondPng.size(), "big.png", true).empty());
+  EXPECT_EQ(log.count("ERROR: "), 8);
+
+  // Right at the limits: a picture 8192 wide is still taken.
+  write("wide.png", 8192, 2);
+  const PngImage wide = loadPng("wide.png", true);
+  EXPECT_EQ(std::pair(wide.paddedWidth, wide.paddedHeight), std::pair(8192, 2));
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <tuple>
 
 #include "core/log.hpp"
@@ -93,6 +94,26 @@ TEST_F(FontTest, DescriptionParsingEdgeCases) {
   Font missing;
   loadFontDescription(missing, 26, "nothing here.fnt");
   EXPECT_TRUE(log.contains("ERROR: Couldn't open .fnt filename = \"nothing here.fnt\"") && !missing.glyph('A'));
+  // A folder carrying a font's name is no font either.
+  std::filesystem::create_directories(uitest::dataRoot() + "Data/Fonts/folder.fnt");
+  loadFontDescription(missing, 26, "folder.fnt");
+  EXPECT_TRUE(log.contains("ERROR: Couldn't open .fnt filename = \"folder.fnt\""));
+  EXPECT_FALSE(log.contains("Opened .fnt file name = \"folder.fnt\""));
+}
+
+TEST_F(FontTest, DamagedGlyphLinesAreDroppedAndHugeNumbersStayInRange) {
+  // A cut-off line must not borrow the missing numbers from the glyph before it.
+  const Font f = parsed("short.fnt", "info padding=0,0,0,0 scaleW=64 scaleH=64\nchars\n" + charLine(65) +
+                                         "char id=66 x=1 y=2 width=3\n" + charLine(67));
+  EXPECT_TRUE(f.glyph(65) && !f.glyph(66) && f.glyph(67));
+
+  // Numbers at the edge of int: taking the padding off must not overflow.
+  const Font g = parsed("huge.fnt", "info padding=-2147483648,0,-2147483648,0 scaleW=64 scaleH=64\nchars\n"
+                                    "char id=65 x=0 y=0 width=2147483647 height=1 xoffset=0 yoffset=0 "
+                                    "xadvance=2147483647\n");
+  ASSERT_NE(g.glyph(65), nullptr);
+  EXPECT_GT(g.glyph(65)->advance, 0);
+  EXPECT_GT(g.glyph(65)->visibleWidth, 0);
 }
 
 TEST_F(FontTest, StaticTextMeasuresLinesAndSkipsUnknownCharacters) {

@@ -127,6 +127,9 @@ TEST(UnitTemplateHabitat, OnlyStationaryOtherTemplatesLikedFirst) {
   // The rule filters live: a template that starts moving leaves the set.
   rock->moveSpeed = Unit3DTemplate::kSlow;
   EXPECT_EQ(self->habitatSet().size(), 1u);
+  // Outside a world's lists nothing breaks the self-reference for us.
+  self->likes.clear();
+  self->eats.clear();
 }
 
 TEST(UnitTemplateMeasures, HopFollowsSizeAndModelSwapsCarryMeasures) {
