@@ -28,7 +28,7 @@ void initLogIn(const std::string& folder) {
   const std::string& programMessage = platform::programFolderMessage();
   const std::string path = newestLog(folder);
   {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out = platform::openOutput(path, std::ios::binary | std::ios::trunc);
     if (!out) {
       disableLog();
       return;
@@ -39,7 +39,7 @@ void initLogIn(const std::string& folder) {
       return;
     }
   }
-  setLogFile(path);
+  setLogFile(path, &platform::openFile);
   logLine("");
   logLine(platform::osLine());
   logLine(platform::processorLine());

@@ -42,7 +42,7 @@ bool isOldVersion(const std::string& line) {
 }  // namespace
 
 bool Settings::load(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in = platform::openInput(path, std::ios::binary);
   if (!in) {
     logLine("ERROR: Couldn't load the settings file.");
     return fullScreen;
@@ -87,7 +87,7 @@ void Settings::apply(bool audioRuns) {
 }
 
 void Settings::save(const std::string& path, bool verticalSyncBox, bool frameLimitBox) const {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out = platform::openOutput(path, std::ios::binary | std::ios::trunc);
   if (!out) return;
   out << header() << "\n"
       << textio::streamDefault(musicVolume) << "\n"

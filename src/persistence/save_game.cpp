@@ -597,7 +597,7 @@ std::string saveSlotLabel(int slot) {
 
 void scanSaveSlots() {
   for (int s = 0; s < kSaveSlotCount; ++s) {
-    std::ifstream in(saveSlotPath(s));
+    std::ifstream in = platform::openInput(saveSlotPath(s));
     if (!in) continue;
     std::string line, date;
     textio::readLine(in, line);
@@ -677,7 +677,7 @@ bool writeSaveFile(World& world, const std::string& path, const std::string& dat
   const std::string text = saveGameText(world, date);
   const size_t sep = path.find_last_of("/\\");
   if (sep != std::string::npos) platform::makeFolder(path.substr(0, sep + 1));
-  std::ofstream out(path, std::ios::trunc);
+  std::ofstream out = platform::openOutput(path, std::ios::trunc);
   if (!out) return false;
   out << text;
   out.close();
@@ -724,7 +724,7 @@ int loadGameFromStream(World& world, std::istream& in, int mode) {
 }
 
 int loadGame(World& world, const std::string& path, int mode) {
-  std::ifstream in(path);
+  std::ifstream in = platform::openInput(path);
   if (!in) {
     logLine("ERROR: Couldn't load the game save file.");
     if (mode == kLoadSlot) return kLoadSaveMissing;

@@ -58,7 +58,9 @@ PngImage loadPngFile(const std::string& path, const std::string& name, bool flip
   try {
     std::vector<unsigned char> raw;
     unsigned w = 0, h = 0;
-    const unsigned err = lodepng::decode(raw, w, h, path);
+    // LodePNG opens files with narrow paths; the bytes come through our own opener.
+    std::vector<unsigned char> file;
+    const unsigned err = platform::readFile(path, file) ? lodepng::decode(raw, w, h, file) : 78u;
     if (err) {
       logLine("ERROR: LodePNG error filename = \"", name, "\" error = ", lodepng_error_text(err));
       return img;

@@ -108,7 +108,7 @@ void splitFour(std::string_view line, std::string_view (&tok)[4]) {
 }
 
 bool readWholeFile(const std::string& path, std::string& out) {
-  FILE* f = std::fopen(path.c_str(), "rb");
+  FILE* f = platform::openFile(path, "rb");
   if (!f) return false;
   std::fseek(f, 0, SEEK_END);
   const long size = std::ftell(f);

@@ -75,7 +75,7 @@ std::string fontSheetName(int n) { return "Brindlewood 0.17 - Size " + std::to_s
 void loadFontDescription(Font& font, int nominalSize, const std::string& fileName) {
   font.nominalSize = nominalSize;
   font.sheetName = fontSheetName(nominalSize);
-  std::ifstream in(platform::dataPath("Fonts", fileName));
+  std::ifstream in = platform::openInput(platform::dataPath("Fonts", fileName));
   if (!in) {
     logLine("ERROR: Couldn't open .fnt filename = \"", fileName, "\"");
     return;
