@@ -17,7 +17,8 @@ for a in "$@"; do
 done
 
 OUT=${QV_WINDOWS_BUILD:-$ROOT/build-windows}
-DEPS=$OUT/deps
+# CI clones afresh each run; it keeps the libraries in a folder of the machine instead.
+DEPS=${QV_WINDOWS_DEPS_DIR:-$OUT/deps}
 PREFIX=$DEPS/prefix
 JOBS=$(nproc)
 TRIPLE=x86_64-w64-mingw32
