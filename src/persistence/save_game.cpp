@@ -611,13 +611,7 @@ std::string saveDateText(int year, int month, int day) {
 }
 
 std::string todaysSaveDate() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-#ifdef _WIN32
-  localtime_s(&local, &now);
-#else
-  localtime_r(&now, &local);
-#endif
+  const std::tm local = platform::localTime(std::time(nullptr));
   return saveDateText(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
 }
 

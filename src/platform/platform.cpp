@@ -284,6 +284,16 @@ std::string osLine() {
 #endif
 }
 
+std::tm localTime(std::time_t t) {
+  std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &t);
+#else
+  localtime_r(&t, &local);
+#endif
+  return local;
+}
+
 int64_t nowMicros() {
 #ifdef _WIN32
   LARGE_INTEGER c, f;

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -38,6 +39,9 @@ void overrideUserDataFolder(const std::string& folder);
 std::string osLine();
 std::string processorLine();
 std::string memoryLine();
+
+// The local calendar time of `t` (thread-safe on every system).
+std::tm localTime(std::time_t t);
 
 // High-resolution monotonic clock in microseconds.
 int64_t nowMicros();

@@ -6,6 +6,8 @@
 # GoogleTest for Windows from Debian's own sources into build-windows/deps (kept between runs),
 # and takes the Data folder from the Linux build's generators.
 set -euo pipefail
+# The whole script is one block, read before it runs: editing it mid-build is safe.
+{
 cd "$(dirname "$0")/../.."
 ROOT=$PWD
 WANT_TESTS=0
@@ -98,9 +100,15 @@ GLFW_SRC=$(fetch_source glfw3)
 build_dep glfw "$(srcver glfw3)" "$GLFW_SRC" \
   -DGLFW_BUILD_EXAMPLES=OFF -DGLFW_BUILD_TESTS=OFF -DGLFW_BUILD_DOCS=OFF
 
-# The game asks SDL for audio only.
+# The game asks SDL for audio only. SDL's dynamic API (swapping in another SDL2.dll at
+# run time) has nothing to swap in a statically linked game, and its table would name
+# the video functions left out; it can only be turned off in its header.
 SDL_SRC=$(fetch_source libsdl2)
-build_dep sdl2 "$(srcver libsdl2)" "$SDL_SRC" \
+DYNAPI_H="$SDL_SRC/src/dynapi/SDL_dynapi.h"
+if ! grep -q 'Quillon Vale' "$DYNAPI_H"; then
+  sed -i 's|^#ifndef SDL_DYNAMIC_API$|#if !defined(SDL_DYNAMIC_API) /* Quillon Vale: static only */\n#define SDL_DYNAMIC_API 0\n#endif\n#ifndef SDL_DYNAMIC_API|' "$DYNAPI_H"
+fi
+build_dep sdl2 "$(srcver libsdl2)+static-audio" "$SDL_SRC" \
   -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL_VIDEO=OFF -DSDL_RENDER=OFF \
   -DSDL_JOYSTICK=OFF -DSDL_HAPTIC=OFF -DSDL_HIDAPI=OFF -DSDL_SENSOR=OFF -DSDL_POWER=OFF \
   -DSDL_VULKAN=OFF -DSDL_OPENGL=OFF -DSDL_OPENGLES=OFF -DSDL_CCACHE=OFF
@@ -168,3 +176,5 @@ ${TRIPLE}-strip "$DIST/Quillon Vale.exe"
 cp -a build/Data "$DIST/Data"
 (cd "$ROOT/dist/windows" && /usr/bin/python3 -m zipfile -c "Quillon Vale.zip" "Quillon Vale/")
 echo "Windows build: $DIST ($(du -sh "$DIST" | cut -f1)), $ROOT/dist/windows/Quillon Vale.zip"
+exit 0
+}

@@ -18,10 +18,28 @@ export LIBGL_ALWAYS_SOFTWARE=1 SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
 SHOTS="$ROOT/build/test-screenshots"
 mkdir -p "$SHOTS"
 
-# The prefix's documents folder (Wine may link it to the Linux one); a fresh game folder.
-DOCS=$(ls -d "$WINEPREFIX"/drive_c/users/*/Documents 2>/dev/null | grep -v '/Public/' | head -n1)
-[ -n "$DOCS" ] || { echo "FAIL: no Documents folder in $WINEPREFIX"; exit 1; }
-rm -rf "$DOCS/Quillon Vale"
+# A player whose folders carry letters outside ASCII: the game sits in "C:\Spiele Zoë"
+# and the documents folder is "Dokumente Łukasz", so every path the game builds goes
+# through the UTF-8 to UTF-16 conversions.
+export LC_ALL=C.UTF-8
+USERDIR=$(ls -d "$WINEPREFIX"/drive_c/users/*/ | grep -v '/Public/' | head -n1)
+[ -n "$USERDIR" ] || { echo "FAIL: no user folder in $WINEPREFIX"; exit 1; }
+WINUSER=$(basename "$USERDIR")
+DOCS="$USERDIR/Dokumente Łukasz"
+rm -rf "$DOCS"
+/usr/bin/python3 - "$WINEPREFIX/drive_c/qv-documents.reg" "$WINUSER" <<'PY'
+import sys
+text = ("Windows Registry Editor Version 5.00\r\n\r\n"
+        "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders]\r\n"
+        '"Personal"="C:\\\\users\\\\%s\\\\Dokumente \u0141ukasz"\r\n' % sys.argv[2])
+open(sys.argv[1], "wb").write(b"\xff\xfe" + text.encode("utf-16-le"))
+PY
+"$WINE_BIN" regedit /S 'C:\qv-documents.reg' >/dev/null 2>&1 || { echo "FAIL: regedit"; exit 1; }
+GAMEROOT="$WINEPREFIX/drive_c/Spiele Zoë"
+rm -rf "$GAMEROOT"
+mkdir -p "$GAMEROOT"
+cp -a "$ROOT/dist/windows/Quillon Vale" "$GAMEROOT/"
+EXE="$GAMEROOT/Quillon Vale/Quillon Vale.exe"
 LOG="$DOCS/Quillon Vale/Logs/Log Newest.log"
 PID=""
 cleanup() { [ -n "$PID" ] && kill -0 "$PID" 2>/dev/null && kill -9 "$PID"; }
@@ -57,7 +75,7 @@ print(int(w / 2 + x * ih / 1080), int(h / 2 - y * ih / 1080))")
 }
 
 started=$SECONDS
-"$WINE_BIN" "$EXE" >"$ROOT/build/windows-game-stdout.txt" 2>&1 &
+(cd "$GAMEROOT" && exec "$WINE_BIN" "$EXE") >"$ROOT/build/windows-game-stdout.txt" 2>&1 &
 PID=$!
 arrived "Gameplay With Early Access" 180 || fail "the early-access notice never finished fading in"
 echo "notice shown after $((SECONDS - started)) s"
