@@ -102,7 +102,7 @@ wait "$PID"
 rc=$?
 PID=""
 [ $rc -eq 0 ] || fail "exit code $rc"
-for line in "Quillon Vale Log File  Version 0.12.0.3" "OS: Windows" "Processor: " "Ram: " \
+for line in "Quillon Vale Log File  Version 0.12.0.3" "OS: Windows 10 or Newer" "Processor: " "Ram: " \
             "Found file path of program.  Absolute path to folder is being used." \
             "glad loaded correctly" "Main game loop stopped" "glfwTerminate successful"; do
   grep -qF -- "$line" "$LOG" || fail "the log lacks \"$line\""

@@ -8,6 +8,9 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "== making the Wine prefix $WINEPREFIX ($(date +%H:%M:%S))"
   mkdir -p "$WINEPREFIX"
   DISPLAY= "$WINE_BIN" wineboot --init >/dev/null 2>&1 || true
+  # Like the players' machines: a current Windows, which only tells its version to
+  # programs whose manifest names it.
+  DISPLAY= "$WINE_BIN" winecfg /v win10 >/dev/null 2>&1 || true
   /usr/lib/wine/wineserver64 -w 2>/dev/null || wineserver -w 2>/dev/null || true
 fi
 # Wine links Documents, Desktop and friends to the Linux home; the game would then
