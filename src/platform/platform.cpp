@@ -62,7 +62,8 @@ std::string utf8(const wchar_t* w, size_t len) {
 #endif
 
 std::string withSep(std::string s) {
-  if (!s.empty() && s.back() != kSep) s.push_back(kSep);
+  // Windows also takes '/' as a separator; doubling it would make "a/\b".
+  if (!s.empty() && s.back() != kSep && !(kSep == '\\' && s.back() == '/')) s.push_back(kSep);
   return s;
 }
 
