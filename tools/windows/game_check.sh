@@ -15,6 +15,10 @@ EXE="$ROOT/dist/windows/Quillon Vale/Quillon Vale.exe"
 [ -f "$EXE" ] || tools/windows/build.sh || exit 1
 . tools/windows/wine_env.sh
 export LIBGL_ALWAYS_SOFTWARE=1 SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
+# llvmpipe's worker threads are Linux threads Wine knows nothing of: at exit they
+# outlive the game's last Windows thread and Wine kills the process (status 137)
+# after the game has shut down completely. One rendering thread avoids that.
+export LP_NUM_THREADS=${LP_NUM_THREADS:-0}
 SHOTS="$ROOT/build/test-screenshots"
 mkdir -p "$SHOTS"
 
