@@ -30,7 +30,9 @@ USERDIR=$(ls -d "$WINEPREFIX"/drive_c/users/*/ | grep -v '/Public/' | head -n1)
 [ -n "$USERDIR" ] || { echo "FAIL: no user folder in $WINEPREFIX"; exit 1; }
 WINUSER=$(basename "$USERDIR")
 DOCS="$USERDIR/Dokumente Łukasz"
-rm -rf "$DOCS"
+rm -rf "$DOCS" "$HOME/Documents/Quillon Vale"
+# Not empty, so Wine keeps this folder rather than linking it into $HOME.
+mkdir -p "$DOCS" && touch "$DOCS/.folder"
 /usr/bin/python3 - "$WINEPREFIX/drive_c/qv-documents.reg" "$WINUSER" <<'PY'
 import sys
 text = ("Windows Registry Editor Version 5.00\r\n\r\n"

@@ -3,6 +3,10 @@
 WINE_BIN=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
 export WINEPREFIX=${WINEPREFIX:-${QV_WINDOWS_BUILD:-$PWD/build-windows}/wine}
 export WINEDEBUG=${WINEDEBUG:--all}
+# Wine links the Windows user folders (Documents, Desktop, a documents folder named
+# in the registry) into $HOME; a home of its own keeps the Linux user's files out.
+export HOME="$WINEPREFIX/home"
+mkdir -p "$HOME"
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "== making the Wine prefix $WINEPREFIX ($(date +%H:%M:%S))"
