@@ -165,7 +165,7 @@ void updateMouse() {
 }
 
 void readDeveloperModeFile() {
-  std::ifstream in(platform::userDataPath("developerModeEnabledByDefault.txt"));
+  std::ifstream in = platform::openInput(platform::userDataPath("developerModeEnabledByDefault.txt"));
   SceneSwitcher& sw = switcher();
   sw.developerMode = false;
   input().secondDeveloperFlag = false;

@@ -29,7 +29,7 @@ bool initLogIn(const std::string& folder) {
   const std::string& programMessage = platform::programFolderMessage();
   const std::string path = newestLog(folder);
   {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out = platform::openOutput(path, std::ios::binary | std::ios::trunc);
     if (!out) {
       disableLog();
       return false;
@@ -40,7 +40,7 @@ bool initLogIn(const std::string& folder) {
       return false;
     }
   }
-  setLogFile(path);
+  setLogFile(path, &platform::openFile);
   logLine("");
   logLine(platform::osLine());
   logLine(platform::processorLine());

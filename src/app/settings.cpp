@@ -43,7 +43,7 @@ bool isOldVersion(const std::string& line) {
 }  // namespace
 
 bool Settings::load(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in = platform::openInput(path, std::ios::binary);
   // A folder of that name reads as an empty file on some systems; it is no settings file.
   if (!in || platform::isFolder(path)) {
     logLine("ERROR: Couldn't load the settings file.");

@@ -6,6 +6,7 @@ namespace qv {
 namespace {
 struct LogState {
   std::string path;
+  LogFileOpener open = nullptr;
   bool enabled = false;
   LogCapture* capture = nullptr;  // the innermost live capture
 };
@@ -15,8 +16,9 @@ LogState& state() {
 }
 }  // namespace
 
-void setLogFile(const std::string& path) {
+void setLogFile(const std::string& path, LogFileOpener open) {
   state().path = path;
+  state().open = open;
   state().enabled = true;
 }
 
@@ -33,7 +35,7 @@ void logLine(std::string_view text) {
     c->lines_.push_back('\n');
   }
   if (!s.enabled) return;
-  if (std::FILE* f = std::fopen(s.path.c_str(), "ab")) {
+  if (std::FILE* f = s.open ? s.open(s.path, "ab") : std::fopen(s.path.c_str(), "ab")) {
     std::fwrite(text.data(), 1, text.size(), f);
     std::fputc('\n', f);
     std::fclose(f);

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -7,7 +8,10 @@ namespace qv {
 
 // The log is one plain file; every line is appended and the file closed again so
 // the log survives a crash up to the last line. Until a file is set, lines are dropped.
-void setLogFile(const std::string& path);
+// `open` is how the file is opened for appending (the platform's opener, which
+// understands non-ASCII paths everywhere); std::fopen when none is given.
+using LogFileOpener = std::FILE* (*)(const std::string& path, const char* mode);
+void setLogFile(const std::string& path, LogFileOpener open = nullptr);
 void disableLog();
 bool logEnabled();
 const std::string& logFilePath();

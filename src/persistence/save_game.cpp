@@ -737,7 +737,7 @@ void scanSaveSlots() {
     // a "<slot>.tmp" left by an interrupted save is never looked at.
     const std::string path = saveSlotPath(s);
     if (platform::isFolder(path)) continue;
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in = platform::openInput(path, std::ios::binary);
     if (!in) continue;
     std::string header, date;
     readBoundedLine(in, header, 64);
@@ -751,13 +751,7 @@ std::string saveDateText(int year, int month, int day) {
 }
 
 std::string todaysSaveDate() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-#ifdef _WIN32
-  localtime_s(&local, &now);
-#else
-  localtime_r(&now, &local);
-#endif
+  const std::tm local = platform::localTime(std::time(nullptr));
   return saveDateText(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
 }
 
@@ -871,7 +865,7 @@ int loadGameFromStream(World& world, std::istream& in, int mode) {
 }
 
 int loadGame(World& world, const std::string& path, int mode) {
-  std::ifstream in(path);
+  std::ifstream in = platform::openInput(path);
   // A folder opens like an empty file on some systems; it is no save either way.
   if (!in || platform::isFolder(path)) {
     logLine("ERROR: Couldn't load the game save file.");

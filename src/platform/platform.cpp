@@ -13,9 +13,9 @@
 
 #ifdef _WIN32
 #include <windows.h>
-#include <direct.h>
 #include <intrin.h>
 #include <io.h>
+#include <knownfolders.h>
 #include <shlobj.h>
 #include <shellapi.h>
 #include <versionhelpers.h>
@@ -44,8 +44,30 @@ Folders& folders() {
   return f;
 }
 
+#ifdef _WIN32
+// Our strings are UTF-8; Windows takes paths as UTF-16. Converting at every call
+// that names a file keeps a user folder like "C:\Users\Zoë" working, which the
+// narrow (ANSI code page) calls would not.
+std::wstring wide(const std::string& s) {
+  if (s.empty()) return {};
+  const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+  std::wstring w(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+  if (n > 0) MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+  return w;
+}
+
+std::string utf8(const wchar_t* w, size_t len) {
+  if (len == 0) return {};
+  const int n = WideCharToMultiByte(CP_UTF8, 0, w, static_cast<int>(len), nullptr, 0, nullptr, nullptr);
+  std::string s(static_cast<size_t>(n > 0 ? n : 0), '\0');
+  if (n > 0) WideCharToMultiByte(CP_UTF8, 0, w, static_cast<int>(len), s.data(), n, nullptr, nullptr);
+  return s;
+}
+#endif
+
 std::string withSep(std::string s) {
-  if (!s.empty() && s.back() != kSep) s.push_back(kSep);
+  // Windows also takes '/' as a separator; doubling it would make "a/\b".
+  if (!s.empty() && s.back() != kSep && !(kSep == '\\' && s.back() == '/')) s.push_back(kSep);
   return s;
 }
 
@@ -70,10 +92,10 @@ void findProgramFolder() {
   Folders& f = folders();
   f.programKnown = true;
 #ifdef _WIN32
-  std::vector<char> buf(512);
+  std::vector<wchar_t> buf(512);
   for (;;) {
     SetLastError(0);
-    const DWORD n = GetModuleFileNameA(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+    const DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
     const DWORD err = GetLastError();
     if (n == 0) {
       f.programMessage = "ERROR: Problem finding file path of program, returnValue = 0,  GetLastError() = " +
@@ -91,7 +113,7 @@ void findProgramFolder() {
                          "\nERROR: Problem finding file path of program, trying to use relative path instead";
       return;
     }
-    std::string path(buf.data(), n);
+    const std::string path = utf8(buf.data(), n);
     f.program = path.substr(0, path.find_last_of('\\') + 1);
     break;
   }
@@ -120,9 +142,12 @@ void findProgramFolder() {
 
 std::string documentsFolder() {
 #ifdef _WIN32
-  char path[MAX_PATH];
-  if (SHGetFolderPathA(nullptr, CSIDL_PERSONAL, nullptr, 0, path) == S_OK) return path;
-  return {};
+  PWSTR path = nullptr;
+  std::string docs;
+  if (SHGetKnownFolderPath(FOLDERID_Documents, KF_FLAG_CREATE, nullptr, &path) == S_OK && path)
+    docs = utf8(path, wcslen(path));
+  CoTaskMemFree(path);  // owed even when the call failed
+  return docs;
 #else
   // The XDG user-dirs file names the documents folder; $HOME/Documents otherwise.
   const char* home = std::getenv("HOME");
@@ -169,7 +194,7 @@ namespace {
 bool writableFolder(const std::string& path) {
   if (!isFolder(path)) return false;
 #ifdef _WIN32
-  return _access(path.c_str(), 2) == 0;
+  return _waccess(wide(path).c_str(), 2) == 0;
 #else
   return ::access(path.c_str(), W_OK | X_OK) == 0;
 #endif
@@ -202,9 +227,9 @@ bool userDataFolderUsable() {
 
 std::string tempFolder() {
 #ifdef _WIN32
-  char path[MAX_PATH + 1];
-  const DWORD n = GetTempPathA(sizeof path, path);
-  if (n > 0 && n < sizeof path) return withSep(std::string(path, n));
+  wchar_t path[MAX_PATH + 1];
+  const DWORD n = GetTempPathW(MAX_PATH + 1, path);
+  if (n > 0 && n <= MAX_PATH) return withSep(utf8(path, n));
   return withSep(programFolder().empty() ? "." : programFolder());
 #else
   const char* dir = std::getenv("TMPDIR");
@@ -313,6 +338,16 @@ std::string osLine() {
 #endif
 }
 
+std::tm localTime(std::time_t t) {
+  std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &t);
+#else
+  localtime_r(&t, &local);
+#endif
+  return local;
+}
+
 int64_t nowMicros() {
 #ifdef _WIN32
   LARGE_INTEGER c, f;
@@ -363,7 +398,8 @@ int quitSignalNumber() { return static_cast<int>(g_quitSignal); }
 
 bool openWebPage(const std::string& url) {
 #ifdef _WIN32
-  return reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32;
+  const std::wstring w = wide(url);
+  return reinterpret_cast<INT_PTR>(ShellExecuteW(nullptr, L"open", w.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32;
 #else
   // Only our own fixed addresses come here, but quote anyway so a stray
   // character can never reach the shell as a command.
@@ -384,26 +420,31 @@ bool makeFolder(const std::string& path) {
     if (path[i] != '/' && path[i] != '\\') continue;
     const std::string parent = path.substr(0, i);
 #ifdef _WIN32
-    _mkdir(parent.c_str());
+    CreateDirectoryW(wide(parent).c_str(), nullptr);
 #else
     mkdir(parent.c_str(), 0755);
 #endif
   }
 #ifdef _WIN32
-  return _mkdir(path.c_str()) == 0;
+  return CreateDirectoryW(wide(path).c_str(), nullptr) != 0;
 #else
   return mkdir(path.c_str(), 0755) == 0;
 #endif
 }
 
-bool fileExists(const std::string& path) {
-  std::ifstream in(path);
-  return in.good();
+bool fileExists(const std::string& path) { return openInput(path).good(); }
+
+bool removeFile(const std::string& path) {
+#ifdef _WIN32
+  return DeleteFileW(wide(path).c_str()) != 0;
+#else
+  return std::remove(path.c_str()) == 0;
+#endif
 }
 
 bool isFolder(const std::string& path) {
 #ifdef _WIN32
-  const DWORD a = GetFileAttributesA(path.c_str());
+  const DWORD a = GetFileAttributesW(wide(path).c_str());
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
 #else
   struct stat st;
@@ -411,10 +452,49 @@ bool isFolder(const std::string& path) {
 #endif
 }
 
-bool removeFile(const std::string& path) { return std::remove(path.c_str()) == 0; }
-
 bool renameFile(const std::string& from, const std::string& to) {
+#ifdef _WIN32
+  // Replaces an existing target as rename does elsewhere.
+  return MoveFileExW(wide(from).c_str(), wide(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+#else
   return std::rename(from.c_str(), to.c_str()) == 0;
+#endif
+}
+
+std::filesystem::path nativePath(const std::string& path) {
+#ifdef _WIN32
+  return std::filesystem::path(wide(path));
+#else
+  return std::filesystem::path(path);
+#endif
+}
+
+std::ifstream openInput(const std::string& path, std::ios::openmode mode) {
+  return std::ifstream(nativePath(path), mode | std::ios::in);
+}
+
+std::ofstream openOutput(const std::string& path, std::ios::openmode mode) {
+  return std::ofstream(nativePath(path), mode | std::ios::out);
+}
+
+std::FILE* openFile(const std::string& path, const char* mode) {
+#ifdef _WIN32
+  return _wfopen(wide(path).c_str(), wide(mode).c_str());
+#else
+  return std::fopen(path.c_str(), mode);
+#endif
+}
+
+bool readFile(const std::string& path, std::vector<unsigned char>& bytes) {
+  bytes.clear();
+  std::FILE* f = openFile(path, "rb");
+  if (!f) return false;
+  unsigned char chunk[65536];
+  size_t n;
+  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
+  const bool ok = !std::ferror(f);
+  std::fclose(f);
+  return ok;
 }
 
 std::string atomicTempPath(const std::string& path) { return path + ".tmp"; }
@@ -422,10 +502,8 @@ std::string atomicTempPath(const std::string& path) { return path + ".tmp"; }
 bool writeFileAtomically(const std::string& path, std::string_view bytes) {
   const std::string tmp = atomicTempPath(path);
 #ifdef _WIN32
-  // Our paths are in the ANSI code page (SHGetFolderPathA, the narrow streams
-  // that read the files back); reading them as UTF-8 would send a save for a
-  // user named "Jörg" to a different, mangled folder.
-  HANDLE h = CreateFileA(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const std::wstring wtmp = wide(tmp), wpath = wide(path);
+  HANDLE h = CreateFileW(wtmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   bool ok = true;
   size_t done = 0;
@@ -437,8 +515,8 @@ bool writeFileAtomically(const std::string& path, std::string_view bytes) {
   }
   ok = ok && FlushFileBuffers(h);
   ok = CloseHandle(h) && ok;
-  ok = ok && MoveFileExA(tmp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  if (!ok) DeleteFileA(tmp.c_str());
+  ok = ok && MoveFileExW(wtmp.c_str(), wpath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (!ok) DeleteFileW(wtmp.c_str());
   return ok;
 #else
   // A temporary file left by a killed run is replaced, never written through

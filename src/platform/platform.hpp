@@ -1,7 +1,12 @@
 #pragma once
 #include <cstdint>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Everything that differs between operating systems lives behind these calls.
 namespace qv::platform {
@@ -42,6 +47,9 @@ std::string osLine();
 std::string processorLine();
 std::string memoryLine();
 
+// The local calendar time of `t` (thread-safe on every system).
+std::tm localTime(std::time_t t);
+
 // High-resolution monotonic clock in microseconds.
 int64_t nowMicros();
 
@@ -60,7 +68,18 @@ bool makeFolder(const std::string& path);
 bool fileExists(const std::string& path);
 bool isFolder(const std::string& path);
 bool removeFile(const std::string& path);
+// Replaces `to` when it exists.
 bool renameFile(const std::string& from, const std::string& to);
+
+// Every file the game opens goes through these: our paths are UTF-8, and on
+// Windows the plain stream and fopen calls would read them in the ANSI code page,
+// losing a user folder such as "Zoë" or "Łukasz".
+std::filesystem::path nativePath(const std::string& path);
+std::ifstream openInput(const std::string& path, std::ios::openmode mode = std::ios::in);
+std::ofstream openOutput(const std::string& path, std::ios::openmode mode = std::ios::out);
+std::FILE* openFile(const std::string& path, const char* mode);
+// The whole file; false when it cannot be opened or read.
+bool readFile(const std::string& path, std::vector<unsigned char>& bytes);
 
 // Replaces the file at `path` with `bytes` so that a reader only ever sees the
 // old file or the complete new one, whatever happens meanwhile (a killed

@@ -136,8 +136,9 @@ PngImage decodePng(const unsigned char* data, size_t size, const std::string& na
 PngImage loadPngFile(const std::string& path, const std::string& name, bool flip) {
   std::vector<unsigned char> bytes;
   try {
-    if (const unsigned err = lodepng::load_file(bytes, path)) {
-      logLine("ERROR: LodePNG error filename = \"", name, "\" error = ", lodepng_error_text(err));
+    // LodePNG opens files by narrow path; our own opener reaches any name.
+    if (!platform::readFile(path, bytes)) {
+      logLine("ERROR: LodePNG error filename = \"", name, "\" error = ", lodepng_error_text(78));
       return {};
     }
   } catch (...) {

@@ -116,9 +116,8 @@ void splitFour(std::string_view line, std::string_view (&tok)[4]) {
 
 bool readWholeFile(const std::string& path, std::string& out) {
   // A folder opens too, and then reports a size of 2^63 - 1.
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return false;
-  FILE* f = std::fopen(path.c_str(), "rb");
+  if (platform::isFolder(path)) return false;
+  FILE* f = platform::openFile(path, "rb");
   if (!f) return false;
   std::fseek(f, 0, SEEK_END);
   const long size = std::ftell(f);

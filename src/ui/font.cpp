@@ -82,10 +82,9 @@ void loadFontDescription(Font& font, int nominalSize, const std::string& fileNam
   font.nominalSize = nominalSize;
   font.sheetName = fontSheetName(nominalSize);
   const std::string path = platform::dataPath("Fonts", fileName);
-  std::error_code ec;
   // A folder opens as a stream on some systems and then reads as empty.
   std::ifstream in;
-  if (std::filesystem::is_regular_file(path, ec)) in.open(path);
+  if (!platform::isFolder(path)) in = platform::openInput(path);
   if (!in.is_open()) {
     logLine("ERROR: Couldn't open .fnt filename = \"", fileName, "\"");
     return;

@@ -215,7 +215,8 @@ TEST(LogRotation, GapInTheNumberingMovesUpOneEachRun) {
     EXPECT_EQ(readFile(dir / ("Log " + std::string(file) + ".log")), was);
   EXPECT_FALSE(fs::exists(dir / "Log Old 4.log") || fs::exists(dir / "Log Newest.log"));
 
-  initLogIn("/proc/qv-no-such-folder");  // an unwritable folder disables logging silently
+  // A folder that cannot exist (its parent is a file) disables logging silently.
+  initLogIn((dir / "Log Old 1.log" / "Logs").string());
   EXPECT_FALSE(logEnabled());
   logLine("goes nowhere");
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <SDL.h>
+
 #include <cstdlib>
 
 #include "audio/audio.hpp"
@@ -68,7 +70,7 @@ TEST(Playlist, EmptyPlaylistDoesNothing) {
 }
 
 TEST(Audio, DummyDeviceStartsLoadsAndShutsDownWithItsLogLines) {
-  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  SDL_setenv("SDL_AUDIODRIVER", "dummy", 1);
   LogCapture log;
   ASSERT_TRUE(startAudio());
   EXPECT_TRUE(log.contains("SDL_INIT_AUDIO Successful"));

@@ -91,7 +91,7 @@ TEST(DataFiles, EveryModelTheCodeNamesLoadsWithPositiveMeasures) {
 }
 
 TEST(DataFiles, MusicAndSoundsDecodeWithTheirLengths) {
-  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  SDL_setenv("SDL_AUDIODRIVER", "dummy", 1);
   ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_AUDIO), 0);
   ASSERT_EQ(Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 1024), 0);
   for (const char* track : {"Quillon Vale - Track 1.ogg", "Quillon Vale - Track 2.ogg"}) {

@@ -10,6 +10,7 @@
 
 #include "core/log.hpp"
 #include "platform/platform.hpp"
+#include "support/test_program.hpp"
 #include "render/model3d.hpp"
 #include "render/palette.hpp"
 
@@ -276,7 +277,7 @@ TEST(Palette, LookUpsByNameAndColour) {
 // ---- The shipped models ----
 
 TEST(ShippedModels, EveryModelLoadsWithSaneMeasures) {
-  const std::filesystem::path exeFolder = std::filesystem::read_symlink("/proc/self/exe").parent_path();
+  const std::filesystem::path exeFolder = platform::nativePath(testsupport::testProgramFolder());
   const std::filesystem::path models = exeFolder / "Data" / "Models";
   if (!std::filesystem::is_directory(models)) GTEST_SKIP() << "no generated Data/Models beside the test program";
   platform::overrideProgramFolder(exeFolder.string());

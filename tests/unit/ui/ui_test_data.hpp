@@ -3,10 +3,10 @@
 // four small font descriptions, written once before anything loads them (the
 // texture and font registries are process-wide and keep the first version).
 #include <lodepng.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -34,9 +34,10 @@ inline std::string fontText(int size) {
 inline const std::string& dataRoot() {
   static std::string root;
   if (!root.empty()) return root;
-  char tmpl[] = "/tmp/qv_ui_test_XXXXXX";
-  root = std::string(mkdtemp(tmpl)) + "/";
-  for (const char* d : {"Data", "Data/Images", "Data/Fonts"}) mkdir((root + d).c_str(), 0755);
+  const auto folder = std::filesystem::temp_directory_path() / ("qv_ui_test_" + std::to_string(::getpid()));
+  std::filesystem::remove_all(folder);
+  for (const char* d : {"Data/Images", "Data/Fonts"}) std::filesystem::create_directories(folder / d);
+  root = folder.string() + "/";
   // "%" names come in a "Hilighted" and a "Not Hilighted" version.
   const struct {
     std::string name;

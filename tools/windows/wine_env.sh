@@ -1,0 +1,24 @@
+# Sourced by the Windows scripts: a private Wine prefix under the Windows build
+# folder, quiet, without the Mono and Gecko installers, made once.
+WINE_BIN=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
+export WINEPREFIX=${WINEPREFIX:-${QV_WINDOWS_BUILD:-$PWD/build-windows}/wine}
+export WINEDEBUG=${WINEDEBUG:--all}
+# Wine links the Windows user folders (Documents, Desktop, a documents folder named
+# in the registry) into $HOME; a home of its own keeps the Linux user's files out.
+export HOME="$WINEPREFIX/home"
+mkdir -p "$HOME"
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "== making the Wine prefix $WINEPREFIX ($(date +%H:%M:%S))"
+  mkdir -p "$WINEPREFIX"
+  DISPLAY= "$WINE_BIN" wineboot --init >/dev/null 2>&1 || true
+  # Like the players' machines: a current Windows, which only tells its version to
+  # programs whose manifest names it.
+  DISPLAY= "$WINE_BIN" winecfg /v win10 >/dev/null 2>&1 || true
+  /usr/lib/wine/wineserver64 -w 2>/dev/null || wineserver -w 2>/dev/null || true
+fi
+# Wine links Documents, Desktop and friends to the Linux home; the game would then
+# share ~/Documents/Quillon Vale with the Linux build. Real folders keep it inside.
+for link in "$WINEPREFIX"/drive_c/users/*/*; do
+  if [ -L "$link" ]; then rm -f "$link" && mkdir -p "$link"; fi
+done
