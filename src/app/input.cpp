@@ -282,6 +282,13 @@ void handleKey(int key, int action) {
     if (key == GLFW_KEY_U && !sw.requested()) requestScene(gameScenes().units.get(), 0);
     if (press && key == GLFW_KEY_T) peer::toggleTool(3);
     if (press && key == GLFW_KEY_O) peer::toggleTool(4);
+    // Backspace undoes the last terrain stroke, Shift + Backspace does it again; held, they repeat.
+    if (key == GLFW_KEY_BACKSPACE && (press || action == GLFW_REPEAT)) {
+      if (input().shiftHeld)
+        world.redoSculpt();
+      else
+        world.undoSculpt();
+    }
     if (key == GLFW_KEY_ESCAPE && press && world.toolMode != 0) {
       world.toolMode = 0;
       sw.entryCounter = 1;
