@@ -130,6 +130,7 @@ void World::step(float dt, float simDt) {
   while (Unit3D* u = walk.nextRaw()) {
     u->update(*this, simDt, dt, daytime);
     if (u->health <= 0.0f) {
+      census.noteDeath(u->unitTemplate);
       std::shared_ptr<Unit3D> dead = u->shared_from_this();
       grid.gridEraseCurrent(walk);
       refreshGroundAround(*dead);
@@ -156,6 +157,8 @@ void World::step(float dt, float simDt) {
   // A unit that dies while still fading in stops counting down its fade: it
   // leaves this list with its death, or it would be kept and drawn forever.
   std::erase_if(newUnits, [](const std::shared_ptr<Unit3D>& u) { return u->fadeIn <= 0.0f || !u->alive(); });
+
+  census.advance(simDt, grid);
 
   wholeSecondAccumulator += dt;
   if (wholeSecondAccumulator >= 1.0f) {
@@ -276,6 +279,7 @@ void World::addOffspring(const std::shared_ptr<Unit3D>& unit) {
   newUnits.push_back(unit);
   refreshGroundAround(*unit);
   ++stats.births;
+  census.noteBirth(unit->unitTemplate);
 }
 
 void World::addLoadedUnit(const std::shared_ptr<Unit3D>& unit) {
@@ -416,6 +420,7 @@ void World::settleUnits(Vec2 centre, float radius) {
 
 void World::resetWorld() {
   sculptHistory.clear();
+  census.restart();
   if (terrain) terrain->resetGround();
   wavePhase = 0.0f;
   camera.reset();

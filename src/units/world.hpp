@@ -5,6 +5,7 @@
 
 #include "core/colour.hpp"
 #include "core/vecmath.hpp"
+#include "units/census.hpp"
 #include "units/unit.hpp"
 #include "units/unit_grid.hpp"
 #include "units/unit_template.hpp"
@@ -201,6 +202,8 @@ class World : public GroundPainters {
     uint64_t deaths = 0;
   };
   Stats stats;
+  // Per-template counts, births and deaths with their recent history (not saved).
+  Census census;
 
   // Scratch for the simulation, reused so steps do not allocate.
   std::vector<const Unit3DTemplate*> scratchHabitat;
