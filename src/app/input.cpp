@@ -15,6 +15,7 @@
 #include "platform/platform.hpp"
 #include "render/gl.hpp"
 #include "scenes/app_config.hpp"
+#include "scenes/census_panel.hpp"
 #include "scenes/game_scenes.hpp"
 #include "scenes/scene.hpp"
 #include "units/world.hpp"
@@ -282,6 +283,7 @@ void handleKey(int key, int action) {
     if (key == GLFW_KEY_U && !sw.requested()) requestScene(gameScenes().units.get(), 0);
     if (press && key == GLFW_KEY_T) peer::toggleTool(3);
     if (press && key == GLFW_KEY_O) peer::toggleTool(4);
+    if (press && key == GLFW_KEY_TAB) censusPanelOpen() = !censusPanelOpen();
     // Backspace undoes the last terrain stroke, Shift + Backspace does it again; held, they repeat.
     if (key == GLFW_KEY_BACKSPACE && (press || action == GLFW_REPEAT)) {
       if (input().shiftHeld)

@@ -18,6 +18,7 @@ void Census::restart() {
   rows_.clear();
   head_ = filled_ = 0;
   clock_ = 0.0f;
+  ++serial_;
 }
 
 Census::Row& Census::rowFor(const TemplatePtr& t) {
@@ -66,6 +67,7 @@ void Census::advance(float simDt, const UnitGrid& grid) {
     filled_ = std::min(filled_ + 1, kSamples);
   }
   for (Row& r : rows_) r.pendingBirths = r.pendingDeaths = 0;
+  ++serial_;
 }
 
 int Census::sumRecent(const std::array<uint16_t, kSamples>& a, int pending) const {
@@ -82,7 +84,6 @@ int Census::deathsLastMinute(const Row& row) const { return sumRecent(row.deaths
 int Census::peakCount() const {
   int peak = 1;
   for (const Row& r : rows_) {
-    peak = std::max(peak, r.count);
     for (int age = 0; age < filled_; ++age) peak = std::max(peak, static_cast<int>(r.counts[ringIndex(age)]));
   }
   return peak;

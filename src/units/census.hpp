@@ -50,9 +50,11 @@ class Census {
   // Births and deaths within the last game minute (the sample in progress included).
   int birthsLastMinute(const Row& row) const;
   int deathsLastMinute(const Row& row) const;
-  // The largest count in the history or now, over every row (at least 1).
+  // The largest count in the history, over every row (at least 1).
   int peakCount() const;
   float sinceSample() const { return clock_; }
+  // Changes with every sample and every restart (for views that redraw on change).
+  uint64_t serial() const { return serial_; }
 
  private:
   Row& rowFor(const TemplatePtr& t);
@@ -63,6 +65,7 @@ class Census {
   int head_ = 0;    // where the next sample goes
   int filled_ = 0;  // samples written, up to kSamples
   float clock_ = 0.0f;
+  uint64_t serial_ = 0;
 };
 
 }  // namespace qv
