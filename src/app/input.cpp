@@ -8,6 +8,7 @@
 
 #include "render/display.hpp"
 #include "app/peer_calls.hpp"
+#include "app/screenshot.hpp"
 #include "app/settings.hpp"
 #include "persistence/save_game.hpp"
 #include "core/log.hpp"
@@ -269,6 +270,7 @@ void pressSlot(int slot) {
 void handleKey(int key, int action) {
   SceneSwitcher& sw = switcher();
   const bool press = action == GLFW_PRESS;
+  if (press && key == GLFW_KEY_F12) screenshotTaker().request();
   if (liveSceneCurrent() && World::sharedExists()) {
     World& world = World::shared();
     // Speed keys act on press, repeat and release alike, as the number row always has.

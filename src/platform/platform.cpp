@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <vector>
 
@@ -320,6 +321,19 @@ bool renameFile(const std::string& from, const std::string& to) {
 }
 
 std::string atomicTempPath(const std::string& path) { return path + ".tmp"; }
+
+std::string localTimeStamp() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &now);
+#else
+  localtime_r(&now, &local);
+#endif
+  char buf[32];
+  std::strftime(buf, sizeof buf, "%Y-%m-%d %H.%M.%S", &local);
+  return buf;
+}
 
 bool writeFileAtomically(const std::string& path, std::string_view bytes) {
   const std::string tmp = atomicTempPath(path);

@@ -35,6 +35,9 @@ std::string osLine();
 std::string processorLine();
 std::string memoryLine();
 
+// The local date and time as "YYYY-MM-DD HH.MM.SS" (fit for a file name everywhere).
+std::string localTimeStamp();
+
 // High-resolution monotonic clock in microseconds.
 int64_t nowMicros();
 
