@@ -14,9 +14,10 @@ namespace qv {
 namespace screenshot {
 
 std::string freePath(const std::string& folder, const std::string& stamp) {
-  const std::string base = folder + "Quillon Vale " + stamp;
-  std::string path = base + ".png";
-  for (int n = 2; platform::fileExists(path) && n < 1000; ++n) path = base + " (" + std::to_string(n) + ").png";
+  const std::string base = folder + "Quillon Vale " + stamp, extension = ".png";
+  std::string path = base + extension;
+  for (int n = 2; platform::fileExists(path) && n < 1000; ++n)
+    path = base + " (" + std::to_string(n) + ")" + extension;
   return path;
 }
 

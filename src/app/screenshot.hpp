@@ -14,7 +14,7 @@ namespace qv {
 // still being written is refused with a message.
 namespace screenshot {
 
-// "<user folder>/Screenshots/Quillon Vale <stamp>.png", or with " (2)", " (3)"
+// The file <user folder>/Screenshots/Quillon Vale <stamp>.png, or with (2), (3)
 // when that name is taken (several shots within one second).
 std::string freePath(const std::string& folder, const std::string& stamp);
 // Rows bottom first (as GL reads them) to a PNG file; false when encoding or writing fails.
