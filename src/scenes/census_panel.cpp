@@ -83,6 +83,7 @@ CensusPanel::CensusPanel()
     : pageText_(26, "", 226.0f, -793.0f, kHeaderColour),
       peakText_(26, "", kChartX + 10.0f, kChartBottom + kChartHeight - 6.0f, kHeaderColour),
       halfText_(26, "", kChartX + 10.0f, kChartBottom + kChartHeight * 0.5f - 6.0f, kHeaderColour),
+      emptyText_(centred(26, kChartX, kChartBottom + kChartHeight * 0.5f + 13.0f, kChartWidth, kHeaderColour)),
       chartBack_("White Pixel.png", 1.0f, 1.0f, kAnchorTopLeft),
       gridLine_("White Pixel.png", 1.0f, 1.0f, kAnchorTopLeft),
       chart_(static_cast<size_t>(Census::kReservedRows) * (Census::kSamples - 1)) {
@@ -198,12 +199,14 @@ void CensusPanel::rebuildChart(const Census& census) {
   chartRows_ = census.rows().size();
   const int top = chartTop(census.peakCount());
   char buf[24];
-  std::snprintf(buf, sizeof buf, "%d", top);
-  peakText_.setText(buf);
-  std::snprintf(buf, sizeof buf, "%d", top / 2);
-  halfText_.setText(top >= 2 ? buf : "");
-  chart_.begin();
   const int n = census.sampleCount();
+  std::snprintf(buf, sizeof buf, "%d", top);
+  peakText_.setText(n >= 2 ? buf : "");
+  std::snprintf(buf, sizeof buf, "%d", top / 2);
+  halfText_.setText(n >= 2 && top >= 2 ? buf : "");
+  // Until two samples exist there is no line to draw: say why the chart is empty.
+  emptyText_.setText(n >= 2 ? "" : "The chart fills as game time passes");
+  chart_.begin();
   if (n >= 2) {
     const float dx = kChartWidth / static_cast<float>(Census::kSamples - 1);
     const float scale = kChartHeight / static_cast<float>(top);
@@ -234,6 +237,7 @@ void CensusPanel::draw(float alpha) {
              alpha * (q == 0 ? 0.6f : 0.2f), 1.0f, kChartWidth, 2.0f, kHeaderColour, -1.0f);
   chart_.draw(x + pxToUnits(kChartX), y + pxToUnits(kChartBottom), alpha);
   peakText_.draw(x, y, alpha);
+  emptyText_.draw(x, y, alpha);
   halfText_.draw(x, y, alpha);
   for (RowWidgets& r : rows_) {
     if (!r.shownTemplate) continue;

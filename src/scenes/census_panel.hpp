@@ -59,7 +59,7 @@ class CensusPanel {
   std::shared_ptr<Hud> hud_;
   std::shared_ptr<HudButton> previous_, next_;
   std::array<RowWidgets, kRowsPerPage> rows_;
-  TextDynamic pageText_, peakText_, halfText_;
+  TextDynamic pageText_, peakText_, halfText_, emptyText_;
   ImageRect chartBack_, gridLine_;
   LineChartMesh chart_;
   std::vector<int> order_;   // census rows with living units, by count

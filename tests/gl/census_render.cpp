@@ -24,6 +24,14 @@ TEST(CensusRender, PanelOverAThrivingWorldAtEveryWindowShape) {
   World& w = World::shared();
   rng::seed(2026);
   ASSERT_EQ(loadDefaultWorld(w, 0), kLoadOk);
+  // Fresh from the load: every kind listed at once, the chart still empty.
+  censusPanelOpen() = true;
+  scene.update(0.05f);
+  EXPECT_GT(censusPanel().listedCount(), 10);
+  EXPECT_EQ(censusPanel().chartSegments(), 0u);
+  qvtest::capture(1920, 1080, w.clearColour, [&] { scene.draw(); }, "census_panel_fresh");
+  censusPanelOpen() = false;
+
   // Twenty game minutes at the fastest speed, as the world runs it.
   w.setGameSpeed(3);
   for (int i = 0; i < 1200; ++i) w.step(0.05f, w.simDtFor(0.05f, false));
