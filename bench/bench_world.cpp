@@ -35,4 +35,15 @@ void BM_WorldUpdate(benchmark::State& state) {
 // stretch of the world's life instead of letting it drift for as long as the timer wants.
 BENCHMARK(BM_WorldUpdate)->Arg(1000)->Arg(5000)->Arg(20000)->Iterations(300)->Repetitions(3)->Unit(benchmark::kMillisecond);
 
+// One census sample: counting every living unit by template (once per 5 game seconds).
+void BM_CensusSample(benchmark::State& state) {
+  auto w = buildWorld(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    w->census.recount(w->grid);
+    benchmark::DoNotOptimize(w->census.rows().data());
+  }
+  state.counters["units"] = static_cast<double>(w->unitCount());
+}
+BENCHMARK(BM_CensusSample)->Arg(1000)->Arg(5000)->Unit(benchmark::kMicrosecond);
+
 }  // namespace

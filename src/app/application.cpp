@@ -1,4 +1,5 @@
 #include "app/application.hpp"
+#include "app/screenshot.hpp"
 
 #include <GLFW/glfw3.h>
 
@@ -22,6 +23,7 @@
 #include "scenes/frame_overlay.hpp"
 #include "scenes/game_scenes.hpp"
 #include "scenes/scene.hpp"
+#include "ui/popup_notice.hpp"
 #include "units/world.hpp"
 
 namespace qv {
@@ -176,8 +178,21 @@ void renderFrame(float fps, int64_t averageMicros) {
     glClearColor(c[0], c[1], c[2], 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   }
-  if (Scene* s = switcher().current()) s->draw();
-  if (switcher().developerMode && input().showFrameTimes) drawFrameTimes(fps, averageMicros);
+  ScreenshotTaker& shots = screenshotTaker();
+  shots.collect();  // the pixels read at the end of the last frame
+  SceneSwitcher& sw = switcher();
+  // A screenshot shows the world and the panels, not the pointer.
+  const bool cursor = sw.drawnCursorVisible;
+  if (shots.requested()) sw.drawnCursorVisible = false;
+  if (Scene* s = sw.current()) s->draw();
+  sw.drawnCursorVisible = cursor;
+  if (sw.developerMode && input().showFrameTimes) drawFrameTimes(fps, averageMicros);
+  if (shots.requested()) {
+    int fw = 0, fh = 0;
+    glfwGetFramebufferSize(ws().window, &fw, &fh);
+    shots.captureIfRequested(fw, fh);
+  }
+  popupNotice().draw();
   glfwSwapBuffers(ws().window);
 }
 
@@ -217,6 +232,16 @@ bool closeRequested() {
   return glfwWindowShouldClose(ws().window);
 }
 
+void updateScreenshotNotice(float dt) {
+  popupNotice().update(dt);
+  switch (screenshotTaker().poll()) {
+    case ScreenshotTaker::Result::kSaved: popupNotice().show("Screenshot saved"); break;
+    case ScreenshotTaker::Result::kFailed: popupNotice().show("The screenshot could not be saved"); break;
+    case ScreenshotTaker::Result::kBusy: popupNotice().show("Still saving the last screenshot"); break;
+    default: break;
+  }
+}
+
 void runMainLoop(Application& app) {
   const int64_t period = framePeriodMicros(app.refreshRate);
   FrameClock clock(platform::nowMicros());
@@ -234,6 +259,7 @@ void runMainLoop(Application& app) {
       glfwPollEvents();
       glfwPollEvents();
       updateMusic(dt);
+      updateScreenshotNotice(dt);
       if (stats.beforeRender()) {
         logLine(FrameStats::reportLine(verticalSyncOn(), frameLimitOn(), stats.framesPerSecond(),
                                        stats.averageMicros()));
@@ -248,6 +274,8 @@ void runMainLoop(Application& app) {
 
 void shutDown() {
   logLine("Main game loop stopped");
+  screenshotTaker().finish();
+  screenshotTaker().poll();
   glDisable(GL_BLEND);
   deleteFonts();
   logLine("Fonts deleted");

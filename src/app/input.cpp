@@ -8,6 +8,7 @@
 
 #include "render/display.hpp"
 #include "app/peer_calls.hpp"
+#include "app/screenshot.hpp"
 #include "app/settings.hpp"
 #include "persistence/save_game.hpp"
 #include "core/log.hpp"
@@ -15,6 +16,7 @@
 #include "platform/platform.hpp"
 #include "render/gl.hpp"
 #include "scenes/app_config.hpp"
+#include "scenes/census_panel.hpp"
 #include "scenes/game_scenes.hpp"
 #include "scenes/scene.hpp"
 #include "units/world.hpp"
@@ -269,6 +271,7 @@ void pressSlot(int slot) {
 void handleKey(int key, int action) {
   SceneSwitcher& sw = switcher();
   const bool press = action == GLFW_PRESS;
+  if (press && key == GLFW_KEY_F12) screenshotTaker().request();
   if (liveSceneCurrent() && World::sharedExists()) {
     World& world = World::shared();
     // Speed keys act on press, repeat and release alike, as the number row always has.
@@ -283,6 +286,14 @@ void handleKey(int key, int action) {
     if (key == GLFW_KEY_U && !sw.requested()) requestScene(gameScenes().units.get(), 0);
     if (press && key == GLFW_KEY_T) peer::toggleTool(3);
     if (press && key == GLFW_KEY_O) peer::toggleTool(4);
+    if (press && key == GLFW_KEY_TAB) censusPanelOpen() = !censusPanelOpen();
+    // Backspace undoes the last terrain stroke, Shift + Backspace does it again; held, they repeat.
+    if (key == GLFW_KEY_BACKSPACE && (press || action == GLFW_REPEAT)) {
+      if (input().shiftHeld)
+        world.redoSculpt();
+      else
+        world.undoSculpt();
+    }
     if (key == GLFW_KEY_ESCAPE && press && world.toolMode != 0) {
       world.toolMode = 0;
       sw.entryCounter = 1;

@@ -847,6 +847,11 @@ int saveGame(World& world, int slot) {
 // Reading.
 
 int loadGameFromStream(World& world, std::istream& in, int mode) {
+  // Strokes made on the ground being replaced must not be undone onto the loaded one.
+  if (mode != kLoadTemplatesOnly) {
+    world.sculptHistory.clear();
+    world.census.restart();
+  }
   LoadState state(world, mode);
   try {
     state.read(in);

@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <ctime>
 #include <fstream>
 #include <vector>
 
@@ -498,6 +499,14 @@ bool readFile(const std::string& path, std::vector<unsigned char>& bytes) {
 }
 
 std::string atomicTempPath(const std::string& path) { return path + ".tmp"; }
+
+std::string localTimeStamp() {
+  const std::time_t now = std::time(nullptr);
+  const std::tm local = localTime(now);
+  char buf[32];
+  std::strftime(buf, sizeof buf, "%Y-%m-%d %H.%M.%S", &local);
+  return buf;
+}
 
 bool writeFileAtomically(const std::string& path, std::string_view bytes) {
   const std::string tmp = atomicTempPath(path);

@@ -49,6 +49,8 @@ std::string memoryLine();
 
 // The local calendar time of `t` (thread-safe on every system).
 std::tm localTime(std::time_t t);
+// The local date and time as "YYYY-MM-DD HH.MM.SS" (fit for a file name everywhere).
+std::string localTimeStamp();
 
 // High-resolution monotonic clock in microseconds.
 int64_t nowMicros();

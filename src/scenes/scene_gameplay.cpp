@@ -2,6 +2,7 @@
 
 #include "render/display.hpp"
 #include "render/gl.hpp"
+#include "scenes/census_panel.hpp"
 #include "scenes/game_scenes.hpp"
 #include "scenes/scene_gameplay.hpp"
 #include "scenes/units_scenes.hpp"
@@ -69,6 +70,7 @@ bool SceneGameplay::update(float dt) {
   w.step(dt, simDt);
   previewClock().wholeSeconds = w.wholeSeconds;
   previewClock().angle = w.cyclicClock;
+  if (censusShown()) censusPanel().update(w, dt);
   return result;
 }
 
@@ -111,10 +113,19 @@ void SceneGameplay::draw() {
     glClear(GL_DEPTH_BUFFER_BIT);
     glDisable(GL_DEPTH_TEST);
   }
+  if (censusShown() && !(switcher().developerMode && switcher().hideHuds)) censusPanel().draw(hudOpacity());
   drawBase();
 }
 
+bool SceneGameplay::censusShown() const {
+  return censusPanelOpen() && !freezesWorld_ && backdropMode() == 0 && World::shared().water;
+}
+
 int SceneGameplay::mouse(float x, float y, int action) {
+  // The census lies over the world: what it covers never reaches the world below.
+  if (censusShown() && transitionState() == 0) {
+    if (const int census = censusPanel().mouse(x, y, action); census > 0) return census;
+  }
   int result = Scene::mouse(x, y, action);
   World& w = World::shared();
   const InputView& in = inputView();

@@ -14,6 +14,8 @@ class SceneGameplay : public Scene {
   int mouse(float x, float y, int action) override;
   virtual void resetWorld();
   bool freezesWorld() const { return freezesWorld_; }
+  // The census panel is open and this scene shows the living world.
+  bool censusShown() const;
 
   // What the scene needs from the input layer each frame; kept here so the
   // scene runs (and is tested) without a window.

@@ -330,6 +330,7 @@ void SceneGameplayWithTopHudAndTerrainHud::onBecameCurrent() {
   sizeHeld_.release();
   rateHeld_.release();
   sculptor_.endPress();
+  w.endSculptStroke();
   panel_->setSelected(1, w.terrainTool);
   refreshSliders();
 }
@@ -399,10 +400,11 @@ bool SceneGameplayWithTopHudAndTerrainHud::update(float dt) {
   const bool result = SceneGameplayWithTopHud::update(dt);
   const bool acting = in.leftHeld && w.terrainWorldPress && w.toolMode == 3 && !freezesWorld() && w.terrain &&
                       w.pick.groundHit && switcher().current() == this;
-  if (!in.leftHeld) sculptor_.endPress();
-  if (acting && sculptor_.apply(*w.terrain, w.terrainTool, {w.pick.groundPoint.x, w.pick.groundPoint.y},
-                                w.terrainBrushSize, w.terrainBrushRate, dt, firstFrame))
-    w.unsavedChanges = true;
+  if (!in.leftHeld) {
+    sculptor_.endPress();
+    w.endSculptStroke();
+  }
+  if (acting) w.sculptFrame(sculptor_, {w.pick.groundPoint.x, w.pick.groundPoint.y}, dt, firstFrame);
   return result;
 }
 

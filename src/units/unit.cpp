@@ -118,6 +118,16 @@ float Unit3D::waterOffset(float ground, float wavePhase) const {
   return lift;
 }
 
+void Unit3D::settleOnGround(const World& world) {
+  if (!unitTemplate) return;
+  const Unit3DTemplate& t = *unitTemplate;
+  position.z = world.restingHeight(t, position.x, position.y);
+  inWater = position.z <= kInWaterDepth ? 1 : 0;
+  waterLift = inWater == 1 ? waterOffset(world.groundHeight(position.x, position.y), world.wavePhase) : 0.0f;
+  // A walk ends at its destination's height: it must not lead into the old ground.
+  if (moving && activity == kMoving) destination.z = world.standingHeight(t, destination.x, destination.y);
+}
+
 // ---------------------------------------------------------------------------
 // The per-frame step.
 

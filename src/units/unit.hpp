@@ -88,6 +88,10 @@ class Unit3D : public std::enable_shared_from_this<Unit3D> {
   float hop(float t) const;
   // Vertical draw offset while in water, for the wave phase given.
   float waterOffset(float ground, float wavePhase) const;
+  // After the ground under the unit moved: stand on the new ground (or the
+  // water surface, as the template rests there), with the water state, the
+  // water offset and a walk's destination height following.
+  void settleOnGround(const World& world);
   float drawScale() const;
   float drawAlpha() const;
   Vec3 drawPosition() const { return {position.x, position.y, position.z + hopLift + animLift + waterLift}; }

@@ -37,6 +37,7 @@ World::World(const Options& options) {
 }
 
 World::~World() {
+  sculptHistory.clear();
   if (terrain) terrain->setGroundPainters(nullptr);
   // Units and templates hold each other only one way, but templates may
   // refer to themselves (cannibals): break those cycles on the way out.
@@ -136,6 +137,7 @@ void World::step(float dt, float simDt) {
   while (Unit3D* u = walk.nextRaw()) {
     u->update(*this, simDt, dt, daytime);
     if (u->health <= 0.0f) {
+      census.noteDeath(u->unitTemplate);
       std::shared_ptr<Unit3D> dead = u->shared_from_this();
       grid.gridEraseCurrent(walk);
       refreshGroundAround(*dead);
@@ -165,6 +167,8 @@ void World::step(float dt, float simDt) {
   // leaves this list with its death, or it would be kept and drawn forever.
   std::erase_if(newUnits, [](const std::shared_ptr<Unit3D>& u) { return u->fadeIn <= 0.0f || !u->alive(); });
 
+  census.advance(simDt, grid);
+
   wholeSecondAccumulator += dt;
   if (wholeSecondAccumulator >= 1.0f) {
     ++wholeSeconds;
@@ -183,6 +187,10 @@ float World::slopeAt(float x, float y) const { return terrain ? terrain->slopeAt
 float World::standingHeight(const Unit3DTemplate& t, float x, float y) const {
   const float g = groundHeight(x, y);
   return (g <= 0.0f && t.floatsInWater) ? 0.0f : g;
+}
+
+float World::restingHeight(const Unit3DTemplate& t, float x, float y) const {
+  return t.habitat == Unit3DTemplate::kLand ? groundHeight(x, y) : standingHeight(t, x, y);
 }
 
 bool World::standTest(Vec2 p, const Unit3D* unit, const Unit3DTemplate& t, bool habitatTest) const {
@@ -283,6 +291,7 @@ void World::addOffspring(const std::shared_ptr<Unit3D>& unit) {
   newUnits.push_back(unit);
   refreshGroundAround(*unit);
   ++stats.births;
+  census.noteBirth(unit->unitTemplate);
 }
 
 void World::addLoadedUnit(const std::shared_ptr<Unit3D>& unit) {
@@ -376,8 +385,54 @@ void World::forEachPainter(float x, float y, float radius, GroundPainterVisitor&
 }
 
 // ---------------------------------------------------------------------------
+// Sculpting.
+
+bool World::sculptFrame(TerrainSculptor& sculptor, Vec2 centre, float dt, bool firstFrame) {
+  if (!terrain) return false;
+  if (firstFrame || !sculptHistory.strokeOpen()) sculptHistory.beginStroke(*terrain);
+  const float radius = terraintool::clampSize(terrainBrushSize);
+  if (!sculptor.apply(*terrain, terrainTool, centre, radius, terrainBrushRate, dt, firstFrame)) return false;
+  settleUnits(centre, radius);
+  unsavedChanges = true;
+  return true;
+}
+
+bool World::undoSculpt() {
+  Vec2 centre{};
+  float radius = -1.0f;
+  if (!terrain || !sculptHistory.undo(*terrain, centre, radius)) return false;
+  settleUnits(centre, radius);
+  unsavedChanges = true;
+  return true;
+}
+
+bool World::redoSculpt() {
+  Vec2 centre{};
+  float radius = -1.0f;
+  if (!terrain || !sculptHistory.redo(*terrain, centre, radius)) return false;
+  settleUnits(centre, radius);
+  unsavedChanges = true;
+  return true;
+}
+
+void World::settleUnits(Vec2 centre, float radius) {
+  if (!terrain || !(radius >= 0.0f)) return;
+  // Ground moves under every triangle that shares a changed vertex, so a unit
+  // up to one triangle edge outside the circle may stand on moved ground.
+  const float reach = radius + Terrain::kSpacing * 1.2f;
+  auto settle = [&](Unit3D& u) {
+    const float dx = u.position.x - centre.x, dy = u.position.y - centre.y;
+    if (dx * dx + dy * dy <= reach * reach) u.settleOnGround(*this);
+  };
+  grid.forEachNear(centre.x, centre.y, reach, settle);
+  for (const auto& u : dying) settle(*u);
+}
+
+// ---------------------------------------------------------------------------
 
 void World::resetWorld() {
+  sculptHistory.clear();
+  census.restart();
   if (terrain) terrain->resetGround();
   wavePhase = 0.0f;
   camera.reset();

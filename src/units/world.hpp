@@ -5,12 +5,15 @@
 
 #include "core/colour.hpp"
 #include "core/vecmath.hpp"
+#include "units/census.hpp"
 #include "units/unit.hpp"
 #include "units/unit_grid.hpp"
 #include "units/unit_template.hpp"
 #include "world/camera.hpp"
 #include "world/ground_colours.hpp"
+#include "world/sculpt_history.hpp"
 #include "world/terrain.hpp"
+#include "world/terrain_tools.hpp"
 
 namespace qv {
 
@@ -159,12 +162,30 @@ class World : public GroundPainters {
   // Where a unit of the template stands at (x, y): on the ground, or at the
   // surface when the ground there is under water and the template floats.
   float standingHeight(const Unit3DTemplate& t, float x, float y) const;
+  // Where a unit at rest sits after the ground moved under it: standingHeight,
+  // except that a "Land" unit stays on the bottom (its float option does not
+  // apply: placement puts it there and the editor greys the option out).
+  float restingHeight(const Unit3DTemplate& t, float x, float y) const;
   // Stand test: may a unit (or, with unit null, a unit of the template) stand at the point?
   bool standTest(Vec2 point, const Unit3D* unit, const Unit3DTemplate& t, bool habitatTest) const;
   // Density of units of the given templates around p for unit u (0..1).
   float density(const Unit3D& u, Vec2 p, float r, const std::vector<const Unit3DTemplate*>& templates,
                 bool habitatFilter) const;
   float densityOfTemplate(const Unit3D& u, Vec2 p, float r, const Unit3DTemplate* t, bool habitatFilter) const;
+
+  // ---- sculpting ----
+  // One frame of the selected terrain tool around centre: a press's first use
+  // opens a stroke for undo; the units on the changed ground settle on it.
+  // Returns whether the ground could have changed.
+  bool sculptFrame(TerrainSculptor& sculptor, Vec2 centre, float dt, bool firstFrame);
+  // The press is over (button up, tool or scene left): the stroke is filed.
+  void endSculptStroke() { sculptHistory.endStroke(); }
+  // The last stroke undone / the last undone stroke done again, units settled.
+  bool undoSculpt();
+  bool redoSculpt();
+  // Units within the circle (and the triangles around its rim) settle on the ground.
+  void settleUnits(Vec2 centre, float radius);
+  SculptHistory sculptHistory;
 
   // New world: flat-ground colours reset, waves, camera, units and template
   // assignments cleared, clock and tools back to their start values.
@@ -181,6 +202,8 @@ class World : public GroundPainters {
     uint64_t deaths = 0;
   };
   Stats stats;
+  // Per-template counts, births and deaths with their recent history (not saved).
+  Census census;
 
   // Scratch for the simulation, reused so steps do not allocate.
   std::vector<const Unit3DTemplate*> scratchHabitat;

@@ -363,6 +363,7 @@ void Terrain::reshapeImpl(Vec2 centre, float radius, const Change& change) {
         h = o + kFloorBelowJitter;
       else if (h > o + kCeilingAboveJitter)
         h = o + kCeilingAboveJitter;
+      if (recorder_ && h != heights_[i][j]) recorder_->heightChanging(i, j, heights_[i][j]);
       heights_[i][j] = h;
       for (int cj = j - 1; cj <= j; ++cj)
         for (int ci = i - 1; ci <= i; ++ci)
@@ -390,6 +391,37 @@ void Terrain::reshapeWith(Vec2 centre, float radius, const HeightBrush& brush) {
 }
 
 void Terrain::rebuildAll() { reshape(0.0f, {0.0f, 0.0f}, kExtent, 0.0f); }
+
+void Terrain::setHeights(const VertexHeightChange* changes, size_t count, bool forward, Vec2& centre,
+                         float& radius) {
+  centre = {0.0f, 0.0f};
+  radius = -1.0f;
+  int i0 = kV, i1 = -1, j0 = kV, j1 = -1;
+  for (size_t n = 0; n < count; ++n) {
+    const int i = changes[n].i, j = changes[n].j;
+    if (i >= kV || j >= kV) continue;
+    heights_[i][j] = forward ? changes[n].after : changes[n].before;
+    i0 = std::min(i0, i), i1 = std::max(i1, i);
+    j0 = std::min(j0, j), j1 = std::max(j1, j);
+    for (int cj = j - 1; cj <= j; ++cj)
+      for (int ci = i - 1; ci <= i; ++ci)
+        if (ci >= 0 && ci < kC && cj >= 0 && cj < kC) cellTouched_[static_cast<size_t>(cj) * kC + ci] = 1;
+  }
+  if (i1 < 0) return;
+  for (int cj = std::max(j0 - 1, 0); cj <= std::min(j1, kC - 1); ++cj)
+    for (int ci = std::max(i0 - 1, 0); ci <= std::min(i1, kC - 1); ++ci) {
+      uint8_t& touched = cellTouched_[static_cast<size_t>(cj) * kC + ci];
+      if (!touched) continue;
+      touched = 0;
+      rebuildCell(ci, cj);
+    }
+  uploadDirty();
+  const float x0 = vertexX(i0), x1 = vertexX(i1);
+  const float y0 = vertexY(0, j0), y1 = vertexY(1, j1);
+  centre = {(x0 + x1) * 0.5f, (y0 + y1) * 0.5f};
+  radius = 0.5f * std::sqrt((x1 - x0) * (x1 - x0) + (y1 - y0) * (y1 - y0));
+  refreshGroundColours(centre, false, false, radius + kSpacing);
+}
 
 // ---------------------------------------------------------------- pick
 

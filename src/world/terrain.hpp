@@ -52,6 +52,22 @@ class HeightBrush {
   ~HeightBrush() = default;
 };
 
+// Told the height of each vertex a reshape is about to change (only when the
+// new height differs), before it changes. The undo history listens this way.
+class HeightRecorder {
+ public:
+  virtual void heightChanging(int i, int j, float before) = 0;
+
+ protected:
+  ~HeightRecorder() = default;
+};
+
+// One vertex's height before and after a change, for putting either back.
+struct VertexHeightChange {
+  uint16_t i = 0, j = 0;
+  float before = 0.0f, after = 0.0f;
+};
+
 // Tool circle modes of the terrain draw.
 enum : int { kToolCircleNone = 0, kToolCircleEraser = 1, kToolCircleTerrain = 2 };
 
@@ -106,6 +122,13 @@ class Terrain : public Loader {
   void reshapeWith(Vec2 centre, float radius, const HeightBrush& brush);
   // reshape(0, (0, 0), 174.2, 0): every height clamped, every triangle rewritten.
   void rebuildAll();
+  // Sets each listed vertex to its after (forward) or before height, rewrites
+  // the mesh around them and refreshes ground colours over them. Returns a
+  // circle covering the changed vertices (radius < 0 when the list is empty).
+  void setHeights(const VertexHeightChange* changes, size_t count, bool forward, Vec2& centre, float& radius);
+  // The recorder told about every height a reshape changes (null for none).
+  void setHeightRecorder(HeightRecorder* recorder) { recorder_ = recorder; }
+  HeightRecorder* heightRecorder() const { return recorder_; }
 
   // Ground colours: stationary colouring units paint the triangles around them.
   void setGroundPainters(const GroundPainters* painters) { painters_ = painters; }
@@ -175,6 +198,7 @@ class Terrain : public Loader {
   uint32_t colourBuffer_ = 0;
   Colour colorEmptyLand_{1.0f, 1.0f, 1.0f, 1.0f};
   const GroundPainters* painters_ = nullptr;
+  HeightRecorder* recorder_ = nullptr;
 
   TerrainTriangle& tri(int i, int j, int k) { return triangles_[(j * kCellsPerSide + i) * 2 + k]; }
   Vec3 planeNormal(int i, int j, int k) const;

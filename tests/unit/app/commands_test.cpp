@@ -18,6 +18,7 @@
 #include "persistence/save_game.hpp"
 #include "platform/platform.hpp"
 #include "scenes/app_config.hpp"
+#include "scenes/census_panel.hpp"
 #include "scenes/game_scenes.hpp"
 #include "ui/hud.hpp"
 #include "units/world.hpp"
@@ -446,4 +447,39 @@ TEST_F(Commands, HeldKeysReachOnlyTheLiveScenesAndTheOpenPanel) {
   }
   handleKey(GLFW_KEY_PERIOD, GLFW_RELEASE);
   EXPECT_FALSE(input().keepColourHeld || placementKeepsColours());
+}
+
+TEST_F(Commands, BackspaceUndoesAndShiftBackspaceRedoesStrokesTabTogglesTheCensusInTheWorldOnly) {
+  ASSERT_TRUE(w.terrain);
+  w.resetWorld();
+  const float flat = w.terrain->height(34, 34);
+  TerrainSculptor sculptor;
+  w.terrainTool = terraintool::kRaise;
+  w.sculptFrame(sculptor, {0.0f, 0.0f}, 0.1f, true);
+  w.endSculptStroke();
+  const float raised = w.terrain->height(34, 34);
+  ASSERT_GT(raised, flat);
+
+  at(g.inGameMenu.get());  // a dialog freezes the world: no undo behind it
+  handleKey(GLFW_KEY_BACKSPACE, GLFW_PRESS);
+  EXPECT_EQ(w.terrain->height(34, 34), raised);
+  const bool open = censusPanelOpen();
+  handleKey(GLFW_KEY_TAB, GLFW_PRESS);
+  EXPECT_EQ(censusPanelOpen(), open);
+
+  at(g.terrain.get());
+  handleKey(GLFW_KEY_BACKSPACE, GLFW_RELEASE);  // a release does nothing
+  EXPECT_EQ(w.terrain->height(34, 34), raised);
+  handleKey(GLFW_KEY_BACKSPACE, GLFW_PRESS);
+  EXPECT_EQ(w.terrain->height(34, 34), flat);
+  holdKeys({GLFW_KEY_LEFT_SHIFT});
+  handleKey(GLFW_KEY_BACKSPACE, GLFW_REPEAT);
+  EXPECT_EQ(w.terrain->height(34, 34), raised);
+  holdKeys({});
+  handleKey(GLFW_KEY_TAB, GLFW_PRESS);
+  handleKey(GLFW_KEY_TAB, GLFW_RELEASE);
+  EXPECT_EQ(censusPanelOpen(), !open);
+  handleKey(GLFW_KEY_TAB, GLFW_PRESS);
+  EXPECT_EQ(censusPanelOpen(), open);
+  w.resetWorld();
 }

@@ -1,0 +1,113 @@
+// The census: per-template counts, births and deaths, and the bounded history.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <vector>
+
+#include "units_fixture.hpp"
+
+using namespace qv;
+
+namespace {
+
+std::map<const Unit3DTemplate*, int> livingByTemplate(World& w) {
+  std::map<const Unit3DTemplate*, int> n;
+  for (const auto& u : w.allUnits())
+    if (u->alive()) ++n[u->unitTemplate.get()];
+  return n;
+}
+
+const Census::Row* rowOf(const World& w, const TemplatePtr& t) {
+  for (const auto& r : w.census.rows())
+    if (r.key == t.get()) return &r;
+  return nullptr;
+}
+
+// Plants that spread, grazers that eat them and breed, on a seeded island.
+struct CensusWorld : ::testing::Test {
+  std::unique_ptr<World> w = qvtest::makeWorld(4242, true);
+  TemplatePtr plant = qvtest::makeTemplate(Unit3DTemplate::kStationary, true, 0);
+  TemplatePtr grazer = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed, true, 0);
+  void SetUp() override {
+    qvtest::shape(*w, qvtest::IslandBrush{});
+    plant->breedFrequency = grazer->breedFrequency = 2;
+    grazer->eats = {plant};
+    grazer->hunger = 2;
+    w->templates.all = {plant, grazer};
+    for (int i = 0; i < 12; ++i) qvtest::put(*w, plant, -20.0f + 8.0f * (i % 6), -8.0f + 16.0f * (i / 6));
+    for (int i = 0; i < 6; ++i) qvtest::put(*w, grazer, -18.0f + 8.0f * i, 0.0f);
+  }
+  void run(float gameSeconds, float dt = 0.05f) {
+    for (float t = 0.0f; t < gameSeconds; t += dt * w->timeScale) w->step(dt, w->simDtFor(dt, false));
+  }
+};
+
+TEST_F(CensusWorld, CountsBirthsAndDeathsMatchWhatHappenedInTheWorld) {
+  w->setGameSpeed(2);  // x5
+  // Births and living units per game second, to check the last-minute window against.
+  std::vector<uint64_t> birthsAt, deathsAt;
+  uint64_t deaths = 0;
+  const size_t placed = w->unitCount();
+  for (int s = 0; s < 300; ++s) {
+    birthsAt.push_back(w->stats.births);
+    deathsAt.push_back(deaths);
+    run(1.0f);
+    deaths = placed + w->stats.births - w->unitCount();
+  }
+  ASSERT_GT(w->stats.births, 10u) << "a lively world";
+  ASSERT_GT(deaths, 3u) << "and some deaths";
+  EXPECT_EQ(w->census.sampleCount(), 60) << "one sample per 5 game seconds";
+
+  w->census.recount(w->grid);
+  const auto living = livingByTemplate(*w);
+  int birthsInWindow = 0, deathsInWindow = 0, births = 0, died = 0;
+  for (const auto& t : {plant, grazer}) {
+    const Census::Row* r = rowOf(*w, t);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->count, living.at(t.get()));
+    birthsInWindow += w->census.birthsLastMinute(*r);
+    deathsInWindow += w->census.deathsLastMinute(*r);
+    for (int age = 0; age < w->census.sampleCount(); ++age) births += r->births[age], died += r->deaths[age];
+    births += r->pendingBirths, died += r->pendingDeaths;
+  }
+  EXPECT_EQ(static_cast<uint64_t>(births), w->stats.births) << "every birth counted once";
+  EXPECT_EQ(static_cast<uint64_t>(died), deaths) << "every death counted once";
+  // The window is the last 55 to 60 game seconds, by whole samples.
+  const size_t now = birthsAt.size();
+  EXPECT_GE(birthsInWindow, static_cast<int>(w->stats.births - birthsAt[now - 55]));
+  EXPECT_LE(birthsInWindow, static_cast<int>(w->stats.births - birthsAt[now - 60]));
+  EXPECT_GE(deathsInWindow, static_cast<int>(deaths - deathsAt[now - 55]));
+  EXPECT_LE(deathsInWindow, static_cast<int>(deaths - deathsAt[now - 60]));
+  // The newest sample is the count at its time, never more than the peak.
+  EXPECT_LE(w->census.countAt(*rowOf(*w, plant), 0), w->census.peakCount());
+}
+
+TEST_F(CensusWorld, FollowsGameTimeKeepsItsSizeAndStartsFreshOnNewWorld) {
+  const Census::Row* first = nullptr;
+  w->setGameSpeed(1);
+  run(12.0f);
+  EXPECT_EQ(w->census.sampleCount(), 2);
+  first = w->census.rows().data();
+  w->setGameSpeed(0);  // paused: real time passes, game time does not
+  for (int i = 0; i < 400; ++i) w->step(0.05f, w->simDtFor(0.05f, false));
+  EXPECT_EQ(w->census.sampleCount(), 2);
+  w->setGameSpeed(3);  // x20: a sample every quarter of a real second
+  for (int i = 0; i < 20; ++i) w->step(0.05f, w->simDtFor(0.05f, false));
+  EXPECT_EQ(w->census.sampleCount(), 6);
+
+  // 40 game minutes fill the 30-minute ring and no more; the rows never move.
+  run(40.0f * 60.0f);
+  EXPECT_EQ(w->census.sampleCount(), Census::kSamples);
+  EXPECT_EQ(w->census.rows().data(), first);
+  EXPECT_EQ(w->census.rows().size(), 2u);
+  // One huge step (a stalled frame at x20) still leaves a full, sane ring.
+  w->step(0.05f, 1e6f);
+  EXPECT_EQ(w->census.sampleCount(), Census::kSamples);
+  EXPECT_LT(w->census.sinceSample(), Census::kSamplePeriod);
+
+  w->resetWorld();
+  EXPECT_EQ(w->census.sampleCount(), 0);
+  EXPECT_TRUE(w->census.rows().empty());
+}
+
+}  // namespace

@@ -1,0 +1,237 @@
+// Sculpting with units on the ground, and undoing strokes.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <sstream>
+#include <vector>
+
+#include "persistence/save_game.hpp"
+#include "units_fixture.hpp"
+
+using namespace qv;
+
+namespace {
+
+constexpr int kV = Terrain::kVerticesPerSide;
+constexpr float kDt = 0.05f;
+
+// One press-to-release stroke of a tool at a point, the world running meanwhile.
+void stroke(World& w, TerrainSculptor& s, int tool, Vec2 at, float size, int frames) {
+  w.terrainTool = tool;
+  w.terrainBrushSize = size;
+  for (int f = 0; f < frames; ++f) {
+    w.sculptFrame(s, at, kDt, f == 0);
+    w.step(kDt, kDt);
+  }
+  s.endPress();
+  w.endSculptStroke();
+}
+
+std::vector<float> heights(const World& w) {
+  std::vector<float> h;
+  for (int i = 0; i < kV; ++i)
+    for (int j = 0; j < kV; ++j) h.push_back(w.terrain->height(i, j));
+  return h;
+}
+// Positions and normals of the mesh (the colours fade on their own clock).
+std::vector<float> meshShape(const World& w) {
+  std::vector<float> m;
+  const float* v = w.terrain->vertexData();
+  for (int n = 0; n < Terrain::kVertexCount; ++n)
+    for (int f = 0; f < 6; ++f) m.push_back(v[n * Terrain::kFloatsPerVertex + f]);
+  return m;
+}
+bool bitEqual(const std::vector<float>& a, const std::vector<float>& b) {
+  return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
+}
+
+TEST(Sculpting, UnitsStayOnRaisedAndLoweredGround) {
+  auto w = qvtest::makeLevelWorld(5);
+  TerrainSculptor sculptor;
+  auto plant = qvtest::makeTemplate(Unit3DTemplate::kStationary);
+  auto rock = qvtest::makeTemplate(Unit3DTemplate::kStationary, false, 3, "UnitsTest Tall.obj");
+  auto walker = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
+  w->templates.all = {plant, rock, walker};
+  auto p = qvtest::put(*w, plant, 0.0f, 0.0f);
+  auto r = qvtest::put(*w, rock, 4.0f, 2.0f);
+  auto c = qvtest::put(*w, walker, -3.0f, -4.0f);
+  auto outside = qvtest::put(*w, plant, 30.0f, 0.0f);
+  c->decisionTimer = 1e6f;  // idle throughout
+  qvtest::settle(*w);
+
+  const struct { int tool; int frames; float minRise; } rows[] = {
+      {terraintool::kRaiseRound, 40, 3.0f},   // a hill grows under all three
+      {terraintool::kRaise, 20, 5.0f},        // a plateau on top of it
+      {terraintool::kRoughen, 20, -100.0f},   // bumps, up and down
+      {terraintool::kLowerRound, 30, -100.0f},
+  };
+  for (const auto& row : rows) {
+    stroke(*w, sculptor, row.tool, {0.0f, 0.0f}, 9.0f, row.frames);
+    for (const auto& u : {p, r, c}) {
+      const float g = w->groundHeight(u->position.x, u->position.y);
+      EXPECT_FLOAT_EQ(u->position.z, g) << "tool " << row.tool << " unit at " << u->position.x;
+      EXPECT_EQ(u->inWater, 0);
+      EXPECT_GE(u->drawPosition().z, g - 1e-4f) << "drawn above the ground";
+    }
+    EXPECT_GE(w->groundHeight(0, 0) - 1.0f, row.minRise);
+  }
+  EXPECT_EQ(c->activity, Unit3D::kIdle);
+  EXPECT_FLOAT_EQ(outside->position.z, 1.0f) << "ground far from the brush did not move its units";
+}
+
+TEST(Sculpting, GroundLoweredUnderWaterFollowsTheTemplatesWaterRules) {
+  auto w = qvtest::makeLevelWorld(8);
+  TerrainSculptor sculptor;
+  auto floater = qvtest::makeTemplate(Unit3DTemplate::kStationary);  // "Both", floats
+  auto landPlant = qvtest::makeTemplate(Unit3DTemplate::kStationary, true, 3);
+  landPlant->habitat = Unit3DTemplate::kLand;
+  landPlant->breedFrequency = 2;  // tries every 15 s
+  w->templates.all = {floater, landPlant};
+  auto f = qvtest::put(*w, floater, 0.0f, 0.0f);
+  auto l = qvtest::put(*w, landPlant, 2.0f, 0.0f);
+  qvtest::settle(*w);
+
+  stroke(*w, sculptor, terraintool::kLower, {1.0f, 0.0f}, 8.0f, 60);
+  ASSERT_LT(w->groundHeight(0, 0), -2.0f);
+
+  // The floating plant rides the surface, drawn a little into the waves.
+  EXPECT_EQ(f->position.z, 0.0f);
+  EXPECT_EQ(f->inWater, 1);
+  EXPECT_TRUE(f->drawPosition().z < 0.1f && f->drawPosition().z > -0.5f) << f->drawPosition().z;
+  // The land plant cannot float: it stays on the sunken ground, alive, and
+  // makes no offspring there (no spot around it is land).
+  const float g = w->groundHeight(l->position.x, l->position.y);
+  EXPECT_FLOAT_EQ(l->position.z, g);
+  EXPECT_EQ(l->inWater, 1);
+  EXPECT_NEAR(l->drawPosition().z, g, 0.05f);
+  for (int i = 0; i < 1200; ++i) w->step(kDt, kDt);
+  EXPECT_TRUE(l->alive());
+  EXPECT_EQ(w->unitCount(), 2u) << "no offspring under water";
+
+  // Raised out of the water again, both stand on land.
+  stroke(*w, sculptor, terraintool::kRaise, {1.0f, 0.0f}, 8.0f, 60);
+  for (const auto& u : {f, l}) {
+    EXPECT_FLOAT_EQ(u->position.z, w->groundHeight(u->position.x, u->position.y));
+    EXPECT_EQ(u->inWater, 0);
+  }
+}
+
+TEST(SculptHistory, UndoAndRedoRestoreEveryStrokeBitForBit) {
+  auto w = qvtest::makeWorld(11);
+  qvtest::shape(*w, qvtest::IslandBrush{});
+  TerrainSculptor sculptor;
+  auto plant = qvtest::makeTemplate(Unit3DTemplate::kStationary);
+  w->templates.all = {plant};
+  auto p = qvtest::put(*w, plant, 5.0f, 5.0f);
+  qvtest::settle(*w);
+
+  const struct { int tool; Vec2 at; float size; } strokes[] = {
+      {terraintool::kRaiseRound, {5, 5}, 6}, {terraintool::kRoughen, {8, 3}, 10},
+      {terraintool::kFlattenKeepAngle, {0, 0}, 20}, {terraintool::kLower, {5, 6}, 3},
+      {terraintool::kFlattenHorizontal, {-20, 10}, 12}, {terraintool::kRaiseRound, {40, -30}, 30},
+  };
+  std::vector<std::vector<float>> h{heights(*w)}, mesh{meshShape(*w)};
+  std::vector<float> plantZ{p->position.z};
+  for (const auto& s : strokes) {
+    stroke(*w, sculptor, s.tool, s.at, s.size, 10);
+    h.push_back(heights(*w));
+    mesh.push_back(meshShape(*w));
+    plantZ.push_back(p->position.z);
+  }
+  ASSERT_EQ(w->sculptHistory.undoCount(), std::size(strokes));
+  for (size_t k = std::size(strokes); k-- > 0;) {
+    ASSERT_TRUE(w->undoSculpt());
+    EXPECT_TRUE(bitEqual(heights(*w), h[k])) << "undo to before stroke " << k;
+    EXPECT_TRUE(bitEqual(meshShape(*w), mesh[k])) << "mesh after undo " << k;
+    EXPECT_EQ(p->position.z, plantZ[k]);
+  }
+  EXPECT_FALSE(w->undoSculpt());
+  for (size_t k = 1; k <= std::size(strokes); ++k) {
+    ASSERT_TRUE(w->redoSculpt());
+    EXPECT_TRUE(bitEqual(heights(*w), h[k])) << "redo of stroke " << k;
+    EXPECT_TRUE(bitEqual(meshShape(*w), mesh[k]));
+  }
+  EXPECT_FALSE(w->redoSculpt());
+
+  // A new stroke after undoing drops what could have been redone.
+  w->undoSculpt();
+  w->undoSculpt();
+  stroke(*w, sculptor, terraintool::kRaise, {-10, -10}, 4, 5);
+  EXPECT_EQ(w->sculptHistory.redoCount(), 0u);
+  EXPECT_EQ(w->sculptHistory.undoCount(), std::size(strokes) - 1);
+  // A press that changes nothing (a brush over ground at its ceiling) files no stroke.
+  const size_t before = w->sculptHistory.undoCount();
+  stroke(*w, sculptor, terraintool::kRaise, {-10, -10}, 4, 0);
+  EXPECT_EQ(w->sculptHistory.undoCount(), before);
+}
+
+TEST(SculptHistory, KeepsTheLastStrokesOnlyChangedVerticesAndForgetsOnNewWorldOrLoad) {
+  auto w = qvtest::makeLevelWorld(12);
+  TerrainSculptor sculptor;
+  std::vector<std::vector<float>> h{heights(*w)};
+  const int total = static_cast<int>(SculptHistory::kMaxStrokes) + 8;
+  for (int k = 0; k < total; ++k) {
+    stroke(*w, sculptor, terraintool::kRaiseRound, {static_cast<float>(k % 7) * 9.0f - 30.0f, 0.0f}, 4.0f, 2);
+    h.push_back(heights(*w));
+  }
+  EXPECT_EQ(w->sculptHistory.undoCount(), SculptHistory::kMaxStrokes);
+  // A radius-4 brush covers about 8 vertices: no stroke keeps the whole grid.
+  EXPECT_LE(w->sculptHistory.storedVertices(), SculptHistory::kMaxStrokes * 12);
+  while (w->undoSculpt()) {
+  }
+  EXPECT_TRUE(bitEqual(heights(*w), h[total - SculptHistory::kMaxStrokes])) << "the oldest strokes stay done";
+
+  w->redoSculpt();
+  w->resetWorld();
+  EXPECT_TRUE(w->sculptHistory.undoCount() == 0 && w->sculptHistory.redoCount() == 0);
+  EXPECT_FALSE(w->undoSculpt());
+
+  // A load with a stroke still open: the loaded ground is never undone.
+  stroke(*w, sculptor, terraintool::kRaise, {0, 0}, 6, 3);
+  const std::string saved = saveGameText(*w, "today");
+  w->terrainTool = terraintool::kLower;
+  w->sculptFrame(sculptor, {0, 0}, kDt, true);
+  std::istringstream in(saved);
+  loadGameFromStream(*w, in, kLoadSlot);
+  EXPECT_FALSE(w->sculptHistory.strokeOpen());
+  EXPECT_EQ(w->terrain->heightRecorder(), nullptr);
+  const std::vector<float> loaded = heights(*w);
+  EXPECT_FALSE(w->undoSculpt());
+  EXPECT_TRUE(bitEqual(heights(*w), loaded));
+}
+
+}  // namespace
+
+namespace {
+
+// A stretch of play: a spreading, grazing island sculpted at random while it runs.
+TEST(Sculpting, NoUnitEndsUpUnderTheGroundAfterAStretchOfSculpting) {
+  auto w = qvtest::makeWorld(31337, true);
+  qvtest::shape(*w, qvtest::IslandBrush{});
+  TerrainSculptor sculptor;
+  auto plant = qvtest::makeTemplate(Unit3DTemplate::kStationary, true, 3);
+  auto rock = qvtest::makeTemplate(Unit3DTemplate::kStationary, false, 3, "UnitsTest Tall.obj");
+  auto grazer = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed, true, 3);
+  plant->breedFrequency = 2;
+  grazer->eats = {plant};
+  w->templates.all = {plant, rock, grazer};
+  for (int i = 0; i < 90; ++i) {
+    const float x = -36.0f + 8.0f * static_cast<float>(i % 10), y = -36.0f + 8.0f * static_cast<float>(i / 10);
+    qvtest::put(*w, i % 3 == 0 ? rock : (i % 3 == 1 ? plant : grazer), x, y);
+  }
+  w->setGameSpeed(2);
+  for (int s = 0; s < 60; ++s) {
+    const Vec2 at{rand01() * 80.0f - 40.0f, rand01() * 80.0f - 40.0f};
+    stroke(*w, sculptor, randInt() % terraintool::kToolCount, at, 3.0f + rand01() * 12.0f, 5 + randInt() % 20);
+  }
+  int buried = 0, checked = 0;
+  for (const auto& u : w->allUnits()) {
+    ++checked;
+    const float g = w->groundHeight(u->position.x, u->position.y);
+    buried += u->position.z < g - 0.01f;
+  }
+  EXPECT_GT(checked, 90);
+  EXPECT_EQ(buried, 0) << "of " << checked;
+}
+
+}  // namespace
