@@ -2,7 +2,7 @@
 # Cross-builds the Windows game on Debian:
 #   tools/windows/build.sh           -> dist/windows/Quillon Vale/ and dist/windows/Quillon Vale.zip
 #   tools/windows/build.sh --tests   -> also the headless unit test programs (build-windows/unit_*.exe)
-# Installs what is missing (MinGW-w64, Wine), builds GLFW, SDL2, SDL2_mixer, LodePNG and
+# Installs what is missing (MinGW-w64, Wine), builds GLFW, SDL2, SDL2_mixer, LodePNG, meshoptimizer and
 # GoogleTest for Windows from Debian's own sources into build-windows/deps (kept between runs),
 # and takes the Data folder from the Linux build's generators.
 set -euo pipefail
@@ -132,6 +132,11 @@ install(TARGETS lodepng ARCHIVE DESTINATION lib)
 install(FILES "$LODEPNG_SRC/lodepng.h" DESTINATION include)
 EOF
 build_dep lodepng "$(srcver lodepng)" "$DEPS/lodepng-cmake"
+
+# The models' detail levels and vertex-cache ordering.
+MESHOPT_SRC=$(fetch_source meshoptimizer)
+build_dep meshoptimizer "$(srcver meshoptimizer)" "$MESHOPT_SRC" \
+  -DMESHOPT_BUILD_DEMO=OFF -DMESHOPT_BUILD_GLTFPACK=OFF -DMESHOPT_BUILD_SHARED_LIBS=OFF
 
 if [ "$WANT_TESTS" = 1 ]; then
   # Debian's googletest package carries the sources under /usr/src/googletest.
