@@ -37,7 +37,7 @@ BENCHMARK(BM_WorldUpdate)->Arg(1000)->Arg(5000)->Arg(20000)->Iterations(300)->Re
 
 // One census sample: counting every living unit by template (once per 5 game seconds).
 void BM_CensusSample(benchmark::State& state) {
-  auto w = buildWorld(static_cast<int>(state.range(0)));
+  auto w = buildIslandWorld(static_cast<int>(state.range(0)));
   for (auto _ : state) {
     w->census.recount(w->grid);
     benchmark::DoNotOptimize(w->census.rows().data());
