@@ -89,11 +89,11 @@ wait_for_line 'Finished transitioning in for Scene "Gameplay With Early Access"'
   || fail "the early-access notice never finished fading in"
 WIN="$(xdotool search --name '^Quillon Vale$' | head -n 1)"
 [ -n "$WIN" ] || fail "no window named Quillon Vale"
-# "Ok" on the notice (centre at design pixels (-270, -202), see new_game_flow.sh).
+# "Ok" on the notice (centre at design pixels (-282, -101), see new_game_flow.sh).
 read -r W H < <(xdotool getwindowgeometry --shell "$WIN" | sed -n 's/^\(WIDTH\|HEIGHT\)=//p' | tr '\n' ' ')
 read -r PX PY < <(/usr/bin/python3 -c "
 ih = min($H, $W * 9 / 16)
-print(int($W / 2 - 270 * ih / 1080), int($H / 2 + 202 * ih / 1080))")
+print(int($W / 2 - 282 * ih / 1080), int($H / 2 + 101 * ih / 1080))")
 xdotool mousemove --window "$WIN" "$PX" "$PY"
 sleep 0.3
 xdotool mousedown 1

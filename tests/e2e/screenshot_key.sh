@@ -75,11 +75,11 @@ PID=$!
 arrived "Gameplay With Early Access" 120 || fail "the early-access notice never finished fading in"
 WIN="$(xdotool search --name '^Quillon Vale$' | head -n 1)"
 [ -n "$WIN" ] || fail "no window named Quillon Vale"
-click_design $((-416 + 55 + 91)) $((65 - 235 - 32))
+click_design $((-428 + 55 + 91)) $((166 - 235 - 32))
 arrived "Main Menu" 30 || fail "no main menu"
-click_design $((-234 + 55 + 182)) $((197 - 105 - 32))
+click_design $((-246 + 55 + 182)) $((298 - 105 - 32))
 arrived "Save Slots" 30 || fail "no save slots"
-click_design $((-234 + 55 + 182)) $((204 - 105 - 32))
+click_design $((-246 + 55 + 182)) $((305 - 105 - 32))
 arrived "Gameplay With Top Hud" 60 || fail "no world"
 # The pointer away from the middle of the view, over the sky.
 xdotool mousemove --window "$WIN" 20 200

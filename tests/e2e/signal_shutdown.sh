@@ -57,7 +57,7 @@ run_once() {
     || fail "SIG$1: the early-access notice never finished fading in"
   WIN="$(xdotool search --name '^Quillon Vale$' | head -n 1)"
   [ -n "$WIN" ] || fail "SIG$1: no window named Quillon Vale"
-  click_design $((-416 + 55 + 91)) $((65 - 235 - 32))  # "Ok" on the notice
+  click_design $((-428 + 55 + 91)) $((166 - 235 - 32))  # "Ok" on the notice
   wait_for_line 'Finished transitioning in for Scene "Main Menu"' 30 || fail "SIG$1: no main menu"
   sleep 0.4
   import -window root "$SHOTS/e2e_signal_$1_main_menu.png" 2>/dev/null || true

@@ -88,7 +88,7 @@ echo "notice shown after $((SECONDS - started)) s"
 WIN="$(xdotool search --name '^Quillon Vale$' | head -n 1)"
 [ -n "$WIN" ] || fail "no window named Quillon Vale"
 # Notice panel 832 x 130 centred; "Ok" (182 wide) at (55, -235) inside it.
-click_design $((-416 + 55 + 91)) $((65 - 235 - 32))
+click_design $((-428 + 55 + 91)) $((166 - 235 - 32))
 arrived "Main Menu" 60 || fail "Ok on the notice did not lead to the main menu"
 sleep 0.5
 import -window root "$SHOTS/windows_main_menu.png" 2>/dev/null || echo "(no screenshot tool)"
