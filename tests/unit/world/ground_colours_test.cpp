@@ -137,7 +137,7 @@ TEST_F(GroundColours, FadeListNeverHoldsATriangleTwiceAndRefreshStaysAroundItsCe
 
   // A refresh touches only the cells around its centre.
   painters.list = {{20, -20, {1, 0, 1, 1}}};
-  // A refresh reaches every triangle centred a cell inside its radius (callers
+  // A refresh reaches every triangle centred 1.8 inside its radius (callers
   // add a cell of margin) and none beyond two cells outside it.
   const auto away = [](const TerrainTriangle& tri) { return std::hypot(tri.centroid.x - 20.0f, tri.centroid.y + 20.0f); };
   t.refreshGroundColours({20, -20}, false, false, 2.0f);
@@ -150,7 +150,7 @@ TEST_F(GroundColours, FadeListNeverHoldsATriangleTwiceAndRefreshStaysAroundItsCe
     for (int i = 0; i < Terrain::kCellsPerSide; ++i)
       for (int k = 0; k < 2; ++k) {
         const TerrainTriangle& tri = t.triangle(i, j, k);
-        if (away(tri) >= 6.0f - 2.6f) continue;
+        if (away(tri) >= 6.0f - 1.8f) continue;
         ++near;
         EXPECT_TRUE(fading.count(&tri)) << i << "," << j << "," << k;
       }
