@@ -16,6 +16,9 @@ blank lines are ignored.
   /usr/bin/python3 tools/mutation_test.py --only 3,7        # two mutations
   /usr/bin/python3 tools/mutation_test.py --match terrain   # by description or file
   /usr/bin/python3 tools/mutation_test.py --list            # just show the list
+
+Under a shared ccache, a work folder below the same base folder as the main
+build (e.g. --work build/mutation) reuses its compiled objects.
 """
 
 import argparse
@@ -130,6 +133,7 @@ def main():
     ap.add_argument("--timeout", type=int, default=600, help="seconds per test")
     ap.add_argument("--list", action="store_true", help="print the mutations and check they apply, then stop")
     ap.add_argument("--no-baseline", action="store_true", help="skip the unmutated run")
+    ap.add_argument("--remove", action="store_true", help="remove the worktree afterwards (kept by default for quick reruns)")
     args = ap.parse_args()
 
     mutations = read_mutations(args.mutations)
@@ -190,6 +194,8 @@ def main():
     for m, status, _ in results:
         if status != "caught":
             print(f"  {status}: {m.number} {m.file}: {m.description}")
+    if args.remove:
+        run(["git", "worktree", "remove", "--force", str(tree)], REPO, log)
     return 0 if all(r[1] == "caught" for r in results) else 1
 
 
