@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <tuple>
 
 #include "core/log.hpp"
 #include "render/gpu_resources.hpp"
@@ -253,4 +254,28 @@ TEST(UiGallery, PanelsBarsAndLoadingScreen) {
   EXPECT_GT(region(px, 761 - 12, -120, 10, 10, sky).changed, 50);
   EXPECT_EQ(region(px, 761 + 4, -120, 10, 10, sky).changed, 0);
   EXPECT_GT(region(px, -900 + 20, 500 - menu.displayHeight + 30, 10, 10, sky).changed, 50);
+}
+
+// The second line of a static text is drawn one line height below the first,
+// starting at the same left edge.
+TEST(UiGallery, SecondLineOfStaticTextSitsOneLineBelowTheFirst) {
+  GALLERY_CONTEXT();
+  // Rows and columns (screen pixels) holding lit pixels: first and last of each.
+  const auto extent = [](const char* text) {
+    clear(0, 0, 0);
+    ImageTextStatic(26, text).draw(0, 0, 1);
+    const auto px = qvtest::readPixels(kW, kH);
+    int top = kH, bottom = -1, left = kW;
+    for (int y = 0; y < kH; ++y)
+      for (int x = 0; x < kW; ++x)
+        if (qvtest::brightness(qvtest::pixelAt(px, kW, x, y)) > 200)
+          top = std::min(top, y), bottom = std::max(bottom, y), left = std::min(left, x);
+    return std::tuple(top, bottom, left);
+  };
+  const auto [top1, bottom1, left1] = extent("HH");
+  const auto [top2, bottom2, left2] = extent("HH\nHH");
+  ASSERT_GE(bottom1, top1) << "the text is drawn";
+  EXPECT_EQ(top2, top1);
+  EXPECT_EQ(bottom2, bottom1 + 26) << "one 26-pixel line lower";
+  EXPECT_EQ(left2, left1);
 }

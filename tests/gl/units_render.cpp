@@ -48,7 +48,6 @@ bool project(const Camera& cam, Vec3 p, int& px, int& py) { return qvtest::proje
 struct Shots {
   std::unique_ptr<World> world;
   std::shared_ptr<Unit3D> bitten;
-  std::vector<std::shared_ptr<Unit3D>> floaters;
 };
 
 Shots& shots() {
@@ -83,7 +82,7 @@ Shots& shots() {
   // Creatures among the plants, and a fish shoal with lilies in the shallows.
   for (int i = 0; i < 5; ++i) place(bug, 0.5f + 0.7f * i, 0.2f + 0.4f * (i % 2));
   place(spider, -1.0f, 0.0f);
-  for (int i = 0; i < 4; ++i) s.floaters.push_back(place(fish, 33.5f + 0.8f * i, 0.5f * (i % 2)));
+  for (int i = 0; i < 4; ++i) place(fish, 33.5f + 0.8f * i, 0.5f * (i % 2));  // floaters in the shallows
   for (int i = 0; i < 3; ++i) place(lily, 34.0f + 1.2f * i, 2.0f);
   for (int i = 0; i < 40; ++i) w.step(0.05f, 0.25f);
   s.bitten = place(bug, 1.5f, -3.0f);
@@ -115,23 +114,6 @@ TEST(UnitsRender, PlantColonyPaintsTheGroundAndCreaturesStandOnIt) {
   const auto painted = qvtest::pixelAt(px, kW, ax, ay), bare = qvtest::pixelAt(px, kW, bx, by);
   EXPECT_GT(diff(painted, bare), 30);
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-}
-
-TEST(UnitsRender, FloatersBobAtTheSurfaceOfTheShallows) {
-  REQUIRE_GL_AND_DATA();
-  Shots& s = shots();
-  World& w = *s.world;
-  const Camera cam = lookingAt({33.0f, -4.5f, 2.2f}, {35.0f, 1.0f, 0.0f});
-  shoot(w, cam, "units_water");
-  int shown = 0;
-  for (const auto& f : s.floaters) {
-    if (!f->alive()) continue;
-    EXPECT_EQ(f->inWater, 1);
-    EXPECT_FLOAT_EQ(f->position.z, 0.0f);
-    int x, y;
-    if (project(cam, f->drawPosition() + Vec3{0, 0, 0.12f}, x, y)) ++shown;
-  }
-  EXPECT_GT(shown, 0);
 }
 
 TEST(UnitsRender, ABittenUnitFlashesRed) {

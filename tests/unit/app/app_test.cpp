@@ -289,11 +289,15 @@ TEST_F(SettingsFile, MissingFileHeaderOnlyClampingAndSilentRuns) {
 }
 
 TEST_F(SettingsFile, OldVersionFullScreenValuesAndGarbageLines) {
-  Settings old;
-  EXPECT_FALSE(loadText(old, "Quillon Vale Settings File  Version 0.9.0.1\n0.5\n0.25\n2\n0\n0\n1\n5\n"));
-  EXPECT_EQ(old.reservedValue, 0) << "old files skip the reserved lines but keep positions";
-  EXPECT_TRUE(!old.verticalSync && old.frameLimit);
-  EXPECT_FLOAT_EQ(old.soundVolume, 0.25f);
+  // Files before 0.10 have no reserved values: their lines are skipped, the positions kept.
+  const struct { const char* version; int reserved; } rows[] = {
+      {"0.9.0.1", 0}, {"0.9.99.9", 0}, {"0.10.0.0", 2}, {"0.11.3.0", 2}, {"1.2.0.0", 2}};
+  for (const auto& r : rows) {
+    Settings old;
+    EXPECT_FALSE(loadText(old, std::string("Quillon Vale Settings File  Version ") + r.version + "\n0.5\n0.25\n2\n0\n0\n1\n5\n"));
+    EXPECT_EQ(old.reservedValue, r.reserved) << r.version;
+    EXPECT_TRUE(!old.verticalSync && old.frameLimit && old.soundVolume == 0.25f) << r.version;
+  }
   Settings two, zero;
   EXPECT_TRUE(loadText(two, kHeader + "1\n1\n0\n2\n")) << "full screen 2 means full screen";
   EXPECT_FALSE(loadText(zero, kHeader + "1\n1\n0\n0\n"));

@@ -1,6 +1,7 @@
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -101,83 +102,94 @@ class Commands : public ::testing::Test {
   Scene* arrive() { switcher().switchToRequestedScene(); return switcher().current(); }
   // Presses identifier id while `from` is current and returns the scene requested.
   Scene* press(Scene* from, int id) { at(from); handleCommand(id); return switcher().requested(); }
+  // Presses the button the player reads as `label` on that screen.
+  Scene* press(Scene* from, const std::string& label) {
+    for (const auto& hud : from->huds())
+      for (const auto& layer : hud->layers)
+        for (const auto& c : layer.components)
+          if (auto* b = dynamic_cast<HudButton*>(c.get()); b && b->label() == label) return press(from, b->identifier());
+    ADD_FAILURE() << "no button \"" << label << "\" on " << from->name();
+    return nullptr;
+  }
 };
 
 // ---------- scene requests ----------
 
 TEST_F(Commands, ButtonsRequestTheirScenesAndRememberWhereToReturn) {
   // Played in order: the dialogs remember who opened them. backdrop < 0: not checked.
-  const struct { Scene* from; int id; Scene* expected; int backdrop; } rows[] = {
-      {g.mainMenu.get(), 101, g.saveSlots.get(), 1},  {g.mainMenu.get(), 107, g.saveSlots.get(), 1},
-      {g.mainMenu.get(), 106, g.feedback.get(), 2},   {g.mainMenu.get(), 105, g.earlyAccess.get(), 1},
-      {g.mainMenu.get(), 102, g.settings.get(), 2},   {g.settings.get(), 1301, g.mainMenu.get(), -1},
-      {g.inGameMenu.get(), 302, g.settings.get(), 0}, {g.settings.get(), 1301, g.inGameMenu.get(), -1},
-      {g.eraser.get(), 201, g.inGameMenu.get(), -1},  {g.terrain.get(), 202, g.help.get(), -1},
+  // The top bar's icons have no label: "#id" presses by identifier.
+  const struct { Scene* from; const char* label; Scene* expected; int backdrop; } rows[] = {
+      {g.mainMenu.get(), "New Game", g.saveSlots.get(), 1},  {g.mainMenu.get(), "Load Game", g.saveSlots.get(), 1},
+      {g.mainMenu.get(), "Send Feedback", g.feedback.get(), 2}, {g.mainMenu.get(), "Early Access", g.earlyAccess.get(), 1},
+      {g.mainMenu.get(), "Settings", g.settings.get(), 2},   {g.settings.get(), "Back", g.mainMenu.get(), -1},
+      {g.inGameMenu.get(), "Settings", g.settings.get(), 0}, {g.settings.get(), "Back", g.inGameMenu.get(), -1},
+      {g.eraser.get(), "#201", g.inGameMenu.get(), -1},      {g.terrain.get(), "#202", g.help.get(), -1},
       // Opening help from another scene must not overwrite where the menu returns.
-      {g.inGameMenu.get(), 303, g.eraser.get(), -1},  {g.help.get(), 1501, g.terrain.get(), -1},
-      {g.inGameMenu.get(), 305, g.feedback.get(), -1}, {g.feedback.get(), 2102, nullptr, -1},  // the prompt stays
-      {g.feedback.get(), 2101, g.inGameMenu.get(), -1}, {g.earlyAccess.get(), 1802, nullptr, -1},
-      {g.earlyAccess.get(), 1801, g.mainMenu.get(), -1}, {g.topHud.get(), 203, g.units.get(), -1},
-      {g.topHud.get(), 204, g.eraser.get(), -1},
+      {g.inGameMenu.get(), "Back", g.eraser.get(), -1},      {g.help.get(), "Back", g.terrain.get(), -1},
+      {g.inGameMenu.get(), "Send Feedback", g.feedback.get(), -1}, {g.feedback.get(), "Ok", nullptr, -1},  // the prompt stays
+      {g.feedback.get(), "Back", g.inGameMenu.get(), -1},    {g.earlyAccess.get(), "Join Mailing List", nullptr, -1},
+      {g.earlyAccess.get(), "Ok", g.mainMenu.get(), -1},
   };
   // Unset return scenes fall back instead of stranding the player.
   EXPECT_EQ(press(g.help.get(), 1501), g.topHud.get());
   EXPECT_EQ(press(g.settings.get(), 1301), g.mainMenu.get());
   for (const auto& r : rows) {
-    SCOPED_TRACE(r.id);
-    EXPECT_EQ(press(r.from, r.id), r.expected);
+    SCOPED_TRACE(r.label);
+    EXPECT_EQ(r.label[0] == '#' ? press(r.from, std::atoi(r.label + 1)) : press(r.from, r.label), r.expected);
     if (r.from == g.mainMenu.get()) EXPECT_EQ(g.mainMenu->setIndex(), 0);
     if (r.backdrop >= 0) {
       EXPECT_EQ(arrive(), r.expected);
       EXPECT_EQ(r.expected->backdropMode(), r.backdrop);
     }
   }
+  EXPECT_EQ(press(g.topHud.get(), 203), g.units.get());
+  EXPECT_EQ(press(g.topHud.get(), 204), g.eraser.get());
   EXPECT_EQ(w.toolMode, 2);
   EXPECT_EQ(calls().pages, (std::vector<std::string>{kFeedbackPage, kMailingListPage}));
   EXPECT_TRUE(fs::exists(userFolder() / "settings.txt")) << "leaving settings saves them";
-  press(g.mainMenu.get(), 105);
+  press(g.mainMenu.get(), "Early Access");
   EXPECT_EQ(switcher().entryCounter, 0);  // the notice shows the title standing still again
-  EXPECT_EQ(press(g.mainMenu.get(), 107), g.saveSlots.get());
+  EXPECT_EQ(press(g.mainMenu.get(), "Load Game"), g.saveSlots.get());
   EXPECT_EQ(saveSlots().mode, 1);
-  press(g.mainMenu.get(), 101);
+  press(g.mainMenu.get(), "New Game");
   EXPECT_EQ(saveSlots().mode, 0);
   // Unknown identifiers and the sliders' own change nothing.
   for (int id : {0, 1302, 1303, 999, 4242}) EXPECT_EQ(press(g.settings.get(), id), nullptr) << id;
-  press(g.mainMenu.get(), 103);
+  press(g.mainMenu.get(), "Quit");
   EXPECT_EQ(calls().quits, 1);
 }
 
 TEST_F(Commands, MainMenuAndQuitAskAboutSavingOnlyWithUnsavedChangesAndSaveWhenAsked) {
   for (bool unsaved : {false, true}) {
     w.unsavedChanges = unsaved;
-    EXPECT_EQ(press(g.inGameMenu.get(), 301), unsaved ? static_cast<Scene*>(g.askSave.get()) : g.mainMenu.get()) << unsaved;
-    EXPECT_EQ(press(g.inGameMenu.get(), 304), unsaved ? static_cast<Scene*>(g.saveAndQuit.get()) : g.quit.get()) << unsaved;
+    EXPECT_EQ(press(g.inGameMenu.get(), "Main Menu"), unsaved ? static_cast<Scene*>(g.askSave.get()) : g.mainMenu.get()) << unsaved;
+    EXPECT_EQ(press(g.inGameMenu.get(), "Quit"), unsaved ? static_cast<Scene*>(g.saveAndQuit.get()) : g.quit.get()) << unsaved;
   }
-  press(g.inGameMenu.get(), 301);
+  press(g.inGameMenu.get(), "Main Menu");
   EXPECT_EQ(commandState().askSaveDestination, g.mainMenu.get());
-  EXPECT_EQ(press(g.askSave.get(), 2702), g.mainMenu.get()) << "\"Don't Save\" goes on without saving";
+  EXPECT_EQ(press(g.askSave.get(), "Don't Save"), g.mainMenu.get()) << "\"Don't Save\" goes on without saving";
   EXPECT_TRUE(w.unsavedChanges);
-  EXPECT_EQ(press(g.askSave.get(), 2701), g.inGameMenu.get());
-  EXPECT_EQ(press(g.saveAndQuit.get(), 1401), g.inGameMenu.get());
+  EXPECT_EQ(press(g.askSave.get(), "Cancel"), g.inGameMenu.get());
+  EXPECT_EQ(press(g.saveAndQuit.get(), "Back"), g.inGameMenu.get());
   EXPECT_EQ(calls().quits, 0);
-  handleCommand(1402);
+  press(g.saveAndQuit.get(), "Don't Save");
   EXPECT_EQ(calls().quits, 1);
-  EXPECT_EQ(press(g.quit.get(), 3001), g.inGameMenu.get());
-  handleCommand(3002);
+  EXPECT_EQ(press(g.quit.get(), "Back"), g.inGameMenu.get());
+  press(g.quit.get(), "Quit");
   EXPECT_EQ(calls().quits, 2);
 
   // Saving writes the selected slot and relabels it.
   w.unsavedChanges = true;
   saveSlots().selected = 2;
-  EXPECT_EQ(press(g.inGameMenu.get(), 306), g.gameSaved.get());
+  EXPECT_EQ(press(g.inGameMenu.get(), "Save Game"), g.gameSaved.get());
   EXPECT_TRUE(fs::exists(saveSlotPath(2)));
   EXPECT_FALSE(saveSlots().empty[2]);
   EXPECT_EQ(g.saveSlots->slotButtons()[2]->label().rfind("Save 3 ", 0), 0u);
   EXPECT_FALSE(w.unsavedChanges);
-  EXPECT_EQ(press(g.gameSaved.get(), 2601), g.inGameMenu.get());
+  EXPECT_EQ(press(g.gameSaved.get(), "Ok"), g.inGameMenu.get());
   // "Save" in the quit question saves before quitting.
   fs::remove(saveSlotPath(2));
-  press(g.saveAndQuit.get(), 1403);
+  press(g.saveAndQuit.get(), "Save");
   EXPECT_TRUE(fs::exists(saveSlotPath(2)));
   EXPECT_EQ(calls().quits, 3);
 }
@@ -230,7 +242,7 @@ TEST_F(Commands, SlotsAskBeforeOverwritingAndReportLoadErrorsBySeverity) {
   saveSlots().empty[1] = false;
   EXPECT_EQ(press(g.saveSlots.get(), 2812), g.overwriteSlot.get());
   EXPECT_EQ(saveSlots().selected, 1);
-  EXPECT_EQ(press(g.overwriteSlot.get(), 2901), g.saveSlots.get());
+  EXPECT_EQ(press(g.overwriteSlot.get(), "Cancel"), g.saveSlots.get());
   // No default world beside this test program: a fatal error, back to the slots.
   EXPECT_EQ(press(g.saveSlots.get(), 2814), g.errorMessage.get());
   EXPECT_EQ(saveSlots().selected, 3);
@@ -240,7 +252,7 @@ TEST_F(Commands, SlotsAskBeforeOverwritingAndReportLoadErrorsBySeverity) {
   EXPECT_EQ(g.errorMessage->backdropMode(), 2);
   handleCommand(3401);
   EXPECT_EQ(switcher().requested(), g.saveSlots.get());
-  EXPECT_EQ(press(g.overwriteSlot.get(), 2902), g.errorMessage.get());
+  EXPECT_EQ(press(g.overwriteSlot.get(), "Overwrite"), g.errorMessage.get());
 
   // Loading a missing or damaged slot reports it.
   saveSlots().mode = 1;
@@ -399,6 +411,27 @@ TEST_F(Commands, DeveloperKeysNeedDeveloperModeAndPeriodHoldsTheColourOnlyWhileP
   }
   handleKey(GLFW_KEY_J, GLFW_PRESS);
   EXPECT_FALSE(switcher().hideHuds);
+}
+
+// W, S, D and A move the eye ahead, back, right and left of where it looks,
+// whichever way it faces: the spot it left ends up behind, ahead, left or right.
+TEST_F(Commands, MovementKeysMoveTheCameraTheWayItFaces) {
+  at(g.topHud.get());
+  const struct { int key; int axis; float sign; } rows[] = {
+      {GLFW_KEY_W, 2, 1.0f}, {GLFW_KEY_S, 2, -1.0f}, {GLFW_KEY_D, 0, -1.0f}, {GLFW_KEY_A, 0, 1.0f}};
+  for (const float yaw : {0.0f, 2.0f, -2.5f})
+    for (const auto& r : rows) {
+      w.camera.position = {0.0f, 0.0f, 20.0f}, w.camera.maxHeight = 20.0f;
+      w.camera.yaw = yaw, w.camera.pitch = -kPi / 2.0, w.camera.velocity = {};  // level
+      const Vec3 before = w.camera.position;
+      holdKeys({r.key});
+      w.camera.update(0.1f, nullptr);
+      const Vec3 seen = w.camera.toView(before);  // x right, z behind the eye
+      const float along[3] = {seen.x, seen.y, seen.z};
+      EXPECT_NEAR(along[r.axis] * r.sign, 1.25f, 0.01f) << "key " << r.key << " yaw " << yaw;
+      EXPECT_NEAR(w.camera.position.z, 20.0f, 1e-4f) << "level flight";
+    }
+  keysDown().clear();
 }
 
 TEST_F(Commands, HeldKeysReachOnlyTheLiveScenesAndTheOpenPanel) {

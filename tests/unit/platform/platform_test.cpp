@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -26,18 +29,19 @@ TEST(Platform, ProgramFolderIsTheExecutablesFolderWithASeparator) {
 TEST(Platform, SystemReportLinesHaveTheirPrefixes) {
   EXPECT_EQ(platform::osLine().rfind("OS: ", 0), 0u);
   const std::string cpu = platform::processorLine();
-  EXPECT_TRUE(cpu.rfind("Processor: ", 0) == 0 || cpu == "ERROR: Processor information couldn't be determined.");
+  EXPECT_TRUE(cpu.rfind("Processor: ", 0) == 0 && cpu.size() > 11) << cpu;
   const std::string ram = platform::memoryLine();
   EXPECT_EQ(ram.rfind("Ram: ", 0), 0u);
   EXPECT_NE(ram.find(" MB Total, "), std::string::npos);
   EXPECT_EQ(ram.substr(ram.size() - 8), " MB Free");
 }
 
-TEST(Platform, ClockIsMonotonicMicroseconds) {
+TEST(Platform, ClockCountsMicroseconds) {
   const int64_t a = platform::nowMicros();
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
   const int64_t b = platform::nowMicros();
-  EXPECT_LE(a, b);
-  EXPECT_GT(a, 0);
+  EXPECT_GE(b - a, 19000);
+  EXPECT_LT(b - a, 5000000) << "microseconds, not nanoseconds";
 }
 
 TEST(Platform, FileHelpersAndNestedFolders) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 #include "render/palette.hpp"
 #include "scenes/game_scenes.hpp"
@@ -313,6 +314,49 @@ TEST_F(UnitsScreens, PlacementPreviewFollowsThePickAndTheRules) {
   EXPECT_TRUE(p.shown);
   EXPECT_NEAR(p.point.z, w.standingHeight(*walker, 70.0f, 0.0f), 1e-5);
   EXPECT_GT(p.point.z, w.groundHeight(70.0f, 0.0f));
+}
+
+// A left click in the world places the selected unit where the preview stands,
+// and only where it may stand.
+TEST_F(UnitsScreens, ClickingPlacesAUnitOnlyOnAnAllowedSpot) {
+  makeTemplates(1);
+  Scene& placing = *g.unitPlacement;
+  switcher().setCurrent(&placing);
+  std::tie(w.selectedTemplate, w.toolMode) = std::pair(0, 1);
+  SceneGameplay::inputView() = {};
+  SceneGameplay::inputView().leftHeld = true;
+  const struct { float x; size_t count; const char* why; } rows[] = {
+      {0.0f, 1u, "free ground"}, {0.1f, 1u, "on top of the first unit"}, {10.0f, 2u, "free again"}};
+  for (const auto& r : rows) {
+    w.pick.groundHit = w.pick.surfaceHit = true;
+    w.pick.groundPoint = w.pick.surfacePoint = {r.x, 0.0f, w.groundHeight(r.x, 0.0f)};
+    decidePlacementPreview(w, false);
+    EXPECT_EQ(placing.mouse(0.0f, 0.0f, kMousePress), 0);
+    EXPECT_EQ(w.unitCount(), r.count) << r.why;
+  }
+  SceneGameplay::inputView() = {};
+}
+
+// A fading scene ignores the mouse: the press that would change the mode does nothing.
+TEST_F(UnitsScreens, PressesDuringAFadeInOrOutAreIgnored) {
+  makeTemplates(2);
+  Units& u = *g.units;
+  const auto pressEdit = [&] { return pressIn(u, u.hud(), 879 + 40, -837 - 25); };
+  switcher().setCurrent(g.topHud.get());
+  requestScene(&u, 0);
+  for (int f = 0; f < 100 && !g.topHud->update(0.02f); ++f) {}
+  switcher().switchToRequestedScene();
+  ASSERT_TRUE(switcher().current() == &u && u.transitionState() == 1) << "fading in";
+  EXPECT_EQ(pressEdit(), 0);
+  EXPECT_EQ(u.mode(), Units::kPlace);
+  for (int f = 0; f < 100 && u.transitionState() != 0; ++f) u.update(0.02f);
+  EXPECT_EQ(pressEdit(), Units::kEditMode) << "the same press once it has settled";
+  u.setMode(Units::kPlace);
+  requestScene(g.topHud.get(), 0);
+  u.update(0.02f);
+  ASSERT_EQ(u.transitionState(), 2) << "fading out";
+  EXPECT_EQ(pressEdit(), 0);
+  EXPECT_EQ(u.mode(), Units::kPlace);
 }
 
 // ---------------------------------------------------------------- editor

@@ -112,9 +112,16 @@ TEST(UnitWater, FloatersRideTheSurfaceAndBottomDwellersWalkTheFloor) {
   EXPECT_FLOAT_EQ(f->position.z, 0.0f);
   EXPECT_NEAR(b->position.z, -3.0f, 1e-4f);
   EXPECT_TRUE(f->position.x > 20.5f && b->position.x > 20.5f) << "both swam";
-  // A floater is drawn about half under the wavy surface; the bottom dweller stays on the floor.
-  EXPECT_NEAR(f->waterLift, -(floaterT->worldHeight() * f->growth * 0.525f - waveHeight(f->position.x, f->position.y, w->wavePhase)), 1e-5f);
-  EXPECT_FLOAT_EQ(b->waterLift, 0.0f);
+  // A floater is drawn about half under the surface and bobs with the waves (one
+  // wave period is three seconds); the bottom dweller stays on the floor.
+  const float half = floaterT->worldHeight() * f->growth * 0.525f;
+  float low = 1e9f, high = -1e9f;
+  for (int i = 0; i < 60; ++i, w->step(0.05f, 0.05f)) {
+    low = std::min(low, f->waterLift), high = std::max(high, f->waterLift);
+    EXPECT_FLOAT_EQ(b->waterLift, 0.0f);
+  }
+  EXPECT_TRUE(low >= -half - Water::kWaveHeightMax - 1e-4f && high <= -half + Water::kWaveHeightMax + 1e-4f) << low << " " << high;
+  EXPECT_GT(high - low, 0.05f) << "rides the waves";
 }
 
 TEST(UnitWater, ShallowPlacementCountsAsWaterAndWalkersClimbOutOntoTheShore) {
@@ -165,6 +172,20 @@ TEST_F(HuntTest, OnlyPreyInReachIsHuntedTheFirstInGridOrderAndTheHuntEndsInABite
   EXPECT_FLOAT_EQ(first->health, 0.75f);
   EXPECT_LE(std::hypot(h->position.x - first->position.x, h->position.y - first->position.y),
             hunterT->frontReach() + grass->radius() + 1e-3f);
+}
+
+TEST_F(HuntTest, AHunterCoversTwiceTheGroundOfAWandererOfItsKind) {
+  auto h = qvtest::put(*w, hunterT, 0.5f, 0.5f), wanderer = qvtest::put(*w, hunterT, 0.5f, -30.5f);
+  auto prey = qvtest::put(*w, grass, 7.5f, 0.5f);
+  qvtest::settle(*w);
+  ASSERT_TRUE(startHunting(*w, *h));
+  qvtest::sendTo(*wanderer, {20.5f, -30.5f, wanderer->position.z});
+  const Vec3 h0 = h->position, w0 = wanderer->position;
+  for (int i = 0; i < 6; ++i) w->step(0.05f, 0.5f), h->decisionTimer = 100.0f;
+  ASSERT_EQ(h->activity, Unit3D::kHunting) << "still on its way";
+  const float hunted = length(h->position - h0), wandered = length(wanderer->position - w0);
+  EXPECT_GT(wandered, 0.5f);
+  EXPECT_NEAR(hunted / wandered, 2.0f, 0.05f) << hunted << " vs " << wandered;
 }
 
 TEST_F(HuntTest, ErasingOrKillingTheHuntedUnitEndsTheHuntWithoutDanglingPrey) {

@@ -145,6 +145,22 @@ TEST_F(BreedingTest, MovingUnitsBreedUnlessThreeOfTheirKindCrowdTheSpot) {
   EXPECT_TRUE(breedNow(*parent) == 1u && parent->breedTimer >= 0.66f) << "refused; the timer restarts all the same";
 }
 
+// The breeding frequency option sets the time between litters: 135, 45 and 14.85 seconds.
+TEST_F(BreedingTest, TheIntervalBetweenLittersFollowsTheFrequencyOption) {
+  const std::pair<int, float> rows[] = {{0, 135.0f}, {1, 45.0f}, {2, 14.85f}};
+  for (const auto& [option, seconds] : rows) {
+    auto t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed, true, 3);
+    t->breedFrequency = option;
+    auto parent = qvtest::put(*w, t, 40.0f * static_cast<float>(option - 1), 30.0f);
+    qvtest::settle(*w);
+    parent->breedTimer = 1.0f;  // a whole period ahead
+    const uint64_t before = w->stats.births;
+    float waited = 0.0f;
+    for (; waited < 400.0f && w->stats.births == before; waited += 0.05f) parent->decisionTimer = 100.0f, w->step(0.05f, 0.05f);
+    EXPECT_NEAR(waited, seconds, 0.11f) << "option " << option;
+  }
+}
+
 TEST_F(BreedingTest, EatersNeedFoodNear) {
   auto grass = qvtest::makeTemplate(0), t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed, true);
   t->eats = {grass};

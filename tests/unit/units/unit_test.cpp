@@ -31,17 +31,28 @@ TEST(UnitCreation, PlacementTakesAndAdvancesTheNextColoursOffspringInherit) {
   EXPECT_TRUE(none.primaryColour.sameAs(w) && none.breedTimer == 1.0f) << "no template, no breeding clock";
 }
 
-TEST(UnitAnimation, HopCurveScalesWithSpeedAndEraserReachAddsHalfTheRadius) {
+// A bounce peaks at a third of the unit's height (two thirds as high for slow
+// units, five thirds for fast ones), lands when it ends and grows with the size.
+TEST(UnitAnimation, BouncesPeakAtAThirdOfTheHeightAndEraserReachAddsHalfTheRadius) {
   auto t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
   auto u = std::make_shared<Unit3D>(t);
-  const float h = t->hopSpeed * 0.3f - 0.09f * 2.0f;
-  const std::pair<int, float> scale[] = {{Unit3DTemplate::kNormalSpeed, 1.0f}, {Unit3DTemplate::kFast, 1.0f / 1.5f + 1.0f},
-                                         {Unit3DTemplate::kSlow, -0.5f / 1.5f + 1.0f}, {Unit3DTemplate::kStationary, 1.0f}};
+  const auto peak = [&] {
+    float top = 0.0f;
+    for (int k = 0; k <= 1000; ++k) top = std::max(top, u->hop(t->hopDuration * static_cast<float>(k) / 1000.0f));
+    return top;
+  };
+  const std::pair<int, float> scale[] = {{Unit3DTemplate::kNormalSpeed, 1.0f}, {Unit3DTemplate::kFast, 5.0f / 3.0f},
+                                         {Unit3DTemplate::kSlow, 2.0f / 3.0f}};
   for (const auto& [speed, k] : scale) {
     t->moveSpeed = speed;
-    EXPECT_NEAR(u->hop(0.3f), h * k, 1e-6f) << "speed " << speed;
+    EXPECT_NEAR(peak(), 0.33f * t->worldHeight() * k, 1e-3f) << "speed " << speed;
+    EXPECT_NEAR(u->hop(t->hopDuration), 0.0f, 1e-5f) << "lands at the end";
   }
-  EXPECT_NEAR(u->hop(t->hopDuration), 0.0f, 1e-5f);
+  t->moveSpeed = Unit3DTemplate::kNormalSpeed;
+  const float small = peak();
+  t->size = 2.0f;
+  t->recomputeHop();
+  EXPECT_NEAR(peak(), 2.0f * small, 1e-3f) << "twice the size, twice the bounce";
   // The eraser reaches a unit within its radius plus half the unit's radius.
   u->position = {10, 10, 0};
   const float reach = t->radius() * 0.5f + 1.25f;
@@ -88,6 +99,17 @@ TEST_F(WalkWorld, SleepersRestOnlyWhenIdleAndAtTheirTimeOfDay) {
   int moved = 0;
   for (int i = 0; i < 100; ++i) w->step(0.05f, 1.0f), awake += !u->asleep, moved += u->activity != Unit3D::kIdle;
   EXPECT_TRUE(awake == 100 && moved > 0);
+  // A walk under way is finished first: the unit dozes off only once it stands idle.
+  u->activity = Unit3D::kIdle;
+  qvtest::sendTo(*u, u->position + Vec3{3.0f, 0.0f, 0.0f});
+  w->timeOfDay = 100.0f;
+  for (int i = 0; i < 5; ++i) {
+    w->step(0.05f, 0.2f);
+    EXPECT_FALSE(u->asleep) << "asleep on its feet, step " << i;
+  }
+  for (int i = 0; i < 200 && u->activity != Unit3D::kIdle; ++i) w->step(0.05f, 0.2f), u->decisionTimer = 1000.0f;
+  w->step(0.05f, 0.2f);
+  EXPECT_TRUE(u->activity == Unit3D::kIdle && u->asleep);
 }
 
 TEST_F(WalkWorld, WanderingKeepsAFewRecentMovesAndStaysOnLand) {
@@ -100,6 +122,25 @@ TEST_F(WalkWorld, WanderingKeepsAFewRecentMovesAndStaysOnLand) {
   }
   EXPECT_TRUE(u->recentMoves.size() == 3u && std::hypot(u->position.x, u->position.y) > 1.0f && u->inWater == 0)
       << "it walked about, on land";
+}
+
+// A walker that likes a plant keeps to a ring of them; one that does not drifts away.
+TEST_F(WalkWorld, WanderingPrefersLikedSurroundings) {
+  auto plant = qvtest::makeTemplate(Unit3DTemplate::kStationary);
+  auto fan = qvtest::makeTemplate(Unit3DTemplate::kFast), stranger = qvtest::makeTemplate(Unit3DTemplate::kFast);
+  fan->likes = {plant};
+  const Vec2 homes[2] = {{-30.0f, 0.0f}, {30.0f, 0.0f}};
+  for (const Vec2 c : homes)
+    for (int k = 0; k < 8; ++k) qvtest::put(*w, plant, c.x + 4.0f * std::cos(k * kPi / 4), c.y + 4.0f * std::sin(k * kPi / 4));
+  auto a = qvtest::put(*w, fan, homes[0].x, homes[0].y), b = qvtest::put(*w, stranger, homes[1].x, homes[1].y);
+  int fanHome = 0, strangerHome = 0;
+  for (int i = 0; i < 3000; ++i) {
+    w->step(0.05f, 1.0f);
+    fanHome += std::hypot(a->position.x - homes[0].x, a->position.y - homes[0].y) < 6.0f;
+    strangerHome += std::hypot(b->position.x - homes[1].x, b->position.y - homes[1].y) < 6.0f;
+  }
+  EXPECT_GT(fanHome, 2700) << "stays among the plants it likes";
+  EXPECT_LT(strangerHome, fanHome - 600) << "the same walk without the liking wanders off";
 }
 
 TEST(UnitHabitat, AWaterUnitStrandedOnLandHeadsForTheSea) {

@@ -60,6 +60,7 @@ TEST(CameraLimits, PitchWorldSquareTopGroundAndBrokenFrameTime) {
   c.captureMaxHeight = true;
   c.update(0.016f, &t);
   EXPECT_FLOAT_EQ(c.position.x, 82.485f);
+  EXPECT_FLOAT_EQ(c.position.y, -82.485f);
   EXPECT_FLOAT_EQ(c.position.z, 150.0f);
 
   t.reshapeWith({0, 0}, 500.0f, SetBrush(5.0f));

@@ -137,16 +137,24 @@ TEST_F(GroundColours, FadeListNeverHoldsATriangleTwiceAndRefreshStaysAroundItsCe
 
   // A refresh touches only the cells around its centre.
   painters.list = {{20, -20, {1, 0, 1, 1}}};
-  // Radius 2 around the painter: only cells whose columns and rows fall in the range change.
+  // A refresh reaches every triangle centred 1.8 inside its radius (callers
+  // add a cell of margin) and none beyond two cells outside it.
+  const auto away = [](const TerrainTriangle& tri) { return std::hypot(tri.centroid.x - 20.0f, tri.centroid.y + 20.0f); };
   t.refreshGroundColours({20, -20}, false, false, 2.0f);
-  const int c0 = static_cast<int>((20 - 2 + 87.1f) / 2.6f), c1 = static_cast<int>((20 + 2 + 87.1f) / 2.6f);
-  const int r0 = static_cast<int>((-20 - 2 + 87.1f) / 2.6f - 0.5f),
-            r1 = static_cast<int>((-20 + 2 + 87.1f) / 2.6f + 0.5f);
-  EXPECT_EQ(t.fadingTriangles().size(), static_cast<size_t>((c1 - c0) * (r1 - r0) * 2));
-  for (const TerrainTriangle* tri : t.fadingTriangles()) {
-    const int i = static_cast<int>(tri->i), j = static_cast<int>(tri->j);
-    EXPECT_TRUE(i >= c0 && i < c1 && j >= r0 && j < r1) << i << "," << j;
-  }
+  ASSERT_FALSE(t.fadingTriangles().empty());
+  for (const TerrainTriangle* tri : t.fadingTriangles()) EXPECT_LT(away(*tri), 2.0f + 2.0f * 2.6f);
+  t.refreshGroundColours({20, -20}, false, false, 6.0f);
+  std::set<const TerrainTriangle*> fading(t.fadingTriangles().begin(), t.fadingTriangles().end());
+  int near = 0;
+  for (int j = 0; j < Terrain::kCellsPerSide; ++j)
+    for (int i = 0; i < Terrain::kCellsPerSide; ++i)
+      for (int k = 0; k < 2; ++k) {
+        const TerrainTriangle& tri = t.triangle(i, j, k);
+        if (away(tri) >= 6.0f - 1.8f) continue;
+        ++near;
+        EXPECT_TRUE(fading.count(&tri)) << i << "," << j << "," << k;
+      }
+  EXPECT_GT(near, 0);
   // Near the border the range is clamped, never out of the grid.
   t.refreshGroundColours({-87.0f, 87.0f}, false, false, 30.0f);
   t.refreshGroundColours({1e9f, -1e9f}, false, false, 5.0f);

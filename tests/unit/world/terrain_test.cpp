@@ -135,6 +135,34 @@ TEST(TerrainReshape, RewritesExactlyTheFourCellsAroundAChangedVertex) {
   }
 }
 
+// Every vertex inside the brush circle changes and no other, on both column
+// parities (odd columns sit half a spacing higher), at the rim and at the edges.
+TEST(TerrainReshape, ABrushReachesEveryVertexInsideItsCircleAndNoOther) {
+  const auto at = [](int i, int j) { return Vec2{Terrain::vertexX(i), Terrain::vertexY(i, j)}; };
+  const auto rimThrough = [&](Vec2 c, int i, int j) { return std::hypot(at(i, j).x - c.x, at(i, j).y - c.y) * 1.0005f; };
+  const Vec2 even = at(30, 30), odd = at(31, 30), between{1.3f, -0.65f}, corner = at(0, 0);
+  const struct { Vec2 c; float r; } rows[] = {
+      {even, rimThrough(even, 31, 27)}, {even, rimThrough(even, 31, 33)}, {even, rimThrough(even, 33, 29)},
+      {odd, rimThrough(odd, 31, 27)},   {odd, rimThrough(odd, 32, 33)},   {odd, rimThrough(odd, 29, 31)},
+      {between, 2.6f * 2.5f},           {between, 3.0f},                  {corner, 7.9f},
+      {at(67, 67), 9.1f}};
+  for (const auto& r : rows) {
+    Terrain t;
+    t.reshapeWith(r.c, r.r, SetBrush(5.0f));
+    int wrong = 0, inside = 0;
+    for (int i = 0; i < Terrain::kVerticesPerSide; ++i)
+      for (int j = 0; j < Terrain::kVerticesPerSide; ++j) {
+        const float d = std::hypot(at(i, j).x - r.c.x, at(i, j).y - r.c.y);
+        if (std::fabs(d - r.r) < 1e-3f) continue;
+        inside += d < r.r;
+        if ((t.height(i, j) == 5.0f) != (d < r.r) && wrong++ == 0)
+          ADD_FAILURE() << "vertex " << i << "," << j << " at " << d << " of " << r.r;
+      }
+    EXPECT_EQ(wrong, 0) << "circle at " << r.c.x << "," << r.c.y << " radius " << r.r;
+    EXPECT_GT(inside, 0);
+  }
+}
+
 TEST(TerrainReshape, HemisphereKeepsTheRimAndClampsToJitteredLimits) {
   Terrain t;
   const int ci = 30, cj = 30;
