@@ -8,8 +8,10 @@
 #include <sstream>
 #include <string>
 #include <signal.h>
+#if !GTEST_OS_WINDOWS
 #include <sys/resource.h>
 #include <sys/wait.h>
+#endif
 #include <unistd.h>
 #include <vector>
 
@@ -196,6 +198,7 @@ TEST_F(Commands, MainMenuAndQuitAskAboutSavingOnlyWithUnsavedChangesAndSaveWhenA
 
 // With the disk full every "Save" says so and stays in the game: no "Game saved.",
 // no quitting, no leaving for the main menu, the changes still count as unsaved.
+#if !GTEST_OS_WINDOWS
 TEST_F(Commands, SavesThatDoNotReachTheDiskShowTheErrorAndStay) {
   saveSlots().selected = 1;
   w.unsavedChanges = true;
@@ -236,6 +239,7 @@ TEST_F(Commands, SavesThatDoNotReachTheDiskShowTheErrorAndStay) {
 }
 
 // ---------- save slots and load errors ----------
+#endif
 
 TEST_F(Commands, SlotsAskBeforeOverwritingAndReportLoadErrorsBySeverity) {
   using E = SceneGameplayWithErrorMessage;
