@@ -723,7 +723,7 @@ bool readBoundedLine(std::istream& in, std::string& line, size_t limit) {
 }
 
 std::string slotDateLabel(std::string date) {
-  if (!date.empty() && date.back() == '\r') date.pop_back();
+  while (!date.empty() && date.back() == '\r') date.pop_back();
   if (date.size() > kMaxSlotDateChars) date.resize(kMaxSlotDateChars);
   for (char& c : date)
     if (static_cast<unsigned char>(c) < 32) c = ' ';

@@ -25,6 +25,8 @@ export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
 LOG="$HOME/Documents/Quillon Vale/Logs/Log Newest.log"
 
 fail() { echo "FAIL: $*"; [ -f "$LOG" ] && { echo "--- log ---"; tail -n 40 "$LOG"; }; exit 1; }
+# shellcheck source=tests/e2e/lib.sh
+source "$(dirname "$0")/lib.sh"
 for tool in cpack dpkg-deb xdotool desktop-file-validate appstreamcli lintian; do
   command -v "$tool" >/dev/null || fail "$tool is needed (tools/ci/install_deps.sh installs it)"
 done
@@ -76,18 +78,9 @@ grep -E '^[EW]:' "$WORK/lintian.txt" && fail "lintian reports errors or warnings
 cd "$WORK"
 "$U/games/quillon-vale" >"$WORK/stdout.txt" 2>&1 &
 PID=$!
-wait_for_line() {  # wait_for_line <text> <seconds>
-  local deadline=$((SECONDS + $2))
-  while [ $SECONDS -lt $deadline ]; do
-    [ -f "$LOG" ] && grep -qF -- "$1" "$LOG" && return 0
-    kill -0 "$PID" 2>/dev/null || return 1
-    sleep 0.2
-  done
-  return 1
-}
 wait_for_line 'Finished transitioning in for Scene "Gameplay With Early Access"' 120 \
   || fail "the early-access notice never finished fading in"
-WIN="$(xdotool search --name '^Quillon Vale$' | head -n 1)"
+find_window
 [ -n "$WIN" ] || fail "no window named Quillon Vale"
 # "Ok" on the notice (centre at design pixels (-282, -101), see new_game_flow.sh).
 read -r W H < <(xdotool getwindowgeometry --shell "$WIN" | sed -n 's/^\(WIDTH\|HEIGHT\)=//p' | tr '\n' ' ')

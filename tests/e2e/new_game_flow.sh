@@ -21,18 +21,10 @@ export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
 LOG="$HOME_DIR/Documents/Quillon Vale/Logs/Log Newest.log"
 
 fail() { echo "FAIL: $*"; [ -f "$LOG" ] && { echo "--- log ---"; tail -n 60 "$LOG"; }; exit 1; }
+# shellcheck source=tests/e2e/lib.sh
+source "$(dirname "$0")/lib.sh"
 command -v xdotool >/dev/null || fail "xdotool is needed"
 
-wait_for_line() {  # wait_for_line <text> <seconds>
-  local deadline=$((SECONDS + $2))
-  while [ $SECONDS -lt $deadline ]; do
-    [ -f "$LOG" ] && grep -qF -- "$1" "$LOG" && return 0
-    kill -0 "$PID" 2>/dev/null || return 1
-    sleep 0.2
-  done
-  return 1
-}
-arrived() { wait_for_line "Finished transitioning in for Scene \"$1\"" "${2:-60}"; }
 # Waits until a scene has finished fading in for the n-th time (screens are revisited).
 arrived_times() {  # arrived_times <scene> <n> <seconds>
   local deadline=$((SECONDS + $3))
@@ -47,38 +39,22 @@ shot() { sleep 0.4; import -window root "$SHOTS/$1.png" 2>/dev/null || echo "(no
 
 # Clicks at a point given in design pixels (1080 per interface height, y up
 # from the centre), mapped through the window's 16:9 interface rectangle.
-click_design() {  # click_design <x> <y>
-  local geo w h
-  geo="$(xdotool getwindowgeometry --shell "$WIN")" || fail "window vanished"
-  w="$(echo "$geo" | sed -n 's/^WIDTH=//p')"
-  h="$(echo "$geo" | sed -n 's/^HEIGHT=//p')"
-  local px py
-  read -r px py < <(/usr/bin/python3 -c "
-w, h, x, y = $w, $h, $1, $2
-ih = min(h, w * 9 / 16)
-print(int(w / 2 + x * ih / 1080), int(h / 2 - y * ih / 1080))")
-  xdotool mousemove --window "$WIN" "$px" "$py"
-  sleep 0.3  # a few frames so the game sees the cursor over the button
-  xdotool mousedown 1
-  sleep 0.1
-  xdotool mouseup 1
-}
 
 "$GAME" >"$HOME_DIR/stdout.txt" 2>&1 &
 PID=$!
 arrived "Gameplay With Early Access" 120 || fail "the early-access notice never finished fading in"
-WIN="$(xdotool search --name '^Quillon Vale$' | head -n 1)"
+find_window
 [ -n "$WIN" ] || fail "no window named Quillon Vale"
 shot e2e_flow_1_notice
 
 # Panels are centred on what is drawn: the notice asks for 832 x 130 and is
 # drawn 856 x 333, so its corner is at (-428, 166); "Ok" (182 wide) at (55, -235) inside it.
-click_design $((-428 + 55 + 91)) $((166 - 235 - 32))
+click_notice_ok
 arrived "Main Menu" 30 || fail "Ok on the notice did not lead to the main menu"
 shot e2e_flow_2_main_menu
 
 # Main menu panel drawn 492 x 597 (corner -246, 298); "New Game" (364 wide) at (55, -105).
-click_design $((-246 + 55 + 182)) $((298 - 105 - 32))
+click_new_game
 arrived "Save Slots" 30 || fail "New Game did not open the save slots"
 shot e2e_flow_3_save_slots
 grep -qF 'ERROR: Exception' "$LOG" && fail "an exception was logged on the way to the slots"

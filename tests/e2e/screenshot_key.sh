@@ -21,39 +21,12 @@ USER_DIR="$HOME_DIR/Documents/Quillon Vale"
 LOG="$USER_DIR/Logs/Log Newest.log"
 
 fail() { echo "FAIL: $*"; [ -f "$LOG" ] && { echo "--- log ---"; tail -n 40 "$LOG"; }; exit 1; }
+# shellcheck source=tests/e2e/lib.sh
+source "$(dirname "$0")/lib.sh"
 command -v xdotool >/dev/null || fail "xdotool is needed"
 command -v import >/dev/null || fail "import (imagemagick) is needed"
 [ -f "$(dirname "$GAME")/Data/Default World.sav" ] || { echo "no default world: skipped"; exit 0; }
 
-wait_for_line() {  # wait_for_line <text> <seconds>
-  local deadline=$((SECONDS + $2))
-  while [ $SECONDS -lt $deadline ]; do
-    [ -f "$LOG" ] && grep -qF -- "$1" "$LOG" && return 0
-    kill -0 "$PID" 2>/dev/null || return 1
-    sleep 0.1
-  done
-  return 1
-}
-arrived() { wait_for_line "Finished transitioning in for Scene \"$1\"" "${2:-60}"; }
-geometry() {
-  local geo
-  geo="$(xdotool getwindowgeometry --shell "$WIN")" || fail "window vanished"
-  W="$(echo "$geo" | sed -n 's/^WIDTH=//p')"
-  H="$(echo "$geo" | sed -n 's/^HEIGHT=//p')"
-}
-click_design() {  # click_design <x> <y>, design pixels through the 16:9 interface
-  geometry
-  local px py
-  read -r px py < <(/usr/bin/python3 -c "
-w, h, x, y = $W, $H, $1, $2
-ih = min(h, w * 9 / 16)
-print(int(w / 2 + x * ih / 1080), int(h / 2 - y * ih / 1080))")
-  xdotool mousemove --window "$WIN" "$px" "$py"
-  sleep 0.3
-  xdotool mousedown 1
-  sleep 0.1
-  xdotool mouseup 1
-}
 # Mean brightness (0..765) of a box of design pixels (centre x, y; half sizes) in a window capture.
 brightness() {  # brightness <png> <x> <y> <half width> <half height>
   /usr/bin/python3 - "$@" <<'PY'
@@ -73,11 +46,11 @@ PY
 "$GAME" >"$HOME_DIR/stdout.txt" 2>&1 &
 PID=$!
 arrived "Gameplay With Early Access" 120 || fail "the early-access notice never finished fading in"
-WIN="$(xdotool search --name '^Quillon Vale$' | head -n 1)"
+find_window
 [ -n "$WIN" ] || fail "no window named Quillon Vale"
-click_design $((-428 + 55 + 91)) $((166 - 235 - 32))
+click_notice_ok
 arrived "Main Menu" 30 || fail "no main menu"
-click_design $((-246 + 55 + 182)) $((298 - 105 - 32))
+click_new_game
 arrived "Save Slots" 30 || fail "no save slots"
 click_design $((-246 + 55 + 182)) $((305 - 105 - 32))
 arrived "Gameplay With Top Hud" 60 || fail "no world"

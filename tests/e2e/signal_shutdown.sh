@@ -20,33 +20,9 @@ export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
 LOG="$HOME_DIR/Documents/Quillon Vale/Logs/Log Newest.log"
 
 fail() { echo "FAIL: $*"; [ -f "$LOG" ] && { echo "--- log ---"; tail -n 40 "$LOG"; }; exit 1; }
+# shellcheck source=tests/e2e/lib.sh
+source "$(dirname "$0")/lib.sh"
 command -v xdotool >/dev/null || fail "xdotool is needed"
-
-wait_for_line() {  # wait_for_line <text> <seconds>
-  local deadline=$((SECONDS + $2))
-  while [ $SECONDS -lt $deadline ]; do
-    [ -f "$LOG" ] && grep -qF -- "$1" "$LOG" && return 0
-    kill -0 "$PID" 2>/dev/null || return 1
-    sleep 0.2
-  done
-  return 1
-}
-
-click_design() {  # click_design <x> <y>: design pixels from the interface centre, y up
-  local geo w h px py
-  geo="$(xdotool getwindowgeometry --shell "$WIN")" || fail "window vanished"
-  w="$(echo "$geo" | sed -n 's/^WIDTH=//p')"
-  h="$(echo "$geo" | sed -n 's/^HEIGHT=//p')"
-  read -r px py < <(/usr/bin/python3 -c "
-w, h, x, y = $w, $h, $1, $2
-ih = min(h, w * 9 / 16)
-print(int(w / 2 + x * ih / 1080), int(h / 2 - y * ih / 1080))")
-  xdotool mousemove --window "$WIN" "$px" "$py"
-  sleep 0.3
-  xdotool mousedown 1
-  sleep 0.1
-  xdotool mouseup 1
-}
 
 # run_once <signal name> <number>: start, reach the main menu, send the signal, check the ending.
 run_once() {
@@ -55,9 +31,9 @@ run_once() {
   PID=$!
   wait_for_line 'Finished transitioning in for Scene "Gameplay With Early Access"' 120 \
     || fail "SIG$1: the early-access notice never finished fading in"
-  WIN="$(xdotool search --name '^Quillon Vale$' | head -n 1)"
+  find_window
   [ -n "$WIN" ] || fail "SIG$1: no window named Quillon Vale"
-  click_design $((-428 + 55 + 91)) $((166 - 235 - 32))  # "Ok" on the notice
+  click_notice_ok  # "Ok" on the notice
   wait_for_line 'Finished transitioning in for Scene "Main Menu"' 30 || fail "SIG$1: no main menu"
   sleep 0.4
   import -window root "$SHOTS/e2e_signal_$1_main_menu.png" 2>/dev/null || true

@@ -51,44 +51,21 @@ PID=""
 cleanup() { [ -n "$PID" ] && kill -0 "$PID" 2>/dev/null && kill -9 "$PID"; }
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; [ -f "$LOG" ] && { echo "--- log ---"; tail -n 60 "$LOG"; }; exit 1; }
+# shellcheck source=tests/e2e/lib.sh
+source "$(dirname "$0")/../../tests/e2e/lib.sh"
 
-wait_for_line() {  # wait_for_line <text> <seconds>
-  local deadline=$((SECONDS + $2))
-  while [ $SECONDS -lt $deadline ]; do
-    [ -f "$LOG" ] && grep -qF -- "$1" "$LOG" && return 0
-    kill -0 "$PID" 2>/dev/null || return 1
-    sleep 0.2
-  done
-  return 1
-}
-arrived() { wait_for_line "Finished transitioning in for Scene \"$1\"" "${2:-60}"; }
 
 # Design pixels (1080 per interface height, y up from the centre) to window pixels.
-click_design() {  # click_design <x> <y>
-  local geo w h px py
-  geo="$(xdotool getwindowgeometry --shell "$WIN")" || fail "window vanished"
-  w="$(echo "$geo" | sed -n 's/^WIDTH=//p')"
-  h="$(echo "$geo" | sed -n 's/^HEIGHT=//p')"
-  read -r px py < <(/usr/bin/python3 -c "
-w, h, x, y = $w, $h, $1, $2
-ih = min(h, w * 9 / 16)
-print(int(w / 2 + x * ih / 1080), int(h / 2 - y * ih / 1080))")
-  xdotool mousemove --window "$WIN" "$px" "$py"
-  sleep 0.3
-  xdotool mousedown 1
-  sleep 0.1
-  xdotool mouseup 1
-}
 
 started=$SECONDS
 (cd "$GAMEROOT" && exec "$WINE_BIN" "$EXE") >"$ROOT/build/windows-game-stdout.txt" 2>&1 &
 PID=$!
 arrived "Gameplay With Early Access" 180 || fail "the early-access notice never finished fading in"
 echo "notice shown after $((SECONDS - started)) s"
-WIN="$(xdotool search --name '^Quillon Vale$' | head -n 1)"
+find_window
 [ -n "$WIN" ] || fail "no window named Quillon Vale"
 # Notice panel 832 x 130 centred; "Ok" (182 wide) at (55, -235) inside it.
-click_design $((-428 + 55 + 91)) $((166 - 235 - 32))
+click_notice_ok
 arrived "Main Menu" 60 || fail "Ok on the notice did not lead to the main menu"
 sleep 0.5
 import -window root "$SHOTS/windows_main_menu.png" 2>/dev/null || echo "(no screenshot tool)"

@@ -6,6 +6,7 @@
 #include "core/random.hpp"
 #include "platform/platform.hpp"
 #include "render/model_batch.hpp"
+#include "support/test_program.hpp"
 #include "world/camera.hpp"
 
 using namespace qv;
@@ -77,9 +78,9 @@ TEST(ModelBatch, CullingAgreesWithTheShadersProjectionFromAnyPose) {
 }
 
 TEST(ModelBatch, DetailFallsWithDistanceAndOnlyWhenAllowed) {
-  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe").parent_path();
+  const std::filesystem::path exe = platform::nativePath(testsupport::testProgramFolder());
   if (!std::filesystem::exists(exe / "Data" / "Models" / "Ostrichlike.obj")) GTEST_SKIP() << "no Data/Models";
-  platform::overrideProgramFolder(exe.string());
+  platform::overrideProgramFolder(testsupport::testProgramFolder());
   const Model3D m("Ostrichlike.obj");
   const ModelMeshes& mm = m.meshes();
   ASSERT_GT(mm.lodCount, 1);

@@ -12,7 +12,9 @@ constexpr float kPx = 1.0f / 540.0f;
 const Colour kWhite{1, 1, 1, 1};
 
 struct HudTest : ::testing::Test {
-  void SetUp() override { uitest::dataRoot(), uiSoundHooks() = UiSoundHooks{}; }
+  // Fonts are loaded once per process: another suite in the same run may have
+  // loaded the game's real ones, whose measures these cases do not expect.
+  void SetUp() override { uitest::dataRoot(), releaseFonts(), uiSoundHooks() = UiSoundHooks{}; }
   void TearDown() override { uiSoundHooks() = UiSoundHooks{}; }
 };
 

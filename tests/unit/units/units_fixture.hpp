@@ -16,6 +16,7 @@
 #include "units/unit.hpp"
 #include "units/unit_template.hpp"
 #include "units/world.hpp"
+#include "support/test_program.hpp"
 
 namespace qvtest {
 
@@ -56,10 +57,7 @@ inline std::string unitsTestFolder() {
 }
 
 // The executable's own folder, remembered before the tests point it elsewhere.
-inline const std::string& realProgramFolder() {
-  static const std::string folder = qv::platform::programFolder();
-  return folder;
-}
+inline const std::string& realProgramFolder() { return testsupport::testProgramFolder(); }
 inline void useTestData() {
   realProgramFolder();
   qv::platform::overrideProgramFolder(unitsTestFolder());

@@ -1,0 +1,58 @@
+# Shared by the scripts that drive the real game: they set LOG (the game's log
+# file), PID (the running game) and WIN (its window) before calling these.
+
+# Waits until the log holds <text>; fails early when the game has ended.
+wait_for_line() {  # wait_for_line <text> <seconds>
+  local deadline=$((SECONDS + $2))
+  while [ $SECONDS -lt $deadline ]; do
+    [ -f "$LOG" ] && grep -qF -- "$1" "$LOG" && return 0
+    kill -0 "$PID" 2>/dev/null || return 1
+    sleep 0.1
+  done
+  return 1
+}
+arrived() { wait_for_line "Finished transitioning in for Scene \"$1\"" "${2:-60}"; }
+
+# The window's size in W and H.
+geometry() {
+  local geo
+  geo="$(xdotool getwindowgeometry --shell "$WIN")" || fail "window vanished"
+  W="$(echo "$geo" | sed -n 's/^WIDTH=//p')"
+  H="$(echo "$geo" | sed -n 's/^HEIGHT=//p')"
+}
+
+# A left click at design pixels from the interface centre (y up), mapped through
+# the 16:9 interface rectangle the way the game maps the cursor.
+click_design() {  # click_design <x> <y>
+  geometry
+  local px py
+  read -r px py < <(/usr/bin/python3 -c "
+w, h, x, y = $W, $H, $1, $2
+ih = min(h, w * 9 / 16)
+print(int(w / 2 + x * ih / 1080), int(h / 2 - y * ih / 1080))")
+  xdotool mousemove --window "$WIN" "$px" "$py"
+  sleep 0.3  # a few frames so the game sees the cursor over the button
+  xdotool mousedown 1
+  sleep 0.1
+  xdotool mouseup 1
+}
+
+# The notice's panel asks for 832 x 130 and is drawn 856 x 333 around the centre,
+# so its corner is at (-428, 166); "Ok" (182 x 64) sits at (55, -235) inside it.
+click_notice_ok() { click_design $((-428 + 55 + 91)) $((166 - 235 - 32)); }
+# The main menu is drawn 492 x 597 (corner -246, 298); "New Game" (364 wide) at (55, -105).
+click_new_game() { click_design $((-246 + 55 + 182)) $((298 - 105 - 32)); }
+
+# The game's window in WIN. xdotool's search walks every window and can trip over
+# one that closes meanwhile, so it is asked again until the answer is a window
+# whose geometry can be read.
+find_window() {
+  local tries
+  for tries in $(seq 1 20); do
+    WIN="$(xdotool search --name '^Quillon Vale$' 2>/dev/null | head -n 1)"
+    [ -n "$WIN" ] && xdotool getwindowgeometry "$WIN" >/dev/null 2>&1 && return 0
+    sleep 0.25
+  done
+  WIN=""
+  return 1
+}
