@@ -80,45 +80,11 @@ void main() {
 }
 )";
 
-// The model stage's fragment program, unchanged.
-const char* const kInstancedFragment = R"(#version 330 core
-in vec3 vNormal;
-in vec4 vColor;
-in vec3 vWorldPos;
-
-uniform vec3 sunPos;
-uniform vec3 sunColor;
-uniform vec3 cameraPos;
-uniform vec3 colorWater;
-uniform int underWater;
-uniform float underWaterHeightColorStart;
-uniform float underWaterHeightColorEnd;
-
-out vec4 fragColor;
-
-void main() {
-  // Wrapped lighting: the shadow side keeps most of its colour so shapes stay readable at night.
-  float d = dot(normalize(vNormal), normalize(sunPos));
-  if (d <= 0.0) d *= 0.3;
-  d = d * 0.33 + 0.67;
-  vec3 diffuse = d * sunColor;
-
-  float u = 0.0;
-  if (underWater == 1) {
-    float fDist = clamp((distance(cameraPos, vWorldPos) - 15.0) / 20.0, 0.0, 1.0) * 0.85;
-    float fZ = clamp((vWorldPos.z - underWaterHeightColorStart) /
-                         (underWaterHeightColorEnd - underWaterHeightColorStart), 0.0, 1.0);
-    u = (1.0 - fZ) * fDist;
-  }
-  vec3 result = diffuse * vColor.rgb;
-  vec3 murk = colorWater * sunColor * (1.0 - (1.0 - sunColor.r) * 1.15);
-  fragColor = vec4(murk * u + result * (1.0 - u), vColor.a);
-}
-)";
-
 }  // namespace
 
-const ShaderSources kShaderModel3DInstanced = {"shaderModel3DInstanced", kInstancedVertex, "", kInstancedFragment};
+// Only the vertex stage differs: every rule of colour and light is the one-unit program's own.
+const ShaderSources kShaderModel3DInstanced = {"shaderModel3DInstanced", kInstancedVertex, "",
+                                               kShaderModel3D.fragment};
 
 void ModelBatch::begin(const CameraPose& camera, float aspect, int viewportHeight, bool lod) {
   camera_ = camera;
