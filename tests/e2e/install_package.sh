@@ -96,21 +96,7 @@ wait_for_line 'Finished transitioning in for Scene "Main Menu"' 30 || fail "Ok d
 sleep 0.4
 import -window root "$SHOTS/e2e_installed_main_menu.png" 2>/dev/null || echo "(no screenshot tool)"
 
-/usr/bin/python3 "$HERE/wm_close.py" "$WIN" || fail "could not send WM_DELETE_WINDOW"
-deadline=$((SECONDS + 60))
-resend=$((SECONDS + 3))
-while kill -0 "$PID" 2>/dev/null && [ $SECONDS -lt $deadline ]; do
-  if [ $SECONDS -ge $resend ]; then
-    /usr/bin/python3 "$HERE/wm_close.py" "$WIN" 2>/dev/null
-    resend=$((SECONDS + 3))
-  fi
-  sleep 0.2
-done
-kill -0 "$PID" 2>/dev/null && fail "the game did not exit after the close request"
-wait "$PID"
-rc=$?
-PID=""
-[ $rc -eq 0 ] || fail "exit code $rc"
+close_politely
 
 grep -qxF "No Data folder beside the program; using the installed one in $U/share/quillon-vale/" "$LOG" \
   || fail "the log does not name the installed Data folder"

@@ -56,3 +56,25 @@ find_window() {
   WIN=""
   return 1
 }
+
+# Closes the window the way a window manager does (asked again every few seconds
+# while the game is busy) and checks that the game then ends with exit code 0.
+close_politely() {  # close_politely [seconds between requests]
+  local closer every=${1:-3} deadline resend rc
+  closer="$(dirname "${BASH_SOURCE[0]}")/wm_close.py"
+  /usr/bin/python3 "$closer" "$WIN" || fail "could not send WM_DELETE_WINDOW"
+  deadline=$((SECONDS + 60))
+  resend=$((SECONDS + every))
+  while kill -0 "$PID" 2>/dev/null && [ $SECONDS -lt $deadline ]; do
+    if [ $SECONDS -ge $resend ]; then
+      /usr/bin/python3 "$closer" "$WIN" 2>/dev/null
+      resend=$((SECONDS + every))
+    fi
+    sleep 0.2
+  done
+  kill -0 "$PID" 2>/dev/null && fail "the game did not exit after the close request"
+  wait "$PID"
+  rc=$?
+  PID=""
+  [ $rc -eq 0 ] || fail "exit code $rc"
+}

@@ -5,7 +5,6 @@
 set -uo pipefail
 GAME="$1"
 BUILD="$2"
-HERE="$(cd "$(dirname "$0")" && pwd)"
 SHOTS="$BUILD/test-screenshots"
 mkdir -p "$SHOTS"
 HOME_DIR="$(mktemp -d)"
@@ -104,20 +103,6 @@ else
   echo "SKIP (world leg): no 'Data/Default World.sav' beside the game; checked the error dialog instead"
 fi
 
-/usr/bin/python3 "$HERE/wm_close.py" "$WIN" || fail "could not send WM_DELETE_WINDOW"
-deadline=$((SECONDS + 60))
-resend=$((SECONDS + 3))
-while kill -0 "$PID" 2>/dev/null && [ $SECONDS -lt $deadline ]; do
-  if [ $SECONDS -ge $resend ]; then
-    /usr/bin/python3 "$HERE/wm_close.py" "$WIN" 2>/dev/null
-    resend=$((SECONDS + 3))
-  fi
-  sleep 0.2
-done
-kill -0 "$PID" 2>/dev/null && fail "the game did not exit after the close request"
-wait "$PID"
-rc=$?
-PID=""
-[ $rc -eq 0 ] || fail "exit code $rc"
+close_politely
 tail -n 1 "$LOG" | grep -qx 'Reached end of program' || fail "the log does not end with Reached end of program"
 echo "1 passed, 0 failed"
