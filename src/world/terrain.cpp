@@ -19,6 +19,25 @@ namespace {
 
 constexpr int kV = Terrain::kVerticesPerSide;
 constexpr int kC = Terrain::kCellsPerSide;
+
+// A vertex belongs to the (up to) four cells that meet at it.
+void markCellsAround(std::vector<uint8_t>& touched, int i, int j) {
+  for (int cj = j - 1; cj <= j; ++cj)
+    for (int ci = i - 1; ci <= i; ++ci)
+      if (ci >= 0 && ci < kC && cj >= 0 && cj < kC) touched[static_cast<size_t>(cj) * kC + ci] = 1;
+}
+
+// Hands every marked cell around the changed vertex range to `rebuild` once and clears its mark.
+template <typename Rebuild>
+void takeTouchedCells(std::vector<uint8_t>& touched, int i0, int i1, int j0, int j1, Rebuild rebuild) {
+  for (int cj = std::max(j0 - 1, 0); cj <= std::min(j1, kC - 1); ++cj)
+    for (int ci = std::max(i0 - 1, 0); ci <= std::min(i1, kC - 1); ++ci) {
+      uint8_t& mark = touched[static_cast<size_t>(cj) * kC + ci];
+      if (!mark) continue;
+      mark = 0;
+      rebuild(ci, cj);
+    }
+}
 constexpr int kStride = Terrain::kFloatsPerVertex;
 constexpr const char* kPlaneError = "Error: Line doesn't intersect plane!";
 
@@ -365,19 +384,11 @@ void Terrain::reshapeImpl(Vec2 centre, float radius, const Change& change) {
         h = o + kCeilingAboveJitter;
       if (recorder_ && h != heights_[i][j]) recorder_->heightChanging(i, j, heights_[i][j]);
       heights_[i][j] = h;
-      for (int cj = j - 1; cj <= j; ++cj)
-        for (int ci = i - 1; ci <= i; ++ci)
-          if (ci >= 0 && ci < kC && cj >= 0 && cj < kC) cellTouched_[static_cast<size_t>(cj) * kC + ci] = 1;
+      markCellsAround(cellTouched_, i, j);
     }
   if (!any) return;
 
-  for (int cj = std::max(j0 - 1, 0); cj <= std::min(j1, kC - 1); ++cj)
-    for (int ci = std::max(i0 - 1, 0); ci <= std::min(i1, kC - 1); ++ci) {
-      uint8_t& touched = cellTouched_[static_cast<size_t>(cj) * kC + ci];
-      if (!touched) continue;
-      touched = 0;
-      rebuildCell(ci, cj);
-    }
+  takeTouchedCells(cellTouched_, i0, i1, j0, j1, [this](int ci, int cj) { rebuildCell(ci, cj); });
   uploadDirty();
   refreshGroundColours(centre, false, false, radius + kSpacing);
 }
@@ -403,18 +414,10 @@ void Terrain::setHeights(const VertexHeightChange* changes, size_t count, bool f
     heights_[i][j] = forward ? changes[n].after : changes[n].before;
     i0 = std::min(i0, i), i1 = std::max(i1, i);
     j0 = std::min(j0, j), j1 = std::max(j1, j);
-    for (int cj = j - 1; cj <= j; ++cj)
-      for (int ci = i - 1; ci <= i; ++ci)
-        if (ci >= 0 && ci < kC && cj >= 0 && cj < kC) cellTouched_[static_cast<size_t>(cj) * kC + ci] = 1;
+    markCellsAround(cellTouched_, i, j);
   }
   if (i1 < 0) return;
-  for (int cj = std::max(j0 - 1, 0); cj <= std::min(j1, kC - 1); ++cj)
-    for (int ci = std::max(i0 - 1, 0); ci <= std::min(i1, kC - 1); ++ci) {
-      uint8_t& touched = cellTouched_[static_cast<size_t>(cj) * kC + ci];
-      if (!touched) continue;
-      touched = 0;
-      rebuildCell(ci, cj);
-    }
+  takeTouchedCells(cellTouched_, i0, i1, j0, j1, [this](int ci, int cj) { rebuildCell(ci, cj); });
   uploadDirty();
   const float x0 = vertexX(i0), x1 = vertexX(i1);
   const float y0 = vertexY(0, j0), y1 = vertexY(1, j1);
