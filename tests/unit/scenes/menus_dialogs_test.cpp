@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -22,17 +21,6 @@ namespace fs = std::filesystem;
 using namespace qv;
 
 namespace {
-
-// identifier -> label of every button in the scene's own (non-title) Huds
-std::map<int, std::string> buttonsOf(const Scene& s) {
-  std::map<int, std::string> out;
-  for (const auto& hud : s.huds())
-    for (const auto& layer : hud->layers)
-      for (const auto& c : layer.components)
-        if (auto* b = dynamic_cast<HudButton*>(c.get()); b && b->identifier() > 0 && !hud->isTitle)
-          out[b->identifier()] += b->label();
-  return out;
-}
 
 class SlotFolder : public ::testing::Test {
  protected:
@@ -55,7 +43,6 @@ class SlotFolder : public ::testing::Test {
 // Where a Hud's picture is drawn, design pixels, y up.
 struct Box {
   float left, top, right, bottom;
-  bool overlaps(const Box& o) const { return left < o.right && o.left < right && bottom < o.top && o.bottom < top; }
 };
 Box drawnBox(const Hud& hud) {
   const float x = hud.posX * 540.0f, y = hud.posY * 540.0f;
@@ -78,20 +65,13 @@ GameScenes& scenesWithRealData() {
   return g;
 }
 
-// The game makes its loading screen once and keeps it; so do these cases.
-SceneLoading& loadingWithRealData() {
-  scenesWithRealData();
-  static SceneLoading loading;
-  return loading;
-}
-
 }  // namespace
 
 // Every dialog and menu panel, of whatever size, is drawn with its middle on
 // the interface centre, so two dialogs of one size sit in the same place.
 TEST(MenuLayouts, EveryPanelIsDrawnCentredOnTheInterface) {
   GameScenes& g = scenesWithRealData();
-  SceneLoading& loading = loadingWithRealData();
+  static SceneLoading loading;  // made once and kept, as the game does
   const Scene* scenes[] = {&loading, g.mainMenu.get(), g.earlyAccess.get(), g.saveSlots.get(),
                            g.overwriteSlot.get(), g.inGameMenu.get(), g.help.get(), g.quit.get(),
                            g.settings.get(), g.gameSaved.get(), g.askSave.get(), g.saveAndQuit.get(),
@@ -112,53 +92,6 @@ TEST(MenuLayouts, EveryPanelIsDrawnCentredOnTheInterface) {
   // The two 732-wide questions coincide.
   const Box del = drawnBox(*g.deleteUnit->huds().front()), over = drawnBox(*g.overwriteSlot->huds().front());
   EXPECT_TRUE(del.left == over.left && del.top == over.top && del.bottom == over.bottom);
-}
-
-// The logo and the version plate stay clear of every panel of the screens they
-// are on (the interface keeps its 16:9 design frame in every window shape).
-TEST(MenuLayouts, TitleLogoAndVersionPlateStayClearOfThePanels) {
-#if GTEST_OS_WINDOWS
-  // The title, plate and logo are made once per run and shared by every screen; the
-  // cross-built suite runs all cases in one process, where an earlier case made
-  // them from its small test folder. Each Linux case runs in a process of its own.
-  GTEST_SKIP() << "the shared title pictures were made from another case's test folder";
-#endif
-  GameScenes& g = scenesWithRealData();
-  SceneLoading& loading = loadingWithRealData();
-  for (const Scene* s : {static_cast<const Scene*>(&loading), static_cast<const Scene*>(g.mainMenu.get()),
-                         static_cast<const Scene*>(g.earlyAccess.get())}) {
-    std::vector<Box> titles, panels;
-    for (const auto& hud : s->huds()) {
-      if (!hud->background) continue;
-      ASSERT_GT(hud->background->displayWidth, 0.0f) << s->name();
-      (hud->isTitle ? titles : panels).push_back(drawnBox(*hud));
-    }
-    ASSERT_EQ(titles.size(), 3u) << s->name();
-    for (const Box& t : titles) {
-      EXPECT_TRUE(t.left >= -960.0f && t.right <= 960.0f && t.top <= 540.0f && t.bottom >= -540.0f) << s->name();
-      for (const Box& p : panels)
-        EXPECT_FALSE(t.overlaps(p)) << s->name() << ": picture at (" << t.left << ", " << t.top
-                                    << ") under the panel from (" << p.left << ", " << p.top << ") to ("
-                                    << p.right << ", " << p.bottom << ")";
-    }
-  }
-}
-
-// What each button does is checked by pressing it by its label (commands tests).
-TEST(MenuLayouts, DialogsAndMenusFadeLikeEveryOtherScreen) {
-  std::unique_ptr<Scene> scenes[] = {
-      std::make_unique<SceneMainMenu>(), std::make_unique<SceneGameplayWithInGameMenu>(),
-      std::make_unique<SceneGameplayWithQuit>(), std::make_unique<SceneGameplayWithSaveAndQuit>(),
-      std::make_unique<SceneGameplayWithAskSaveGameMenu>(), std::make_unique<SceneGameplayWithGameSavedMenu>(),
-      std::make_unique<SceneGameplayWithFeedback>(), std::make_unique<SceneGameplayWithHelp>(),
-      std::make_unique<SceneGameplayWithEarlyAccess>(), std::make_unique<SceneOverwriteSaveSlot>(),
-      std::make_unique<SceneGameplayWithErrorMessage>(), std::make_unique<SceneGameplayWithSettings>()};
-  for (const auto& scene : scenes) {
-    EXPECT_FALSE(buttonsOf(*scene).empty()) << scene->name();
-    EXPECT_TRUE(scene->inSetCount() >= 1 && scene->outSetCount() >= 1) << scene->name();
-  }
-  EXPECT_EQ(SceneMainMenu().outSetCount(), 2u);  // the second set fades the title when the game starts
-  EXPECT_TRUE(SceneGameplayWithQuit().freezesWorld());
 }
 
 TEST(MenuLayouts, VolumeSlidersClampAndTheErrorDialogShowsOnlyErrors) {
