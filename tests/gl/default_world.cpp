@@ -1,4 +1,5 @@
-// The census panel over a thriving world, at a 16:9 and a 21:9 window.
+// The world a new game opens on, loaded from the shipped file and drawn by the
+// gameplay scene, then the census panel over it, at a 16:9 and a 21:9 window.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,11 +12,28 @@
 #include "scenes/census_panel.hpp"
 #include "scenes/scene_gameplay.hpp"
 #include "support/gl_world_helpers.hpp"
+#include "render/palette.hpp"
 #include "units/world.hpp"
 
 using namespace qv;
 
-TEST(CensusRender, PanelOverAThrivingWorldAtEveryWindowShape) {
+namespace {
+// Distinct coarse colours in the lower two thirds: a bare island and sea have few, units add many.
+int colourVariety(const std::vector<uint8_t>& px, int w, int h) {
+  std::vector<bool> seen(4096, false);
+  int n = 0;
+  for (int y = h / 3; y < h; y += 2)
+    for (int x = 0; x < w; x += 2) {
+      const auto p = qvtest::pixelAt(px, w, x, y);
+      const int key = (p.r >> 4) << 8 | (p.g >> 4) << 4 | (p.b >> 4);
+      n += !seen[key];
+      seen[key] = true;
+    }
+  return n;
+}
+}  // namespace
+
+TEST(DefaultWorld, OpensOnALivingIslandWithItsCensus) {
   qvtest::ensureGlContext(1920, 1080);
   QV_REQUIRE_GL_CONTEXT();
   if (!std::filesystem::exists(defaultWorldPath())) GTEST_SKIP() << "no default world (build the data target)";
@@ -24,6 +42,8 @@ TEST(CensusRender, PanelOverAThrivingWorldAtEveryWindowShape) {
   World& w = World::shared();
   rng::seed(2026);
   ASSERT_EQ(loadDefaultWorld(w, 0), kLoadOk);
+  EXPECT_GT(w.unitCount(), 200u);
+  EXPECT_EQ(w.colours.checkedSwatch[WorldColours::kSky], paletteIndex("Blue"));
   // Fresh from the load: every kind listed at once, the chart still empty.
   censusPanelOpen() = true;
   scene.update(0.05f);
@@ -31,6 +51,14 @@ TEST(CensusRender, PanelOverAThrivingWorldAtEveryWindowShape) {
   EXPECT_EQ(censusPanel().chartSegments(), 0u);
   qvtest::capture(1920, 1080, w.clearColour, [&] { scene.draw(); }, "census_panel_fresh");
   censusPanelOpen() = false;
+  // A few seconds of play from the start camera, as a new game shows it: units break up the island.
+  for (int i = 0; i < 60; ++i) scene.update(0.05f);
+  EXPECT_GT(colourVariety(qvtest::capture(1280, 720, w.clearColour, [&] { scene.draw(); }, "default_world_start"), 1280, 720), 40);
+  // Down among the colonies.
+  const float g = w.groundHeight(-34.0f, -34.0f), gt = w.groundHeight(-28.0f, -27.0f);
+  qvtest::aimCamera(w.camera, {-34.0f, -34.0f, g + 2.5f}, {-28.0f, -27.0f, gt + 0.5f});
+  scene.update(0.0f);
+  EXPECT_GT(colourVariety(qvtest::capture(1280, 720, w.clearColour, [&] { scene.draw(); }, "default_world_near"), 1280, 720), 60);
 
   // Twenty game minutes at the fastest speed, as the world runs it.
   w.setGameSpeed(3);
