@@ -127,15 +127,6 @@ TEST(UiGallery, EveryWidgetInItsStates) {
   for (auto c : Parts{std::make_shared<HudSlider>(1000, -40, "Music Volume", 1302, "", labels, values), s1, s2})
     hud.addComponent(c, 2);
 
-  // Texts in the four sizes, static and dynamic.
-  const Colour ink{1, 1, 1, 1};
-  for (auto c : Parts{std::make_shared<HudTextStatic>(640, -380, "Size 26: The quick brown fox 0123", 26, ink),
-                      std::make_shared<HudTextStatic>(640, -420, "Size 33: jumps over the lazy dog!", 33, ink),
-                      std::make_shared<HudTextDynamic>(640, -465, "Size 37: Quillon Vale (dynamic)", 37, kValueTextColour),
-                      std::make_shared<HudTextStatic>(640, -515, "Size 47: Alien Island", 47, schemeColour(0)),
-                      std::make_shared<HudTextStatic>(1200, -380, "Two lines\nof static text", 33, schemeColour(2))})
-    hud.addComponent(c, 3);
-
   // A tooltip shown by hovering the short button for longer than the delay.
   shortBtn->tooltipText = "Back to the previous screen\nSecond line of help";
   shortBtn->tooltipSide = kTooltipRight;

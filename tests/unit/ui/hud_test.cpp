@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "ui/hud.hpp"
+#include "ui/popup_notice.hpp"
 #include "unit/ui/ui_test_data.hpp"
 
 using namespace qv;
@@ -304,4 +305,17 @@ TEST_F(HudTest, HudReturnsTheLastHit) {
   EXPECT_EQ(hud.mouse(kCx, cy(-600), kMousePress), 65);
   hud.addComponent(nullptr, 0), hud.addComponent(a, -1);
   EXPECT_EQ(hud.layers[0].components.size(), 1u);
+}
+
+// "Screenshot saved" stays two seconds and then goes by itself; a new message starts it again.
+TEST_F(HudTest, PopupNoticeGoesByItself) {
+  PopupNotice& n = popupNotice();
+  n.show("AB");
+  n.update(1.9f);
+  EXPECT_TRUE(n.showing() && n.message() == "AB");
+  n.update(0.2f);
+  EXPECT_FALSE(n.showing());
+  n.show("C"), n.update(1.0f);
+  EXPECT_TRUE(n.showing());
+  n.draw();
 }
