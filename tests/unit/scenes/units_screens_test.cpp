@@ -7,6 +7,8 @@
 #include <tuple>
 
 #include "render/palette.hpp"
+#include "platform/platform.hpp"
+#include "scenes/census_panel.hpp"
 #include "scenes/game_scenes.hpp"
 #include "ui/hud.hpp"
 #include "ui/template_preview.hpp"
@@ -628,4 +630,36 @@ TEST_F(UnitsScreens, BackWithAToolUpReturnsToTheTopBarAtOnce) {
   }
 }
 
+}  // namespace
+
+namespace {
+// The census lists the kinds alive, most numerous first, eight to a page; its
+// arrows turn the pages and grey out at the ends.
+TEST_F(UnitsScreens, CensusListsTheMostNumerousFirstEightToAPage) {
+  makeTemplates(10);
+  for (int i = 0; i < 10; ++i)
+    for (int k = 0; k <= i; ++k) qvtest::put(w, made[static_cast<size_t>(i)], -30.0f + 6.0f * static_cast<float>(i), -20.0f + 3.0f * static_cast<float>(k));
+  platform::overrideProgramFolder(qvtest::realProgramFolder());  // the arrows take their size from their pictures
+  CensusPanel panel;
+  panel.update(w, 0.0f);
+  ASSERT_EQ(panel.listedCount(), 10);
+  EXPECT_EQ(panel.pageCount(), 2);
+  for (int row = 0; row < 8; ++row) EXPECT_EQ(panel.listedTemplate(row), made[static_cast<size_t>(9 - row)].get()) << row;
+  const auto press = [&](float x) {
+    const int r = panel.mouse(CensusPanel::kLeft + x + 42.0f, CensusPanel::kTop - 800.0f, kMousePress);
+    panel.update(w, 0.0f);
+    return r;
+  };
+  const float previous = 44.0f, next = 130.0f;
+  const struct { float arrow; int answer, page; const Unit3DTemplate* first; } steps[] = {
+      {previous, CensusPanel::kBody, 0, made[9].get()}, {next, CensusPanel::kNextPage, 1, made[1].get()},
+      {next, CensusPanel::kBody, 1, made[1].get()},     {previous, CensusPanel::kPreviousPage, 0, made[9].get()}};
+  for (const auto& s : steps) {
+    EXPECT_EQ(press(s.arrow), s.answer) << s.arrow;
+    EXPECT_EQ(panel.page(), s.page);
+    EXPECT_EQ(panel.listedTemplate(0), s.first);
+  }
+  press(next);
+  EXPECT_TRUE(panel.listedTemplate(1) == made[0].get() && !panel.listedTemplate(2)) << "the last page holds the rest";
+}
 }  // namespace
