@@ -3,28 +3,9 @@
 # Screenshots, it decodes, and the "Screenshot saved" notice shows meanwhile.
 # Tab then opens the census over the world.
 set -uo pipefail
-GAME="$1"
-BUILD="$2"
-SHOTS="$BUILD/test-screenshots"
-mkdir -p "$SHOTS"
-HOME_DIR="$(mktemp -d)"
-PID=""
-cleanup() {
-  [ -n "$PID" ] && kill -0 "$PID" 2>/dev/null && kill -9 "$PID"
-  rm -rf "$HOME_DIR"
-}
-trap cleanup EXIT
-export HOME="$HOME_DIR"
-unset XDG_CONFIG_HOME
-export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
-USER_DIR="$HOME_DIR/Documents/Quillon Vale"
-LOG="$USER_DIR/Logs/Log Newest.log"
-
-fail() { echo "FAIL: $*"; [ -f "$LOG" ] && { echo "--- log ---"; tail -n 40 "$LOG"; }; exit 1; }
-# shellcheck source=tests/e2e/lib.sh
 source "$(dirname "$0")/lib.sh"
-command -v xdotool >/dev/null || fail "xdotool is needed"
-command -v import >/dev/null || fail "import (imagemagick) is needed"
+fresh_home
+need xdotool import
 [ -f "$(dirname "$GAME")/Data/Default World.sav" ] || { echo "no default world: skipped"; exit 0; }
 
 # Mean brightness (0..765) of a box of design pixels (centre x, y; half sizes) in a window capture.
@@ -43,16 +24,12 @@ print(int(sum(sum(im.getpixel(p)) for p in box) / len(box)))
 PY
 }
 
-"$GAME" >"$HOME_DIR/stdout.txt" 2>&1 &
-PID=$!
-arrived "Gameplay With Early Access" 120 || fail "the early-access notice never finished fading in"
-find_window
-[ -n "$WIN" ] || fail "no window named Quillon Vale"
+start_game
 click_notice_ok
 arrived "Main Menu" 30 || fail "no main menu"
 click_new_game
 arrived "Save Slots" 30 || fail "no save slots"
-click_design $((-246 + 55 + 182)) $((305 - 105 - 32))
+click_first_slot
 arrived "Gameplay With Top Hud" 60 || fail "no world"
 # The pointer away from the middle of the view, over the sky.
 xdotool mousemove --window "$WIN" 20 200

@@ -4,65 +4,14 @@
 # like a window manager and checks the log from header to last line. A second
 # run must rotate the first log.
 set -uo pipefail
-GAME="$1"
-BUILD="$2"
-HERE="$(cd "$(dirname "$0")" && pwd)"
-SHOTS="$BUILD/test-screenshots"
-mkdir -p "$SHOTS"
-HOME_DIR="$(mktemp -d)"
-trap 'rm -rf "$HOME_DIR"' EXIT
-export HOME="$HOME_DIR"
-unset XDG_CONFIG_HOME
-export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
-LOGDIR="$HOME_DIR/Documents/Quillon Vale/Logs"
-LOG="$LOGDIR/Log Newest.log"
+source "$(dirname "$0")/lib.sh"
+fresh_home
+LOGDIR="$USER_DIR/Logs"
 
-fail() { echo "FAIL: $*"; [ -f "$LOG" ] && { echo "--- log ---"; cat "$LOG"; }; exit 1; }
-
-wait_for_line() {  # wait_for_line <text> <seconds>
-  local deadline=$((SECONDS + $2))
-  while [ $SECONDS -lt $deadline ]; do
-    [ -f "$LOG" ] && grep -qF -- "$1" "$LOG" && return 0
-    sleep 0.2
-  done
-  return 1
-}
-
-run_once() {  # run_once <screenshot name>
-  "$GAME" >"$HOME_DIR/stdout.txt" 2>&1 &
-  local pid=$!
-  wait_for_line 'Finished transitioning in for Scene "Gameplay With Early Access"' 120 \
-    || { kill $pid 2>/dev/null; fail "the early-access notice never finished fading in"; }
-  sleep 0.5
-  import -window root "$SHOTS/$1.png" 2>/dev/null || echo "(no screenshot tool)"
-  local win
-  win="$(xdotool search --name '^Quillon Vale$' | head -n 1)"
-  [ -n "$win" ] || { kill $pid; fail "no window named Quillon Vale"; }
-  /usr/bin/python3 "$HERE/wm_close.py" "$win" || { kill $pid; fail "could not send WM_DELETE_WINDOW"; }
-  local deadline=$((SECONDS + 60)) resend=$((SECONDS + 3))
-  while kill -0 $pid 2>/dev/null && [ $SECONDS -lt $deadline ]; do
-    # A heavily loaded machine can be slow to answer; asking again is what a user would do.
-    if [ $SECONDS -ge $resend ]; then
-      /usr/bin/python3 "$HERE/wm_close.py" "$win" 2>/dev/null
-      resend=$((SECONDS + 3))
-    fi
-    sleep 0.2
-  done
-  if kill -0 $pid 2>/dev/null; then kill -9 $pid; fail "the game did not exit after the close request"; fi
-  wait $pid
-  local rc=$?
-  [ $rc -eq 0 ] || fail "exit code $rc"
-}
-
-# Lines that must appear, in this order.
-check_order() {
-  local previous=0 line n
-  while IFS= read -r line; do
-    n="$(grep -nF -- "$line" "$LOG" | head -n 1 | cut -d: -f1)"
-    [ -n "$n" ] || fail "missing log line: $line"
-    [ "$n" -gt "$previous" ] || fail "log line out of order: $line"
-    previous=$n
-  done
+run_once() {  # run_once <screenshot name> [program]
+  start_game "${2:-$GAME}"
+  shot "$1"
+  close_politely
 }
 
 run_once e2e_first_run
@@ -93,7 +42,6 @@ Buffers deleted
 glfwTerminate successful
 Reached end of program
 LINES
-tail -n 1 "$LOG" | grep -qx 'Reached end of program' || fail "the log does not end with Reached end of program"
 if grep -q 'SDL_INIT_AUDIO Successful' "$LOG"; then
   check_order <<'LINES'
 Shader programs deleted
@@ -116,20 +64,18 @@ grep -qF 'Settings file loaded.' "$LOG" || fail "second run did not read the set
 grep -qF 'Settings were set correctly.' "$LOG" || fail "second run did not apply the settings"
 # Third run: the game copied beside an empty Data folder. Every missing file is
 # an ERROR line, nothing crashes, and the window still closes cleanly.
-NODATA="$(mktemp -d)"
+NODATA="$HOME_DIR/nodata"
+mkdir -p "$NODATA/Data"
 cp "$GAME" "$NODATA/quillon-vale"
-mkdir "$NODATA/Data"
-GAME="$NODATA/quillon-vale"
-run_once e2e_missing_data
+run_once e2e_missing_data "$NODATA/quillon-vale"
 grep -qF 'ERROR: LodePNG error filename = "Menu Screenshot.png"' "$LOG" || fail "missing backdrop not reported"
 grep -qF 'ERROR: SDL mixer couldn'"'"'t load music filename = "Quillon Vale - Track 1.ogg"' "$LOG" \
   || grep -qF 'ERROR: Couldn'"'"'t SDL_INIT_AUDIO' "$LOG" || fail "missing music not reported"
-tail -n 1 "$LOG" | grep -qx 'Reached end of program' || fail "the run without data did not end cleanly"
 
 # Fourth run: no Data folder at all. The game says so on standard error, with
 # how to build the data, logs it, opens no window and exits non-zero.
 rmdir "$NODATA/Data"
-"$GAME" >"$HOME_DIR/stdout.txt" 2>"$HOME_DIR/stderr.txt"
+"$NODATA/quillon-vale" >"$HOME_DIR/stdout.txt" 2>"$HOME_DIR/stderr.txt"
 rc=$?
 [ $rc -ne 0 ] || fail "exit code 0 without a Data folder"
 grep -q '^Quillon Vale could not start: there is no Data folder at ".*Data"' "$HOME_DIR/stderr.txt" \
@@ -138,11 +84,10 @@ grep -qF -- '--target data' "$HOME_DIR/stderr.txt" || fail "no hint how to build
 grep -q '^ERROR: there is no Data folder' "$LOG" || fail "the missing Data folder is not logged"
 grep -qF 'GLFW loaded correctly' "$LOG" && fail "a window was attempted without data"
 tail -n 1 "$LOG" | grep -qx 'Reached end of program' || fail "the run without a Data folder did not end cleanly"
-rm -rf "$NODATA"
 
 # Fifth run: no display at all. The window cannot be made: the log keeps its
 # lines, standard error carries the reason, and the exit code is not 0.
-env -u DISPLAY -u WAYLAND_DISPLAY "$1" >"$HOME_DIR/stdout.txt" 2>"$HOME_DIR/stderr.txt"
+env -u DISPLAY -u WAYLAND_DISPLAY "$GAME" >"$HOME_DIR/stdout.txt" 2>"$HOME_DIR/stderr.txt"
 rc=$?
 [ $rc -ne 0 ] || fail "exit code 0 without a display"
 grep -q '^Quillon Vale could not start: .*GLFW NOT loaded correctly (.*DISPLAY' "$HOME_DIR/stderr.txt" \

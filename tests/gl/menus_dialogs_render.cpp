@@ -148,7 +148,8 @@ TEST_F(MenusDialogs, EveryDialogDrawsItsPanelOverTheFrozenWorld) {
       {g.inGameMenu.get(), "dialog_in_game_menu"}, {g.help.get(), "dialog_help"},
       {g.quit.get(), "dialog_quit"},               {g.saveAndQuit.get(), "dialog_save_and_quit"},
       {g.askSave.get(), "dialog_ask_save"},        {g.gameSaved.get(), "dialog_game_saved"},
-      {g.feedback.get(), "dialog_feedback"},       {g.settings.get(), "dialog_settings"}};
+      {g.feedback.get(), "dialog_feedback"},       {g.settings.get(), "dialog_settings"},
+      {g.deleteUnit.get(), "dialog_delete_unit"}};
   for (const auto& [scene, name] : dialogs)
     EXPECT_GT(changedIn(plain, show(scene, false, name), -40, 20, 40, -20), 20) << name;
 }

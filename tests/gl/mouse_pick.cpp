@@ -50,11 +50,15 @@ TEST(MousePick, EraserCircleSitsUnderTheCursorInA21By9Window) {
     const Frame circle = frame(c[0], c[1], 2, false, nullptr);
     ASSERT_TRUE(w.pick.groundHit) << c[0];
     double sx = 0, sy = 0;
-    int n = 0;
+    int n = 0, redder = 0;
     for (int y = 0; y < kH; ++y)
       for (int x = 0; x < kW; ++x)
-        if (diff(plain.at(x, y), circle.at(x, y)) > 40) sx += x + 0.5, sy += y + 0.5, ++n;
+        if (diff(plain.at(x, y), circle.at(x, y)) > 40) {
+          sx += x + 0.5, sy += y + 0.5, ++n;
+          redder += circle.at(x, y).r - plain.at(x, y).r > circle.at(x, y).b - plain.at(x, y).b;
+        }
     ASSERT_GT(n, 30) << "no circle drawn for the cursor at " << c[0];
+    EXPECT_GT(redder, n * 9 / 10) << "the eraser's circle is red";
     EXPECT_LT(std::hypot(sx / n - c[0], sy / n - c[1]), 3.0)
         << "cursor " << c[0] << "," << c[1] << " circle centre " << sx / n << "," << sy / n;
   }

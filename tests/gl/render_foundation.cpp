@@ -1,15 +1,10 @@
 #include <gtest/gtest.h>
-#include <lodepng.h>
-
-#include <filesystem>
 
 #include "core/log.hpp"
-#include "platform/platform.hpp"
 #include "render/gl.hpp"
 #include "render/gpu_resources.hpp"
 #include "support/gl_context.hpp"
 
-namespace fs = std::filesystem;
 using namespace qv;
 
 namespace {
@@ -67,36 +62,4 @@ TEST(ShaderPrograms, ACompileFailureLogsThreeLinesAndIsNeverRetried) {
   createShaderProgram(b, src);
   EXPECT_EQ(b.shaderProgram, 0u);
   EXPECT_EQ(log.text(), "");  // one attempt per run: nothing compiled, nothing logged
-}
-
-TEST(Textures, SharedByNameAndUploadedPadded) {
-  QV_REQUIRE_GL_CONTEXT();
-  const fs::path root = fs::temp_directory_path() / "qv_gl_textures";
-  fs::create_directories(root / "Data" / "Images");
-  std::vector<unsigned char> px(100 * 60 * 4, 200);
-  lodepng::encode((root / "Data" / "Images" / "gl odd.png").string(), px, 100, 60);
-  platform::overrideProgramFolder(root.string());
-  Loader a, b;
-  loadTexture(a, "gl odd.png");
-  loadTexture(b, "gl odd.png");
-  ASSERT_NE(a.texture, 0u);
-  EXPECT_EQ(a.texture, b.texture);
-  glBindTexture(GL_TEXTURE_2D, a.texture);
-  GLint w = 0, h = 0;
-  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
-  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &h);
-  EXPECT_TRUE(w == 128 && h == 64) << w << " x " << h;
-}
-
-TEST(GpuRelease, DeletesEverythingAndLogsInOrder) {
-  QV_REQUIRE_GL_CONTEXT();
-  GLuint vao = 0, vbo = 0;
-  glGenVertexArrays(1, &vao);
-  glGenBuffers(1, &vbo);
-  registerBuffers(vao, vbo, 0);
-  LogCapture log;
-  deleteGpuResources();
-  EXPECT_EQ(log.text(), "Textures deleted\nShader programs deleted\nBuffers deleted\n");
-  EXPECT_FALSE(glIsVertexArray(vao) || glIsBuffer(vbo));
-  EXPECT_TRUE(programRegistry().empty());
 }

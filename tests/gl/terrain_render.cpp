@@ -189,17 +189,5 @@ TEST_F(TerrainRender, ToolCircleGroundPreviewAndNight) {
   EXPECT_LT(qvtest::brightness(night.at(kW / 2, kH / 2)), qvtest::brightness(a) * 0.6);
 }
 
-TEST_F(TerrainRender, UnderWaterTakesTheWaterColourFarAway) {
-  const Camera cam = cameraAt({-72, -72, -2.0f}, kPi / 4, -1.4);  // swimming in the sea, facing the island
-  const Shot s = render(t, cam, "terrain_underwater");
-  const Shot dry = render(t, cameraAt({-72, -72, 0.5f}, kPi / 4, -1.4));  // same view from just above the surface
-  // Distant lake bed fades to water; ground above the water line keeps its colour.
-  int fx, fy;
-  const Vec3 far{-50, -50, t.heightAt(-50, -50)};
-  ASSERT_LT(far.z, 0.0f);
-  ASSERT_TRUE(screenOf(t, cam, far, fx, fy));
-  EXPECT_LT(distance(s.at(fx, fy), kWater), distance(dry.at(fx, fy), kWater) - 40);
-}
-
 }  // namespace
 }  // namespace qv

@@ -79,6 +79,8 @@ Scene& scene() {
   for (int i = 0; i < 40; ++i) place(land[i % 8], -25.0f + 1.3f * static_cast<float>(i), 22.0f - 0.4f * static_cast<float>(i));
   s.bitten = place("Little Bug.obj", 0.3f, -8.2f);
   s.bitten->hit = true;
+  s.bitten->primaryColour = *paletteColour("Yellow");  // so red on it is the flash
+  s.bitten->secondaryColour = *paletteColour("White");
   s.sleeper = place("Chickenlike.obj", -0.6f, -8.3f);
   s.sleeper->asleep = true;
   s.erased = place("Rock With Eyes.obj", 1.2f, -8.3f);
@@ -132,6 +134,13 @@ int differing(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b, int 
   return n;
 }
 
+int reds(const std::vector<uint8_t>& a) {
+  return countWhere(0, 0, kW, kH, 1, [&](int x, int y) {
+    const Rgb c = pixelAt(a, kW, x, y);
+    return c.r > 60 && c.r > 2 * c.g + 20 && c.r > 2 * c.b + 20;
+  });
+}
+
 TEST(UnitsInstanced, BatchedUnitsMatchUnitsDrawnOneByOne) {
   REQUIRE_GL_AND_DATA();
   struct View {
@@ -181,6 +190,7 @@ TEST(UnitsInstanced, EveryStateShowsInTheBatchedPicture) {
     const auto after = shoot(cam, Path::Batched, nullptr);
     c.set(true);
     EXPECT_GT(differing(before, after, 30), 40) << c.what;
+    if (c.what[0] == 'h') EXPECT_GT(reds(before), reds(after) + 40) << "a bitten unit flashes red";
   }
 }
 

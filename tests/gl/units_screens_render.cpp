@@ -54,7 +54,6 @@ int countNearCentre(const Frame& f, int halfW, int halfH, Pick pick) {
                     [&](int x, int y) { return pick(f.at(x, y)); });
 }
 bool reddish(qvtest::Rgb p) { return p.r > 90 && p.r > 2 * p.g && p.r > 2 * p.b; }
-bool bluish(qvtest::Rgb p) { return p.b > p.g + 40 && p.b > p.r + 40; }
 
 // The world made only after the GL context, so its objects get their GL buffers.
 World& worldWithGl() {
@@ -176,7 +175,7 @@ TEST_F(UnitsScreensRender, PreviewsStayInsideTheirBoxes) {
   previewClock().angle = 0.9f;
 }
 
-TEST_F(UnitsScreensRender, EditorPagesChooserAndDeleteQuestion) {
+TEST_F(UnitsScreensRender, EditorPagesAndChooser) {
   auto& e = *g.editUnit;
   const TemplatePtr chicken = findTemplate(w, "Chickenlike.obj"), bug = findTemplate(w, "Little Bug.obj");
   ASSERT_TRUE(chicken && bug);
@@ -190,7 +189,8 @@ TEST_F(UnitsScreensRender, EditorPagesChooserAndDeleteQuestion) {
   EXPECT_LT(modelPixels(p1, e.hud(), 539 + 9, -536 - 9, 85, 108), 10) << "empty slot";
   e.hud().showPage(1);
   e.hud().setSelected(1, 1);
-  drawScene(&e, "units_editor_page2");
+  const Frame p2 = drawScene(&e, "units_editor_page2");
+  EXPECT_LT(modelPixels(p2, e.hud(), 1025, -152, 364, 456), 10) << "the preview belongs to the first page";
 
   auto& c = *g.selectModel;
   c.open(SceneGameplayWithSelectModelHud::kNewUnit, g.units.get(), {});
@@ -199,44 +199,6 @@ TEST_F(UnitsScreensRender, EditorPagesChooserAndDeleteQuestion) {
   ASSERT_FALSE(c.entries().empty());
   EXPECT_GT(modelPixelsInButton(ch, c.hud(), 0), 150);
   EXPECT_LT(modelPixelsInButton(ch, c.hud(), static_cast<int>(c.entries().size())), 20);
-
-  switcher().setCurrent(g.deleteUnit.get());
-  drawScene(g.deleteUnit.get(), "units_delete_question");
-}
-
-// The delete question and the quit question ask for the same 732-wide panel;
-// over the same world they must appear in the same place, centred.
-TEST_F(UnitsScreensRender, DialogsOfOneSizeShowInOnePlace) {
-  aimCamera(w.camera, {0.0f, -16.0f, 9.0f}, {0.0f, 0.0f, 3.0f});
-  switcher().setCurrent(g.topHud.get());
-  const Frame plain = drawScene(g.topHud.get(), nullptr);
-  struct Bounds { int left = kW, top = kH, right = -1, bottom = -1; };
-  const auto panelBounds = [&](const Frame& f) {
-    Bounds b;
-    for (int y = 60; y < kH; ++y)  // below the top bar and its shadow
-      for (int x = 0; x < kW; ++x)
-        if (diff(f.at(x, y), plain.at(x, y)) > 40)
-          b.left = std::min(b.left, x), b.right = std::max(b.right, x), b.top = std::min(b.top, y), b.bottom = std::max(b.bottom, y);
-    return b;
-  };
-  switcher().setCurrent(g.deleteUnit.get());
-  const Frame del = drawScene(g.deleteUnit.get(), "dialog_delete_unit");
-  switcher().setCurrent(g.quit.get());
-  const Frame quit = drawScene(g.quit.get(), "dialog_quit_same_size");
-  const Bounds a = panelBounds(del), b = panelBounds(quit);
-  EXPECT_NEAR(a.left, b.left, 1);
-  EXPECT_NEAR(a.right, b.right, 1);
-  EXPECT_NEAR(a.top, b.top, 1) << "the two questions sit at different heights";
-  EXPECT_NEAR(a.bottom, b.bottom, 1);
-  EXPECT_NEAR((a.top + a.bottom) / 2.0, kH / 2.0, 2.0) << "the panel is centred on the interface";
-  EXPECT_NEAR((a.left + a.right) / 2.0, kW / 2.0, 2.0);
-  // Side by side for a look: the delete question left, the quit question right.
-  std::vector<uint8_t> both(static_cast<size_t>(kW) * 2 * kH * 4);
-  for (int y = 0; y < kH; ++y) {
-    std::copy_n(del.px.begin() + static_cast<long>(y) * kW * 4, kW * 4, both.begin() + static_cast<long>(y) * kW * 8);
-    std::copy_n(quit.px.begin() + static_cast<long>(y) * kW * 4, kW * 4, both.begin() + static_cast<long>(y) * kW * 8 + kW * 4);
-  }
-  saveScreenshot("dialogs_delete_unit_beside_quit", both, kW * 2, kH);
 }
 
 // Saving in the editor lays the whole ground again, on the card too: a ground
@@ -276,45 +238,23 @@ TEST_F(UnitsScreensRender, PlacementPreviewRedWhereTheUnitMayNotStand) {
   w.eraseUnit(blocker);
 }
 
-namespace {
-bool withRing = false;
-// Terrain alone on black, in the world draw's own order: the ring is set up before the terrain.
-void terrainOnly() {
-  World& w = World::shared();
-  glClearColor(0, 0, 0, 1);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glEnable(GL_DEPTH_TEST);
-  if (withRing)
-    drawPlacementPreview(w, false);
-  else
-    w.terrain->setColourGroundPreview(false, {}, {});
-  w.terrain->draw(w.camera, World::kSunPosition, w.waterColour(), w.sunColour, w.skyHorizonColour(), {0.0f, 0.0f}, 0,
-                  0.0f, false);
-  glDisable(GL_DEPTH_TEST);
-}
-}  // namespace
-
+// A plant that colours the ground shows the ring it will paint, in its ground colour.
 TEST_F(UnitsScreensRender, GroundColourRingAroundAColouringPlant) {
-  const TemplatePtr tree = findTemplate(w, "Cup Tree.obj");
-  ASSERT_NE(tree, nullptr);
-  const auto primary = tree->primaryColourOptions, secondary = tree->secondaryColourOptions;
-  const int colourGround = tree->colourGround;
-  tree->primaryColourOptions = {*paletteColour("Yellow")};
-  tree->secondaryColourOptions = {*paletteColour("Red")};
+  const TemplatePtr tree = placeWithMouseAtCentre("Cup Tree.obj");
+  ASSERT_TRUE(tree && w.pick.groundHit);
+  const auto colourGround = tree->colourGround;
+  const auto ground = tree->groundColourOptions;
   tree->groundColourOptions = {*paletteColour("Blue")};
   tree->colourGround = Unit3DTemplate::kGroundOther;
-  placeWithMouseAtCentre("Cup Tree.obj");
-  ASSERT_TRUE(w.pick.groundHit);
-  withRing = false;
-  const int without = countNearCentre(drawScene(nullptr, "units_placement_ring_off", terrainOnly), 200, 120, bluish);
-  withRing = true;
-  const Frame on = drawScene(nullptr, "units_placement_ring_on", terrainOnly);
-  EXPECT_GT(countNearCentre(on, 200, 120, bluish), without + 400) << "a blue disc under the plant to be placed";
-
-  tree->primaryColourOptions = primary;
-  tree->secondaryColourOptions = secondary;
-  tree->groundColourOptions.clear();
-  tree->colourGround = colourGround;
   tree->ensureNextColours();
-  w.terrain->setColourGroundPreview(false, {}, {});
+  const auto blueNearCentre = [&](const char* name) {
+    return countNearCentre(drawScene(g.unitPlacement.get(), name), 200, 120,
+                           [](Rgb p) { return p.b > p.g + 40 && p.b > p.r + 40; });
+  };
+  const int with = blueNearCentre("units_placement_ring_on");
+  tree->colourGround = Unit3DTemplate::kGroundNone;
+  EXPECT_GT(with, blueNearCentre("units_placement_ring_off") + 400) << "a blue disc under the plant to be placed";
+  tree->colourGround = colourGround;
+  tree->groundColourOptions = ground;
+  tree->ensureNextColours();
 }

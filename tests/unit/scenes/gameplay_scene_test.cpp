@@ -47,17 +47,6 @@ TEST_F(GameplaySceneTest, PausedWorldStandsStillWhileTheCameraFlies) {
   EXPECT_EQ(w.wholeSeconds, seconds + 1);          // unscaled clocks keep running
 }
 
-TEST_F(GameplaySceneTest, MouseRayPicksTheGroundUnderTheCursorEveryFrame) {
-  SceneGameplayWithTopHud live;
-  World& w = World::shared();
-  w.camera.pitch = -0.0001;  // straight down
-  switcher().mouseX = switcher().mouseY = 0.0f;
-  live.update(0.016f);
-  EXPECT_TRUE(w.pick.groundHit);
-  EXPECT_NEAR(w.pick.groundPoint.x, w.camera.position.x, 0.05f);
-  EXPECT_NEAR(w.pick.groundPoint.y, w.camera.position.y, 0.05f);
-}
-
 TEST_F(GameplaySceneTest, RightClickLeavesAToolAndCameraTurnsOnlyWhenLive) {
   GameScenes& g = gameScenes();
   if (!g.topHud) g.createAllButLoading(nullptr);

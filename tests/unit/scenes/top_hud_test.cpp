@@ -204,6 +204,10 @@ TEST_F(TopHudTest, EraserSizeButtonsWorldPressAndWorldColourSwatches) {
   e.setSizeChangeRate(-3.0f);
   e.update(5.0f);
   EXPECT_FLOAT_EQ(w->eraserSize, 0.5f);
+  w->eraserSize = 5.0f;
+  e.setSizeChangeRate(3.0f), e.update(0.5f), e.update(0.5f);
+  EXPECT_FLOAT_EQ(w->eraserSize, 6.5f) << "a key's rate lasts one frame";
+  w->eraserSize = 0.5f;
 
   const std::vector<Colour> red{{1, 0, 0, 1}};
   auto t = std::make_shared<Unit3DTemplate>("Eraser Test.obj", 1.0f, red, red, 0, std::vector<Colour>{}, 0, 1, false, false, 0);
@@ -214,8 +218,11 @@ TEST_F(TopHudTest, EraserSizeButtonsWorldPressAndWorldColourSwatches) {
   e.update(0.05f);
   EXPECT_EQ(w->unitCount(), 1u);
   release(e);
-  // The first press in the world erases at once.
+  // The first press in the world erases at once; a unit walking in under the held eraser goes too.
   press(e, {0.0f, 0.0f});
+  EXPECT_EQ(w->unitCount(), 0u);
+  ASSERT_TRUE(w->placeUnitOf(t, {0.2f, 0.1f, 0.0f}, 0.0f, true));
+  e.update(0.05f);
   EXPECT_EQ(w->unitCount(), 0u);
   release(e);
 

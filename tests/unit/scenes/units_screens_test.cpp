@@ -7,6 +7,8 @@
 #include <tuple>
 
 #include "render/palette.hpp"
+#include "platform/platform.hpp"
+#include "scenes/census_panel.hpp"
 #include "scenes/game_scenes.hpp"
 #include "ui/hud.hpp"
 #include "ui/template_preview.hpp"
@@ -100,13 +102,11 @@ TEST_F(UnitsScreens, DefaultSetIsBuiltOnceAndTemplateButtonsFillThreePagesOfTwen
   makeTemplates(25);
   Units& u = *g.units;
   u.refreshTemplateButtons();
-  ASSERT_EQ(kTemplateButtonCount, 63);
-  // Each page is its own layer of 21; the first 25 buttons show the list, the rest are disabled.
+  // The first 25 buttons show the list, the rest are disabled.
   for (int k = 0; k < kTemplateButtonCount; ++k) {
     HudButtonUnit3DTemplate& b = u.templateButton(k);
     EXPECT_EQ(b.state, k < 25 ? kStateActive : kStateDisabled) << k;
     EXPECT_EQ(b.preview.unitTemplate, k < 25 ? w.templates.assigned[static_cast<size_t>(k)] : nullptr) << k;
-    EXPECT_EQ(u.hud().layer(3 + k / 21).components[static_cast<size_t>(k % 21)].get(), &b) << k;
   }
 
   // The page buttons turn pages with the mouse; templates of hidden pages are not hit.
@@ -352,11 +352,20 @@ TEST_F(UnitsScreens, PressesDuringAFadeInOrOutAreIgnored) {
   for (int f = 0; f < 100 && u.transitionState() != 0; ++f) u.update(0.02f);
   EXPECT_EQ(pressEdit(), Units::kEditMode) << "the same press once it has settled";
   u.setMode(Units::kPlace);
+  HudComponent* edit = nullptr;
+  for (const auto& layer : u.hud().layers)
+    for (const auto& c : layer.components)
+      if (auto* b = dynamic_cast<HudButton*>(c.get()); b && b->identifier() == Units::kEditMode) edit = b;
+  ASSERT_NE(edit, nullptr);
+  u.mouse(u.hud().posX * 540.0f + 919, u.hud().posY * 540.0f - 862, kMouseMove);
+  ASSERT_TRUE(edit->highlighted);
   requestScene(g.topHud.get(), 0);
   u.update(0.02f);
   ASSERT_EQ(u.transitionState(), 2) << "fading out";
   EXPECT_EQ(pressEdit(), 0);
   EXPECT_EQ(u.mode(), Units::kPlace);
+  for (int f = 0; f < 100 && !u.update(0.02f); ++f) {}
+  EXPECT_FALSE(edit->highlighted) << "a screen left under the mouse forgets the hover";
 }
 
 // ---------------------------------------------------------------- editor
@@ -365,7 +374,6 @@ TEST_F(UnitsScreens, EditorBackDiscardsSaveWritesEveryRowAndRowsStayConsistent) 
   makeTemplates(4);
   Editor& e = *g.editUnit;
   const TemplatePtr t = w.templates.assigned[1];
-  const float hop = t->hopSpeed;
   const struct { int slider, index; int32_t Unit3DTemplate::*field; int32_t value; } sliders[] = {
       {Editor::kMoveSpeed, 3, &Unit3DTemplate::moveSpeed, 3},  {Editor::kMoveAnimation, 3, &Unit3DTemplate::moveAnimation, 3},
       {Editor::kLandOrWater, 1, &Unit3DTemplate::habitat, 1},  {Editor::kLifespan, 3, &Unit3DTemplate::lifespan, 3},
@@ -418,7 +426,6 @@ TEST_F(UnitsScreens, EditorBackDiscardsSaveWritesEveryRowAndRowsStayConsistent) 
   EXPECT_EQ(requested(), g.units.get());
 
   EXPECT_FLOAT_EQ(t->size, 2.5f);
-  EXPECT_NEAR(t->hopSpeed, hop * std::sqrt(2.5f), 1e-4) << "bounce follows the size";
   for (const auto& s : sliders) EXPECT_EQ((*t).*s.field, s.value) << "slider " << s.slider;
   for (const auto& b : boxes) EXPECT_EQ((*t).*b.field, b.checked) << "box " << b.box;
   ASSERT_EQ(t->primaryColourOptions.size(), 2u);
@@ -623,4 +630,36 @@ TEST_F(UnitsScreens, BackWithAToolUpReturnsToTheTopBarAtOnce) {
   }
 }
 
+}  // namespace
+
+namespace {
+// The census lists the kinds alive, most numerous first, eight to a page; its
+// arrows turn the pages and grey out at the ends.
+TEST_F(UnitsScreens, CensusListsTheMostNumerousFirstEightToAPage) {
+  makeTemplates(10);
+  for (int i = 0; i < 10; ++i)
+    for (int k = 0; k <= i; ++k) qvtest::put(w, made[static_cast<size_t>(i)], -30.0f + 6.0f * static_cast<float>(i), -20.0f + 3.0f * static_cast<float>(k));
+  platform::overrideProgramFolder(qvtest::realProgramFolder());  // the arrows take their size from their pictures
+  CensusPanel panel;
+  panel.update(w, 0.0f);
+  ASSERT_EQ(panel.listedCount(), 10);
+  EXPECT_EQ(panel.pageCount(), 2);
+  for (int row = 0; row < 8; ++row) EXPECT_EQ(panel.listedTemplate(row), made[static_cast<size_t>(9 - row)].get()) << row;
+  const auto press = [&](float x) {
+    const int r = panel.mouse(CensusPanel::kLeft + x + 42.0f, CensusPanel::kTop - 800.0f, kMousePress);
+    panel.update(w, 0.0f);
+    return r;
+  };
+  const float previous = 44.0f, next = 130.0f;
+  const struct { float arrow; int answer, page; const Unit3DTemplate* first; } steps[] = {
+      {previous, CensusPanel::kBody, 0, made[9].get()}, {next, CensusPanel::kNextPage, 1, made[1].get()},
+      {next, CensusPanel::kBody, 1, made[1].get()},     {previous, CensusPanel::kPreviousPage, 0, made[9].get()}};
+  for (const auto& s : steps) {
+    EXPECT_EQ(press(s.arrow), s.answer) << s.arrow;
+    EXPECT_EQ(panel.page(), s.page);
+    EXPECT_EQ(panel.listedTemplate(0), s.first);
+  }
+  press(next);
+  EXPECT_TRUE(panel.listedTemplate(1) == made[0].get() && !panel.listedTemplate(2)) << "the last page holds the rest";
+}
 }  // namespace

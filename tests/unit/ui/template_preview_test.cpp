@@ -39,19 +39,10 @@ TEST(TemplatePreview, EmptyOptionsShowWhiteAndDimmingKeepsAlphaNearOne) {
   EXPECT_FLOAT_EQ(p.r, 1.0f);
 }
 
-TEST(TemplatePreview, ModelSizeAndWholeFaceHits) {
+TEST(TemplatePreview, ButtonsAreHitOnTheirWholeFace) {
   auto t = templateWith({R}, {G});
-  EXPECT_FLOAT_EQ(ImageUnit3DTemplate(182, 228, t, true).modelSize, 1.0f);
-  EXPECT_FLOAT_EQ(ImageUnit3DTemplate(85, 108, t, true).modelSize, 85.0f / 182.0f * 1.65f);
-  EXPECT_FLOAT_EQ(ImageUnit3DTemplate(364, 456, t, true).modelSize, 2.0f * 0.65f);
-  ImageUnit3DTemplate odd(85, 108, t, false);
-  EXPECT_FLOAT_EQ(odd.centreX, 42.0f);
-  EXPECT_FLOAT_EQ(odd.centreY, -54.0f);
-  HudButtonUnit3DTemplate big(0, 0, 2231, t);
-  EXPECT_EQ(big.mouse(9 + 5, -9 - 5, kMousePress), 2231) << "no cut corners";
-  EXPECT_EQ(big.mouse(9 + 180, -9 - 226, kMousePress), 2231);
-  EXPECT_EQ(big.mouse(9 + 190, -9 - 100, kMousePress), 0);
-  HudButtonUnit3DTemplate small(0, 0, 2380, t, true);
-  EXPECT_EQ(small.mouse(9 + 84, -9 - 107, kMousePress), 2380);
-  EXPECT_EQ(small.mouse(9 + 90, -9 - 50, kMousePress), 0);
+  HudButtonUnit3DTemplate big(0, 0, 2231, t), small(0, 0, 2380, t, true);
+  const struct { HudButtonUnit3DTemplate* b; float x, y; int hit; } presses[] = {
+      {&big, 5, 5, 2231}, {&big, 180, 226, 2231}, {&big, 190, 100, 0}, {&small, 84, 107, 2380}, {&small, 90, 50, 0}};
+  for (const auto& p : presses) EXPECT_EQ(p.b->mouse(9 + p.x, -9 - p.y, kMousePress), p.hit) << p.x << "," << p.y;
 }

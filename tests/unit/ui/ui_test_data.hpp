@@ -21,14 +21,16 @@ namespace uitest {
 //   'B' width 18, xadvance 21 -> advance 18, visible 14
 //   'C' width 19, xadvance 20 -> advance 17, visible 15
 //   ' ' width 4,  xadvance 12 -> advance 9,  visible 0
+//   '.' width 20, xadvance 22 -> advance 19, visible 16 (wide, so a cut label's "..." counts)
 inline std::string fontText(int size) {
   return "info face=\"Test\" size=" + std::to_string(size + 1) + " bold=0 padding=1,2,3,4 spacing=2,2\n" +
          "common lineHeight=" + std::to_string(size) + " base=20 scaleW=256 scaleH=128 pages=1\n" +
-         "page id=0 file=\"sheet.png\"\nchars count=4\n"
+         "page id=0 file=\"sheet.png\"\nchars count=5\n"
          "char id=65 x=10 y=20 width=20 height=30 xoffset=1 yoffset=2 xadvance=22 page=0 chnl=15\n"
          "char id=66 x=40 y=20 width=18 height=30 xoffset=0 yoffset=2 xadvance=21 page=0 chnl=15\n"
          "char id=67 x=70 y=20 width=19 height=30 xoffset=0 yoffset=2 xadvance=20 page=0 chnl=15\n"
-         "char id=32 x=0 y=0 width=4 height=4 xoffset=0 yoffset=0 xadvance=12 page=0 chnl=15\n";
+         "char id=32 x=0 y=0 width=4 height=4 xoffset=0 yoffset=0 xadvance=12 page=0 chnl=15\n"
+         "char id=46 x=100 y=20 width=20 height=30 xoffset=0 yoffset=2 xadvance=22 page=0 chnl=15\n";
 }
 
 inline const std::string& dataRoot() {
