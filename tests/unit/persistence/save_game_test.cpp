@@ -437,16 +437,24 @@ TEST(DefaultWorld, TheShippedIslandLivesForFiveMinutes) {
   std::set<std::string> kindsBefore, kindsAfter;
   for (const auto& u : w->allUnits()) kindsBefore.insert(u->unitTemplate->modelFileName());
 
-  // Five simulated minutes at speed 5.
+  // Five simulated minutes at speed 5: hunters bite, plants spread, and no unit
+  // turns to NaN, leaves the world or sinks into the ground.
   const World::Stats before = w->stats;
-  for (int i = 0; i < 1200; ++i) w->step(0.05f, 0.25f);
+  for (int i = 0; i < 1200; ++i) {
+    w->step(0.05f, 0.25f);
+    if (i % 200) continue;
+    for (const auto& u : w->allUnits()) {
+      const Vec3 p = u->position;
+      ASSERT_TRUE(std::isfinite(p.x + p.y + p.z + u->yaw + u->health + u->food + u->age + u->waterLift))
+          << u->unitTemplate->modelFileName();
+      ASSERT_TRUE(std::fabs(p.x) < 82.485f && std::fabs(p.y) < 82.485f && p.z >= w->groundHeight(p.x, p.y) - 1e-3f)
+          << u->unitTemplate->modelFileName() << " at " << p.x << "," << p.y << "," << p.z;
+    }
+  }
   EXPECT_GT(w->stats.births, before.births);
   EXPECT_GT(w->stats.bites, before.bites);
-  for (const auto& u : w->allUnits()) {
-    kindsAfter.insert(u->unitTemplate->modelFileName());
-    for (float x : {u->position.x, u->position.y, u->position.z, u->yaw, u->health, u->food, u->age})
-      ASSERT_TRUE(std::isfinite(x)) << u->unitTemplate->modelFileName();
-  }
+  EXPECT_GT(w->stats.deaths, before.deaths);
+  for (const auto& u : w->allUnits()) kindsAfter.insert(u->unitTemplate->modelFileName());
   EXPECT_GE(w->unitCount(), 150u);
   // No kind dies out in the first minutes of a new game, hunters and hunted alike.
   EXPECT_EQ(kindsAfter, kindsBefore);
@@ -558,133 +566,14 @@ TEST(SaveSlots, OnlyWholeSlotFilesCountAndLabelsStayShort) {
   fs::remove_all(saves);
 }
 
-// ---------------------------------------------------------------------------
-// Whatever moment the process dies or the disk fills up, the slot holds one
-// complete save: the previous one or the new one, never a mixture or a stub.
-
-#if GTEST_OS_WINDOWS
-TEST(SaveGame, KilledWhileSavingTheSlotHoldsOneWholeSave) { GTEST_SKIP() << "Windows has no fork, SIGKILL or RLIMIT_FSIZE to stage the failure with"; }
-#else
+// A disk that fills up mid-save keeps the previous save (and settings) byte for byte.
+#if !GTEST_OS_WINDOWS
 namespace {
-// The small island packed with cup trees: well over 1,500 units.
-std::unique_ptr<World> crowdedWorld() {
-  auto w = smallWorld();
-  const TemplatePtr cup = byModel(*w, "Cup Tree.obj");
-  for (float x = -34.0f; x <= 34.0f; x += 1.5f)
-    for (float y = -34.0f; y <= 34.0f; y += 1.5f)
-      if (x * x + y * y < 34.0f * 34.0f) w->placeUnitOf(cup, {x, y, w->standingHeight(*cup, x, y)}, 0.0f, true);
-  return w;
-}
-
-// Every unit carries the number of the save that wrote it in its age.
-void stampAges(World& w, float generation) {
-  for (const auto& u : w.allUnits()) u->age = generation;
-}
-
 std::string fileText(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
-
-// `kills` times: a child runs work(g), work(g + 1), ... from g = first(k) and is
-// killed with SIGKILL after a random delay; check(k) then says whether one of
-// that child's saves had landed. The delay range follows the disk: it grows while
-// nothing lands and shrinks again once saves do, so kills fall before, inside
-// and after complete saves.
-constexpr int kGenerationsPerChild = 100000;
-int firstGeneration(int k) { return (k + 1) * kGenerationsPerChild; }
-
-template <typename Work, typename Check>
-void killWhileWorking(int kills, int maxDelayMicros, Work work, Check check) {
-  const int shortest = maxDelayMicros;
-  for (int k = 0; k < kills; ++k) {
-    const pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      for (int generation = firstGeneration(k);; ++generation) work(generation);
-    }
-    usleep(static_cast<useconds_t>(rand01() * static_cast<float>(maxDelayMicros)));
-    kill(pid, SIGKILL);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    ASSERT_TRUE(WIFSIGNALED(status)) << "the child ended on its own";
-    bool landed = false;
-    ASSERT_NO_FATAL_FAILURE(landed = check(k));
-    maxDelayMicros = landed ? std::max(maxDelayMicros * 2 / 3, shortest) : std::min(maxDelayMicros * 3 / 2, 2'000'000);
-  }
-}
 }  // namespace
-
-TEST(SaveGame, KilledWhileSavingTheSlotHoldsOneWholeSave) {
-  auto w = crowdedWorld();
-  const size_t count = w->unitCount();
-  ASSERT_GE(count, 1500u);
-  // A first save, timed, so the kills land before, inside and after the writes.
-  stampAges(*w, 0.0f);
-  const int64_t start = platform::nowMicros();
-  ASSERT_EQ(saveGame(*w, 0), 0);
-  const int saveMicros = static_cast<int>(platform::nowMicros() - start);
-  rng::seed(77);
-  int landings = 0;
-  auto loaded = emptyWorld();  // every slot load starts by clearing it
-  killWhileWorking(
-      50, 2 * saveMicros + 2000,
-      [&](int generation) {
-        stampAges(*w, static_cast<float>(generation));
-        saveGame(*w, 0);
-      },
-      [&](int kill) {
-        EXPECT_EQ(loadGame(*loaded, saveSlotPath(0), kLoadSlot), kLoadOk) << "after kill " << kill;
-        EXPECT_EQ(loaded->unitCount(), count) << "after kill " << kill;
-        std::set<float> ages;
-        for (const auto& u : loaded->allUnits()) ages.insert(u->age);
-        EXPECT_EQ(ages.size(), 1u) << "units of two saves after kill " << kill;
-        const bool landed = !ages.empty() && *ages.begin() >= static_cast<float>(firstGeneration(kill));
-        landings += landed;
-        return landed;
-      });
-  // Kills fell after complete saves too, not only before the first one.
-  EXPECT_GT(landings, 0);
-}
-
-TEST(SettingsFileKill, KilledWhileSavingTheSettingsStayWhole) {
-  const std::string path = userFolder() + "settings.txt";
-  Settings first;
-  const int64_t start = platform::nowMicros();
-  ASSERT_TRUE(first.save(path, true, false));
-  const int saveMicros = static_cast<int>(platform::nowMicros() - start);
-  rng::seed(78);
-  int landings = 0;
-  // The generation travels in the reserved value; volumes and flags follow from it.
-  const auto volumeOf = [](int generation) { return static_cast<float>(generation % 20) * 0.05f; };
-  killWhileWorking(
-      50, 4 * saveMicros + 2000,
-      [&](int generation) {
-        Settings s;
-        s.reservedValue = generation;
-        s.musicVolume = s.soundVolume = volumeOf(generation);
-        s.save(path, generation % 2 == 0, generation % 2 == 1);
-      },
-      [&](int kill) {
-        Settings s;
-        LogCapture log;
-        s.load(path);
-        EXPECT_TRUE(s.loaded) << "after kill " << kill;
-        const int generation = s.reservedValueAsRead;
-        if (generation != 0) {  // 0: still the first file, written with the defaults
-          EXPECT_NEAR(s.musicVolumeAsRead, volumeOf(generation), 1e-6) << "after kill " << kill;
-          EXPECT_NEAR(s.soundVolumeAsRead, volumeOf(generation), 1e-6) << "after kill " << kill;
-          EXPECT_EQ(s.verticalSync, generation % 2 == 0) << "after kill " << kill;
-          EXPECT_EQ(s.frameLimit, generation % 2 == 1) << "after kill " << kill;
-        }
-        const std::string text = fileText(path);
-        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 8) << "after kill " << kill;
-        const bool landed = generation >= firstGeneration(kill);
-        landings += landed;
-        return landed;
-      });
-  EXPECT_GT(landings, 0);
-}
 
 TEST(SaveGame, AFullDiskKeepsTheOldSaveByteForByte) {
   auto w = smallWorld();
