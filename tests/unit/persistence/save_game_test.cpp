@@ -264,7 +264,8 @@ TEST(SaveGame, AHandWrittenFileInTheDocumentedOrderLoadsIntoTheRightFields) {
   std::shared_ptr<Unit3D> b, c;
   for (const auto& u : w->allUnits()) (u->unitTemplate == bug ? b : c) = u;
   ASSERT_TRUE(b && c && c->unitTemplate == cup);
-  EXPECT_TRUE(b->position.x == 1.0f && b->position.y == 1.0f && b->destination.x == 3.0f && b->destination.y == 4.0f);
+  EXPECT_EQ(std::tuple(b->position.x, b->position.y, b->position.z), std::tuple(1.0f, 1.0f, 2.0f));
+  EXPECT_EQ(std::tuple(b->destination.x, b->destination.y, b->destination.z), std::tuple(3.0f, 4.0f, 2.5f));
   EXPECT_EQ(std::tuple(b->yaw, b->animTime, b->decisionTimer, b->breedTimer, b->age, b->ageFraction, b->health, b->food),
             std::tuple(0.75f, 0.125f, 0.375f, 0.875f, 12.0f, 0.03125f, 0.625f, 0.4375f));
   EXPECT_EQ(std::tuple(b->origin.x, b->origin.y, b->anchor.x, b->anchor.y, b->momentum.x, b->momentum.y),
