@@ -515,8 +515,9 @@ TEST(SaveGame, BrokenRecordsAndCutFilesKeepWhatTheyHaveAndSaySo) {
   const std::string text = saveGameText(*a, "d");
   const auto spots = unitSpots(*a);
   const int clouds = lineOf(text, "*****Cloud Instances Start*****");
-  std::string withoutLastBreak = text;
+  std::string withoutLastBreak = text, windows;
   withoutLastBreak.pop_back();
+  for (char c : text) windows += c == '\n' ? std::string("\r\n") : std::string(1, c);
   const struct {
     const char* name;
     std::string file;
@@ -524,6 +525,7 @@ TEST(SaveGame, BrokenRecordsAndCutFilesKeepWhatTheyHaveAndSaySo) {
     size_t units;
   } cases[] = {
       {"whole", text, kLoadOk, 2},
+      {"Windows line ends", windows, kLoadOk, 2},
       // The first record without its end marker: both units still load, each in its own place.
       {"end marker missing", replaceLine(text, unitLine(text, 0, 32), ""), kLoadCorrupt, 2},
       // The first record one line short: that unit is dropped, the second is read from its own lines.

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <unistd.h>
@@ -204,7 +203,7 @@ TEST_F(Clouds, EdgeSpawnFadesInUpWindAndGivesUpAfterThreeRejectionsEveryHalfSeco
   EXPECT_EQ(sys_.spawnCountdown, 0.5f);
 }
 
-TEST_F(Clouds, InitialFillKeepsThirtyNineUnitsApartAndRecordsRoundTripAndTolerateDamage) {
+TEST_F(Clouds, InitialFillKeepsThirtyNineUnitsApartAndRecordsTolerateDamage) {
   const int added = sys_.spawnClouds(false);
   ASSERT_EQ(static_cast<size_t>(added), sys_.clouds.size());
   EXPECT_GT(added, 20);  // 344 x 344 holds a few dozen clouds at that spacing
@@ -216,25 +215,6 @@ TEST_F(Clouds, InitialFillKeepsThirtyNineUnitsApartAndRecordsRoundTripAndTolerat
   }
   ASSERT_EQ(sys_.models().size(), 5u);
   EXPECT_FLOAT_EQ(sys_.models()[2].radiusMax(), 3.0f) << "the models in file-name order";
-
-  // Records round trip in list order.
-  Cloud a = at(1.5f, -2.25f, 50.0f);
-  std::tie(a.yaw, a.model, a.alpha, a.fadeTimer, a.state) = std::tuple(0.785398f, 3, 0.5f, 0.25f, Cloud::kFadingOut);
-  sys_.clouds = {a, at(-100.123456f, 42.0f, 47.5f)};
-  std::ostringstream out;
-  sys_.writeRecords(out);
-  const std::string text = out.str();
-  EXPECT_EQ(text.substr(0, text.find("**Current Cloud Instance End**\n") + 31),
-            "1.500000,-2.250000,50.000000\n0.785398\n3\n0.500000\n0.250000\n1\n**Current Cloud Instance End**\n");
-
-  CloudSystem loaded;
-  std::istringstream in(text);
-  EXPECT_TRUE(loaded.readRecords(in));
-  ASSERT_EQ(loaded.clouds.size(), 2u);
-  // Writing again gives the same text, so every field came back in order.
-  std::ostringstream again;
-  loaded.writeRecords(again);
-  EXPECT_EQ(again.str(), text);
 
   // Reading tolerates damage and never leaves a bare sky.
   LogCapture log;
