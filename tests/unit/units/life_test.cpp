@@ -40,12 +40,12 @@ TEST(UnitBite, DamageAndFoodFollowHealthAndSize) {
   auto q = bare(weak);
   q->health = 0.1f, a->food = 0.0f;
   a->bite(*q);
-  EXPECT_TRUE(!q->alive() && a->food > 0.0f && a->food < 0.5f) << a->food;
+  EXPECT_TRUE(!q->alive() && std::abs(a->food - 0.2f) < 1e-6f) << "0.1 of a 0.25 bite feeds 0.2, not 0.5: " << a->food;
   // Bigger attackers bite harder.
   eater->size = 2.0f;
   auto r = bare(weak);
   a->bite(*r);
-  EXPECT_LT(r->health, 0.75f - 0.1f);
+  EXPECT_NEAR(r->health, 0.49f, 1e-3f) << "size 2 takes half the health, not a quarter";
 }
 
 TEST(UnitHunger, StarvesAfter180SecondsAndSleepStopsAtHalf) {
