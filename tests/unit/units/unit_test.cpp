@@ -78,31 +78,36 @@ TEST_F(WalkWorld, MoveAnimationsPlayWhileMovingAndSettleAfterwards) {
 }
 
 TEST_F(WalkWorld, SleepersRestOnlyWhenIdleAndAtTheirTimeOfDay) {
-  auto nightOwl = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
-  nightOwl->sleeps = Unit3DTemplate::kSleepsByDay;
-  auto u = qvtest::put(*w, nightOwl, 0.0f, 0.0f);
-  qvtest::settle(*w);
-  w->timeOfDay = 100.0f;  // day
-  const Vec3 at = u->position;
-  int awake = 0;
-  for (int i = 0; i < 100; ++i) w->step(0.05f, 1.0f), awake += !u->asleep;
-  ASSERT_EQ(awake, 0) << "asleep by day from the first step";
-  EXPECT_TRUE(u->activity == Unit3D::kIdle && u->position.x == at.x) << "asleep: no wandering";
-  w->timeOfDay = 320.0f;  // night
-  int moved = 0;
-  for (int i = 0; i < 100; ++i) w->step(0.05f, 1.0f), awake += !u->asleep, moved += u->activity != Unit3D::kIdle;
-  EXPECT_TRUE(awake == 100 && moved > 0);
-  // A walk under way is finished first: the unit dozes off only once it stands idle.
-  u->activity = Unit3D::kIdle;
-  qvtest::sendTo(*u, u->position + Vec3{3.0f, 0.0f, 0.0f});
-  w->timeOfDay = 100.0f;
-  for (int i = 0; i < 5; ++i) {
+  for (const int sleeps : {Unit3DTemplate::kSleepsByDay, Unit3DTemplate::kSleepsByNight}) {
+    SCOPED_TRACE(sleeps);
+    auto t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
+    t->sleeps = sleeps;
+    auto u = qvtest::put(*w, t, 0.0f, 10.0f * static_cast<float>(sleeps));
+    qvtest::settle(*w);
+    const float bedtime = sleeps == Unit3DTemplate::kSleepsByDay ? 100.0f : 320.0f;  // day, night
+    w->timeOfDay = bedtime;
+    const Vec3 at = u->position;
+    int awake = 0;
+    for (int i = 0; i < 100; ++i) w->step(0.05f, 1.0f), awake += !u->asleep;
+    ASSERT_EQ(awake, 0) << "asleep at its time from the first step";
+    EXPECT_TRUE(u->activity == Unit3D::kIdle && u->position.x == at.x) << "asleep: no wandering";
+    w->timeOfDay = 420.0f - bedtime;  // the other half of the day
+    int moved = 0;
+    for (int i = 0; i < 100; ++i) w->step(0.05f, 1.0f), awake += !u->asleep, moved += u->activity != Unit3D::kIdle;
+    EXPECT_TRUE(awake == 100 && moved > 0);
+    // A walk under way is finished first: the unit dozes off only once it stands idle.
+    u->activity = Unit3D::kIdle;
+    qvtest::sendTo(*u, u->position + Vec3{3.0f, 0.0f, 0.0f});
+    w->timeOfDay = bedtime;
+    for (int i = 0; i < 5; ++i) {
+      w->step(0.05f, 0.2f);
+      EXPECT_FALSE(u->asleep) << "asleep on its feet, step " << i;
+    }
+    for (int i = 0; i < 200 && u->activity != Unit3D::kIdle; ++i) w->step(0.05f, 0.2f), u->decisionTimer = 1000.0f;
     w->step(0.05f, 0.2f);
-    EXPECT_FALSE(u->asleep) << "asleep on its feet, step " << i;
+    EXPECT_TRUE(u->activity == Unit3D::kIdle && u->asleep);
+    w->eraseUnit(u);
   }
-  for (int i = 0; i < 200 && u->activity != Unit3D::kIdle; ++i) w->step(0.05f, 0.2f), u->decisionTimer = 1000.0f;
-  w->step(0.05f, 0.2f);
-  EXPECT_TRUE(u->activity == Unit3D::kIdle && u->asleep);
 }
 
 TEST_F(WalkWorld, WanderingKeepsAFewRecentMovesAndStaysOnLand) {
