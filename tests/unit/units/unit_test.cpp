@@ -149,8 +149,14 @@ TEST(UnitHabitat, AWaterUnitStrandedOnLandHeadsForTheSea) {
   auto fishT = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
   fishT->habitat = Unit3DTemplate::kWater;
   auto f = qvtest::put(*w, fishT, -6.0f, 0.0f);
-  for (int i = 0; i < 600 && f->inWater != 1; ++i) w->step(0.05f, 1.0f);
+  int backwards = 0;
+  for (int i = 0; i < 600 && f->inWater != 1; ++i) {
+    const float x = f->position.x;
+    w->step(0.05f, 1.0f);
+    backwards += f->position.x < x - 1e-4f;
+  }
   EXPECT_TRUE(f->inWater == 1 && f->position.x > 0.0f);
+  EXPECT_EQ(backwards, 0) << "every walk on land heads for the sea";
   // Once at sea it stays there: wandering tests candidates for water.
   for (int i = 0; i < 600 && f->position.x >= -0.1f; ++i) w->step(0.05f, 1.0f);
   EXPECT_GE(f->position.x, -0.1f);
