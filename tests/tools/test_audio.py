@@ -105,13 +105,6 @@ class ScoreTest(unittest.TestCase):
             self.assertEqual((sum(b for _, _, b in p.sections), sum(b for _, b, _, _ in p.chords)), (p.bars, p.bars))
             self.assertLess(max(e.beat for e in p.events), p.bars * p.bpb)
 
-    def test_melody_has_a_recurring_theme(self):
-        # the opening phrase returns at least three times
-        for p, part, theme in zip(self.pieces, ("mel", "lead"), (("A4", "D5", "E5", "F#5"), ("E5", "A5", "G5", "E5"))):
-            pitches = [m for _, m in sorted((e.beat, e.pitch) for e in p.events if e.part in (part, "glass", "mel"))]
-            want = [synth.midi(n) for n in theme]
-            self.assertGreaterEqual(len([i for i in range(len(pitches) - 4) if pitches[i:i + 4] == want]), 3, p.title)
-
 
 if __name__ == "__main__":
     unittest.main()

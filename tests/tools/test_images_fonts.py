@@ -89,10 +89,6 @@ class GeneratedData(unittest.TestCase):
             self.assertEqual((parsed["scaleW"], parsed["scaleH"], parsed["padding"]), (*sheet.size, [0, 0, 0, 0]))
             self.assertTrue("lineHeight=%d" % size in text and 'file="%s"' % fonts.sheet_name(size) in text, size)
             self.assertTrue(all(side & (side - 1) == 0 for side in sheet.size), "power-of-two sheet")
-            # every "char" line has the eight values in the reader's order
-            order = ["id", "x", "y", "width", "height", "xoffset", "yoffset", "xadvance"]
-            for line in (ln for ln in text.splitlines() if ln.startswith("char ")):
-                self.assertEqual([w.split("=")[0] for w in line.split()[1:9]], order)
             self.assertTrue(text.rstrip().endswith("kernings count=0"))
 
     def test_glyphs_inside_disjoint_white_and_inked_only_in_their_boxes(self):

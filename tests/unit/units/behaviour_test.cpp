@@ -79,6 +79,9 @@ TEST(UnitSlopes, CliffsBlockWalkersButNotClimbers) {
   ASSERT_GT(w->slopeAt(5.0f, 0.3f), Unit3DTemplate::kMaxSlope);
   auto t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed), climberT = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
   climberT->climbsSlopes = true;
+  const Vec3 face{5.0f, 0.3f, w->groundHeight(5.0f, 0.3f)}, flat{2.0f, 40.3f, 1.0f};
+  EXPECT_TRUE(!w->placementValid(*t, face) && w->placementValid(*climberT, face) && w->placementValid(*t, flat))
+      << "walkers are never placed on a cliff";
   auto walker = qvtest::put(*w, t, 2.0f, 0.3f);
   auto climber = qvtest::put(*w, climberT, 2.0f, -10.3f);
   qvtest::settle(*w);

@@ -156,6 +156,14 @@ TEST_F(BreedingTest, TheIntervalBetweenLittersFollowsTheFrequencyOption) {
   }
 }
 
+TEST_F(BreedingTest, UnitsBreedOnlyWhileIdle) {
+  auto u = qvtest::put(*w, qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed, true), 0.0f, 0.0f);
+  qvtest::sendTo(*u, {20.0f, 0.0f, 1.0f});
+  EXPECT_EQ(breedNow(*u), 0u) << "not while walking";
+  std::tie(u->activity, u->moving, u->decisionTimer) = std::tuple(Unit3D::kIdle, false, 100.0f);
+  EXPECT_EQ(breedNow(*u), 1u) << "as soon as it stands";
+}
+
 TEST_F(BreedingTest, EatersNeedFoodNear) {
   auto grass = qvtest::makeTemplate(0), t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed, true);
   t->eats = {grass};
