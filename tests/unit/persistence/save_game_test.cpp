@@ -177,6 +177,7 @@ int lineOf(const std::string& text, const std::string& marker) {
 TEST(SaveGame, RoundTripKeepsTheWholeWorldAndSlotsFollow) {
   auto a = richWorld();
   LogCapture log;
+  a->unsavedChanges = true;
   ASSERT_EQ(saveGame(*a, 1), 0);
   EXPECT_TRUE(log.contains("Game saved correctly.") && !a->unsavedChanges);
   EXPECT_EQ(saveSlotLabel(1), "Save 2 " + todaysSaveDate());
