@@ -17,26 +17,6 @@ from PIL import Image  # noqa: E402
 
 from tools.qvdata import fonts, images  # noqa: E402
 
-# Every picture name the game uses, the title picture included.
-NAMES = (["3 Legged Creature.png", "Checkbox Center No Fill.png", "Checkbox Center.png",
-          "Company Logo - For Main Menu.png", "Game Version Number.png", "Label Large Medium Not Hilighted Green.png",
-          "Menu Screenshot.png", "Mouse Cursor Size 1.png", "Symbol Info.png", "White Pixel.png",
-          "Title Quillon Vale.png"]
-         + ["Brindlewood 0.17 - Size %d.png" % s for s in (26, 33, 37, 47)]
-         + ["Image Hud %s.png" % n for n in ("Bottom", "Loading", "Main Menu", "Top", "Units")]
-         + [(b % state) + ".png" for state in ("Hilighted", "Not Hilighted")
-            for b in ("Button Large Long %s Green", "Button Large Short %s Green", "Button Page Select %s",
-                      "Button Small %s", "Button Small Very Short %s", "Button Unit3D Template %s",
-                      "Button Unit3D Template Small %s", "Checkbox %s Blue", "Checkbox %s No Fill",
-                      "Slider Background %s", "Slider Fill %s", "Slider Pull %s")]
-         + ["Symbol Button Small Very Short %s.png" % n
-            for n in ("Arrow 1", "Arrow 2", "Arrow 3", "Arrow Facing Left", "Arrow Facing Right", "Pause")]
-         + ["Symbol Button Terrain %s.png" % n for n in ("Flatten Horizontal", "Flatten Keep Angle", "Lower Flat",
-                                                         "Lower Round", "Raise Flat", "Raise Round", "Roughen Keep Angle")])
-
-FNT_NAMES = ["Brindlewood 0.17 - Size %d.fnt" % s for s in (26, 33, 37, 47)]
-
-
 def png_chunks(path):
     data = Path(path).read_bytes()
     assert data[:8] == b"\x89PNG\r\n\x1a\n"
@@ -81,43 +61,6 @@ class GeneratedData(unittest.TestCase):
         for p in sorted(self.images_dir.glob("*.png")):
             self.assertFalse({"tIME", "tEXt", "zTXt", "iTXt"} & set(png_chunks(p)), p.name)
 
-    def test_every_name_exists_with_its_size(self):
-        previews = ("images.png", "fonts.png", "ui_mockup.png")
-        for folder, names in ((self.images_dir, NAMES), (self.fonts_dir, FNT_NAMES), (self.prev_a, previews)):
-            for name in names:
-                self.assertTrue((folder / name).is_file(), name)
-        table = images.expected_sizes()
-        self.assertEqual({n for n in NAMES if not n.startswith("Brindlewood")} - set(table), set())
-        for name, size in table.items():
-            with Image.open(self.images_dir / name) as im:
-                self.assertEqual((im.size, im.mode in ("RGBA", "RGB")), (tuple(size), True), name)
-
-    def test_sizes_follow_the_layout_geometry(self):
-        def size(name):
-            return self.image(name).size
-        # Buttons: hit shape + 9 px margin on every side; label centring: 12 + face width / 2 = half the width.
-        for base, (w, h), face in (("Button Large Long %s Green", (364, 65), 358), ("Button Small %s", (158, 39), 152),
-                                   ("Button Large Short %s Green", (182, 65), 176), ("Button Page Select %s", (79, 65), None),
-                                   ("Button Small Very Short %s", (66, 39), 60)):
-            for state in ("Hilighted", "Not Hilighted"):
-                self.assertEqual(size((base % state) + ".png"), (w + 18, h + 18), base)
-            self.assertTrue(face is None or w + 18 == 2 * 12 + face, base)
-        expected = {"Checkbox Hilighted Blue.png": (25 + 18, 25 + 18),
-                    "Slider Background Hilighted.png": (329 + 18, 27 + 18), "Symbol Info.png": (26 + 18, 26 + 18),
-                    # nine-slice cuts
-                    "Image Hud Loading.png": (28 + 72 + 28, 31 + 66 + 30),
-                    "Image Hud Main Menu.png": (55 + 40 + 55, 120 + 6 + 123), "Image Hud Units.png": (150, 120 + 6 + 125),
-                    # icons sit symmetrically inside their buttons
-                    "Symbol Button Small Very Short Pause.png": (84 - 2 * 12, 57 - 2 * 12),
-                    "Symbol Button Terrain Raise Round.png": (97 - 2 * 16, 83 - 2 * 12),
-                    "Menu Screenshot.png": (1920, 1080), "White Pixel.png": (1, 1)}
-        for name, wh in expected.items():
-            self.assertEqual(size(name), wh, name)
-        self.assertEqual(size("Image Hud Top.png")[0], 118)
-        self.assertTrue(size("Image Hud Bottom.png")[0] == 118 and size("Image Hud Bottom.png")[1] >= 58 + 12)
-        w, h = size("3 Legged Creature.png")
-        self.assertTrue(w == h and w & (w - 1) == 0, "icons are square powers of two")
-
     def test_white_pixel_and_cursor_tip(self):
         self.assertEqual(self.image("White Pixel.png").getpixel((0, 0)), (255, 255, 255, 255))
         alpha = self.image("Mouse Cursor Size 1.png").getchannel("A")
@@ -146,10 +89,6 @@ class GeneratedData(unittest.TestCase):
             self.assertEqual((parsed["scaleW"], parsed["scaleH"], parsed["padding"]), (*sheet.size, [0, 0, 0, 0]))
             self.assertTrue("lineHeight=%d" % size in text and 'file="%s"' % fonts.sheet_name(size) in text, size)
             self.assertTrue(all(side & (side - 1) == 0 for side in sheet.size), "power-of-two sheet")
-            # every "char" line has the eight values in the reader's order
-            order = ["id", "x", "y", "width", "height", "xoffset", "yoffset", "xadvance"]
-            for line in (ln for ln in text.splitlines() if ln.startswith("char ")):
-                self.assertEqual([w.split("=")[0] for w in line.split()[1:9]], order)
             self.assertTrue(text.rstrip().endswith("kernings count=0"))
 
     def test_glyphs_inside_disjoint_white_and_inked_only_in_their_boxes(self):
@@ -178,25 +117,6 @@ class GeneratedData(unittest.TestCase):
             for g in parsed["glyphs"].values():
                 if g["height"]:
                     self.assertTrue(g["yoffset"] >= -1 and g["yoffset"] + g["height"] <= size + size // 4, g["id"])
-
-    def test_reader_rules(self):
-        """The parser follows the game's reader: values by position, first eight kept, stop at kernings."""
-        text = ("info size=12 padding=1,2,3,4\ncommon scaleW=64 scaleH=32\nchars count=2\n"
-                "char id=65 x=1 y=2 width=3 height=4 xoffset=5 yoffset=6 xadvance=7 page=0 chnl=15\n"
-                "char a=66 b=8 c=9 d=10 e=11 f=12 g=13 h=14 i=99\n"
-                "kernings count=1\nchar id=67 x=1 y=1 width=1 height=1 xoffset=1 yoffset=1 xadvance=1\n")
-        p = fonts.parse_fnt(text)
-        self.assertEqual((p["padding"], p["size"], p["scaleW"], p["scaleH"]), ([1, 2, 3, 4], 12, 64, 32))
-        self.assertEqual(sorted(p["glyphs"]), [65, 66])
-        a, b = p["glyphs"][65], p["glyphs"][66]
-        self.assertEqual((b["xadvance"], a["advance"], a["visible_width"]), (14, 7 - 3, 3 - 1 - 3))
-
-    def test_text_measure_of_a_two_line_text(self):
-        size, text, parsed, sheet = next(self._fonts())
-        g = parsed["glyphs"]
-        self.assertEqual(fonts.text_size(parsed, size, "A\nBC"),
-                         (max(g[65]["visible_width"], g[66]["advance"] + g[67]["visible_width"]), 2 * size))
-
 
 
 if __name__ == "__main__":

@@ -11,7 +11,6 @@
 
 #include "platform/platform.hpp"
 #include "render/gpu_resources.hpp"
-#include "render/model3d.hpp"
 #include "ui/font.hpp"
 
 namespace fs = std::filesystem;
@@ -65,7 +64,7 @@ TEST(DataFiles, FontsParseWithPrintableAscii) {
   }
 }
 
-TEST(DataFiles, EveryModelTheCodeNamesLoadsWithPositiveMeasures) {
+TEST(DataFiles, EveryModelTheCodeNamesIsThereWithItsHeader) {
   const auto named = namesInSource("obj");
   std::set<std::string> all(named.begin(), named.end());
   for (const auto& entry : fs::directory_iterator(dataDir() / "Models")) all.insert(entry.path().filename().string());
@@ -79,15 +78,7 @@ TEST(DataFiles, EveryModelTheCodeNamesLoadsWithPositiveMeasures) {
       ASSERT_TRUE(std::getline(in, line));
       EXPECT_EQ(line.rfind("#", 0), 0u) << "header line " << i;
     }
-    clearModelCache();
-    Model3D m(name);
-    EXPECT_TRUE(m.hasGeometry());
-    EXPECT_GT(m.heightMax(), 0.0f);
-    EXPECT_GT(m.radiusMax(), 0.0f);
-    EXPECT_GT(m.footprintArea(), 0.0f);
-    EXPECT_GT(m.scaleNormalised(), 0.0f);
-  }
-  clearModelCache();
+  }  // loading and measures: ShippedModels (render tests)
 }
 
 TEST(DataFiles, MusicAndSoundsDecodeWithTheirLengths) {

@@ -177,6 +177,7 @@ int lineOf(const std::string& text, const std::string& marker) {
 TEST(SaveGame, RoundTripKeepsTheWholeWorldAndSlotsFollow) {
   auto a = richWorld();
   LogCapture log;
+  a->unsavedChanges = true;
   ASSERT_EQ(saveGame(*a, 1), 0);
   EXPECT_TRUE(log.contains("Game saved correctly.") && !a->unsavedChanges);
   EXPECT_EQ(saveSlotLabel(1), "Save 2 " + todaysSaveDate());
@@ -233,8 +234,24 @@ TEST(SaveGame, RoundTripKeepsTheWholeWorldAndSlotsFollow) {
 TEST(SaveGame, AHandWrittenFileInTheDocumentedOrderLoadsIntoTheRightFields) {
   auto w = emptyWorld();
   LogCapture log;
-  ASSERT_EQ(loadGame(*w, std::string(QV_SOURCE_DIR) + "/tests/data/hand_written.sav", kLoadSlot), kLoadOk);
+  const std::string path = std::string(QV_SOURCE_DIR) + "/tests/data/hand_written.sav";
+  ASSERT_EQ(loadGame(*w, path, kLoadSlot), kLoadOk);
   EXPECT_FALSE(log.contains("ERROR")) << log.text();
+  // And our writer puts every field back on its documented line (the unassigned
+  // templates aside: the world holds more of them than the file).
+  const auto lines = [](std::istream&& in) {
+    std::vector<std::string> out;
+    bool skip = false;
+    for (std::string l; std::getline(in, l);) {
+      skip = (skip || l == "*****Unit Templates Unassigned Start*****") && l != "*****Terrain Start*****";
+      if (!skip) out.push_back(l);
+    }
+    return out;
+  };
+  const auto file = lines(std::ifstream(path)), written = lines(std::istringstream(saveGameText(*w, "2026.12.6")));
+  ASSERT_EQ(file.size(), written.size());
+  for (size_t n = 0; n < file.size(); ++n)
+    if (file[n] != written[n]) ADD_FAILURE() << "line " << n + 1 << ": \"" << file[n] << "\" written as \"" << written[n] << "\"";
   EXPECT_EQ(std::tuple(w->camera.yaw, w->camera.pitch, w->timeOfDay), std::tuple(0.5, -0.25, 123.5f));
   EXPECT_EQ(std::tuple(w->camera.position.x, w->camera.position.y, w->camera.position.z), std::tuple(10.0f, -20.0f, 30.0f));
   const char* rows[4] = {"Magenta", "Orange", "Blue", "Grey"};
@@ -264,7 +281,8 @@ TEST(SaveGame, AHandWrittenFileInTheDocumentedOrderLoadsIntoTheRightFields) {
   std::shared_ptr<Unit3D> b, c;
   for (const auto& u : w->allUnits()) (u->unitTemplate == bug ? b : c) = u;
   ASSERT_TRUE(b && c && c->unitTemplate == cup);
-  EXPECT_TRUE(b->position.x == 1.0f && b->position.y == 1.0f && b->destination.x == 3.0f && b->destination.y == 4.0f);
+  EXPECT_EQ(std::tuple(b->position.x, b->position.y, b->position.z), std::tuple(1.0f, 1.0f, 2.0f));
+  EXPECT_EQ(std::tuple(b->destination.x, b->destination.y, b->destination.z), std::tuple(3.0f, 4.0f, 2.5f));
   EXPECT_EQ(std::tuple(b->yaw, b->animTime, b->decisionTimer, b->breedTimer, b->age, b->ageFraction, b->health, b->food),
             std::tuple(0.75f, 0.125f, 0.375f, 0.875f, 12.0f, 0.03125f, 0.625f, 0.4375f));
   EXPECT_EQ(std::tuple(b->origin.x, b->origin.y, b->anchor.x, b->anchor.y, b->momentum.x, b->momentum.y),
@@ -289,14 +307,6 @@ TEST(SaveGame, FileLayoutVersionsMissingFilesAndBadNumbers) {
   const std::string text = saveGameText(*a, "2024.5.7");
   EXPECT_EQ(text.rfind("Quillon Vale Save File  Version 0.12.0.3\n2024.5.7\n1.23457\n", 0), 0u) << text.substr(0, 80);
   EXPECT_NE(text.find("\n17.75\n321.500000\n1.000000,0.000000,1.000000\n"), std::string::npos);  // Magenta sky
-  // Sections in order from line 13; a unit record is 32 lines.
-  const int t = lineOf(text, "*****Unit Templates Start*****"), un = lineOf(text, "*****Unit Templates Unassigned Start*****");
-  const int te = lineOf(text, "*****Terrain Start*****"), ui = lineOf(text, "*****Unit Instances Start*****");
-  const int cl = lineOf(text, "*****Cloud Instances Start*****");
-  EXPECT_TRUE(t == 13 && t < un && un < te && te < ui && ui < cl) << t << " " << un << " " << te << " " << ui << " " << cl;
-  EXPECT_EQ(lineOf(text, "67"), te + 1);
-  EXPECT_EQ(cl - ui - 1, 32 * static_cast<int>(a->unitCount()));
-
   // The version codes warn, they do not stop the load; 0.11 files have no world colour lines (9 to 12)
   // and files before 0.12 keep the world's own colours.
   const struct { const char* version; int code; } cases[] = {
@@ -327,23 +337,6 @@ TEST(SaveGame, FileLayoutVersionsMissingFilesAndBadNumbers) {
   useDefaultModels();
   EXPECT_TRUE(a->unitCount() == 5u && a->colours.checkedSwatch[0] == paletteIndex("Magenta"));
 
-  // A bad number stops the load but keeps what came before. The health line (17) of the third unit record.
-  const std::string broken = replaceLine(text, lineOf(text, "*****Unit Instances Start*****") + 2 * 32 + 17, "lots");
-  auto b = emptyWorld();
-  EXPECT_EQ(loadText(*b, broken, kLoadSlot), kLoadCorrupt);
-  EXPECT_TRUE(log.contains("ERROR: Exception thrown couldn't load the game save file."));
-  EXPECT_EQ(b->unitCount(), 2u);
-  EXPECT_EQ(names(b->templates.assigned), names(a->templates.assigned));
-  EXPECT_EQ(byModel(*b, "Little Bug.obj")->eats.size(), 1u);  // relations resolved all the same
-
-  // A broken terrain height keeps the heights before it and everything read earlier.
-  // Heights run j outer, i inner: the 101st is (32, 1); (50, 0) came before it.
-  auto c = emptyWorld();
-  EXPECT_EQ(loadText(*c, replaceLine(text, lineOf(text, "*****Terrain Start*****") + 2 + 100, "x"), kLoadSlot),
-            kLoadCorrupt);
-  EXPECT_TRUE(c->unitCount() == 0u && c->templates.assigned.size() == a->templates.assigned.size());
-  EXPECT_NEAR(c->terrain->height(50, 0), a->terrain->height(50, 0), 1e-5f);
-  EXPECT_GT(std::fabs(c->terrain->height(34, 34) - a->terrain->height(34, 34)), 3.0f);
   // A file that ends inside the templates.
   EXPECT_EQ(loadText(*emptyWorld(), text.substr(0, text.find("*****Terrain Start*****") - 200), kLoadSlot),
             kLoadCorrupt);
@@ -437,16 +430,24 @@ TEST(DefaultWorld, TheShippedIslandLivesForFiveMinutes) {
   std::set<std::string> kindsBefore, kindsAfter;
   for (const auto& u : w->allUnits()) kindsBefore.insert(u->unitTemplate->modelFileName());
 
-  // Five simulated minutes at speed 5.
+  // Five simulated minutes at speed 5: hunters bite, plants spread, and no unit
+  // turns to NaN, leaves the world or sinks into the ground.
   const World::Stats before = w->stats;
-  for (int i = 0; i < 1200; ++i) w->step(0.05f, 0.25f);
+  for (int i = 0; i < 1200; ++i) {
+    w->step(0.05f, 0.25f);
+    if (i % 200) continue;
+    for (const auto& u : w->allUnits()) {
+      const Vec3 p = u->position;
+      ASSERT_TRUE(std::isfinite(p.x + p.y + p.z + u->yaw + u->health + u->food + u->age + u->waterLift))
+          << u->unitTemplate->modelFileName();
+      ASSERT_TRUE(std::fabs(p.x) < 82.485f && std::fabs(p.y) < 82.485f && p.z >= w->groundHeight(p.x, p.y) - 1e-3f)
+          << u->unitTemplate->modelFileName() << " at " << p.x << "," << p.y << "," << p.z;
+    }
+  }
   EXPECT_GT(w->stats.births, before.births);
   EXPECT_GT(w->stats.bites, before.bites);
-  for (const auto& u : w->allUnits()) {
-    kindsAfter.insert(u->unitTemplate->modelFileName());
-    for (float x : {u->position.x, u->position.y, u->position.z, u->yaw, u->health, u->food, u->age})
-      ASSERT_TRUE(std::isfinite(x)) << u->unitTemplate->modelFileName();
-  }
+  EXPECT_GT(w->stats.deaths, before.deaths);
+  for (const auto& u : w->allUnits()) kindsAfter.insert(u->unitTemplate->modelFileName());
   EXPECT_GE(w->unitCount(), 150u);
   // No kind dies out in the first minutes of a new game, hunters and hunted alike.
   EXPECT_EQ(kindsAfter, kindsBefore);
@@ -506,8 +507,9 @@ TEST(SaveGame, BrokenRecordsAndCutFilesKeepWhatTheyHaveAndSaySo) {
   const std::string text = saveGameText(*a, "d");
   const auto spots = unitSpots(*a);
   const int clouds = lineOf(text, "*****Cloud Instances Start*****");
-  std::string withoutLastBreak = text;
+  std::string withoutLastBreak = text, windows;
   withoutLastBreak.pop_back();
+  for (char c : text) windows += c == '\n' ? std::string("\r\n") : std::string(1, c);
   const struct {
     const char* name;
     std::string file;
@@ -515,6 +517,7 @@ TEST(SaveGame, BrokenRecordsAndCutFilesKeepWhatTheyHaveAndSaySo) {
     size_t units;
   } cases[] = {
       {"whole", text, kLoadOk, 2},
+      {"Windows line ends", windows, kLoadOk, 2},
       // The first record without its end marker: both units still load, each in its own place.
       {"end marker missing", replaceLine(text, unitLine(text, 0, 32), ""), kLoadCorrupt, 2},
       // The first record one line short: that unit is dropped, the second is read from its own lines.
@@ -522,6 +525,9 @@ TEST(SaveGame, BrokenRecordsAndCutFilesKeepWhatTheyHaveAndSaySo) {
       {"cut inside the clouds", replaceLines(text, clouds + 4, 1 << 30, ""), kLoadCorrupt, 2},
       {"cut inside the units", replaceLines(text, unitLine(text, 1, 10), 1 << 30, ""), kLoadCorrupt, 1},
       {"last line break missing", withoutLastBreak, kLoadCorrupt, 2},
+      // A bad number stops the load but keeps what came before it.
+      {"bad health number", replaceLine(text, unitLine(text, 1, 17), "lots"), kLoadCorrupt, 1},
+      {"bad terrain height", replaceLine(text, lineOf(text, "*****Terrain Start*****") + 102, "x"), kLoadCorrupt, 0},
   };
   for (const auto& c : cases) {
     auto w = emptyWorld();
@@ -530,6 +536,7 @@ TEST(SaveGame, BrokenRecordsAndCutFilesKeepWhatTheyHaveAndSaySo) {
     ASSERT_EQ(w->unitCount(), c.units) << c.name;
     for (const auto& spot : unitSpots(*w)) EXPECT_TRUE(spots.count(spot)) << c.name << ": a unit moved";
     EXPECT_EQ(names(w->templates.assigned), names(a->templates.assigned)) << c.name;
+    EXPECT_EQ(byModel(*w, "Little Bug.obj")->eats.size(), 1u) << c.name << ": relations resolved all the same";
     EXPECT_EQ(log.contains("Loaded the game save file correctly."), c.code == kLoadOk) << c.name;
   }
 }
@@ -558,133 +565,14 @@ TEST(SaveSlots, OnlyWholeSlotFilesCountAndLabelsStayShort) {
   fs::remove_all(saves);
 }
 
-// ---------------------------------------------------------------------------
-// Whatever moment the process dies or the disk fills up, the slot holds one
-// complete save: the previous one or the new one, never a mixture or a stub.
-
-#if GTEST_OS_WINDOWS
-TEST(SaveGame, KilledWhileSavingTheSlotHoldsOneWholeSave) { GTEST_SKIP() << "Windows has no fork, SIGKILL or RLIMIT_FSIZE to stage the failure with"; }
-#else
+// A disk that fills up mid-save keeps the previous save (and settings) byte for byte.
+#if !GTEST_OS_WINDOWS
 namespace {
-// The small island packed with cup trees: well over 1,500 units.
-std::unique_ptr<World> crowdedWorld() {
-  auto w = smallWorld();
-  const TemplatePtr cup = byModel(*w, "Cup Tree.obj");
-  for (float x = -34.0f; x <= 34.0f; x += 1.5f)
-    for (float y = -34.0f; y <= 34.0f; y += 1.5f)
-      if (x * x + y * y < 34.0f * 34.0f) w->placeUnitOf(cup, {x, y, w->standingHeight(*cup, x, y)}, 0.0f, true);
-  return w;
-}
-
-// Every unit carries the number of the save that wrote it in its age.
-void stampAges(World& w, float generation) {
-  for (const auto& u : w.allUnits()) u->age = generation;
-}
-
 std::string fileText(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
-
-// `kills` times: a child runs work(g), work(g + 1), ... from g = first(k) and is
-// killed with SIGKILL after a random delay; check(k) then says whether one of
-// that child's saves had landed. The delay range follows the disk: it grows while
-// nothing lands and shrinks again once saves do, so kills fall before, inside
-// and after complete saves.
-constexpr int kGenerationsPerChild = 100000;
-int firstGeneration(int k) { return (k + 1) * kGenerationsPerChild; }
-
-template <typename Work, typename Check>
-void killWhileWorking(int kills, int maxDelayMicros, Work work, Check check) {
-  const int shortest = maxDelayMicros;
-  for (int k = 0; k < kills; ++k) {
-    const pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      for (int generation = firstGeneration(k);; ++generation) work(generation);
-    }
-    usleep(static_cast<useconds_t>(rand01() * static_cast<float>(maxDelayMicros)));
-    kill(pid, SIGKILL);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    ASSERT_TRUE(WIFSIGNALED(status)) << "the child ended on its own";
-    bool landed = false;
-    ASSERT_NO_FATAL_FAILURE(landed = check(k));
-    maxDelayMicros = landed ? std::max(maxDelayMicros * 2 / 3, shortest) : std::min(maxDelayMicros * 3 / 2, 2'000'000);
-  }
-}
 }  // namespace
-
-TEST(SaveGame, KilledWhileSavingTheSlotHoldsOneWholeSave) {
-  auto w = crowdedWorld();
-  const size_t count = w->unitCount();
-  ASSERT_GE(count, 1500u);
-  // A first save, timed, so the kills land before, inside and after the writes.
-  stampAges(*w, 0.0f);
-  const int64_t start = platform::nowMicros();
-  ASSERT_EQ(saveGame(*w, 0), 0);
-  const int saveMicros = static_cast<int>(platform::nowMicros() - start);
-  rng::seed(77);
-  int landings = 0;
-  auto loaded = emptyWorld();  // every slot load starts by clearing it
-  killWhileWorking(
-      50, 2 * saveMicros + 2000,
-      [&](int generation) {
-        stampAges(*w, static_cast<float>(generation));
-        saveGame(*w, 0);
-      },
-      [&](int kill) {
-        EXPECT_EQ(loadGame(*loaded, saveSlotPath(0), kLoadSlot), kLoadOk) << "after kill " << kill;
-        EXPECT_EQ(loaded->unitCount(), count) << "after kill " << kill;
-        std::set<float> ages;
-        for (const auto& u : loaded->allUnits()) ages.insert(u->age);
-        EXPECT_EQ(ages.size(), 1u) << "units of two saves after kill " << kill;
-        const bool landed = !ages.empty() && *ages.begin() >= static_cast<float>(firstGeneration(kill));
-        landings += landed;
-        return landed;
-      });
-  // Kills fell after complete saves too, not only before the first one.
-  EXPECT_GT(landings, 0);
-}
-
-TEST(SettingsFileKill, KilledWhileSavingTheSettingsStayWhole) {
-  const std::string path = userFolder() + "settings.txt";
-  Settings first;
-  const int64_t start = platform::nowMicros();
-  ASSERT_TRUE(first.save(path, true, false));
-  const int saveMicros = static_cast<int>(platform::nowMicros() - start);
-  rng::seed(78);
-  int landings = 0;
-  // The generation travels in the reserved value; volumes and flags follow from it.
-  const auto volumeOf = [](int generation) { return static_cast<float>(generation % 20) * 0.05f; };
-  killWhileWorking(
-      50, 4 * saveMicros + 2000,
-      [&](int generation) {
-        Settings s;
-        s.reservedValue = generation;
-        s.musicVolume = s.soundVolume = volumeOf(generation);
-        s.save(path, generation % 2 == 0, generation % 2 == 1);
-      },
-      [&](int kill) {
-        Settings s;
-        LogCapture log;
-        s.load(path);
-        EXPECT_TRUE(s.loaded) << "after kill " << kill;
-        const int generation = s.reservedValueAsRead;
-        if (generation != 0) {  // 0: still the first file, written with the defaults
-          EXPECT_NEAR(s.musicVolumeAsRead, volumeOf(generation), 1e-6) << "after kill " << kill;
-          EXPECT_NEAR(s.soundVolumeAsRead, volumeOf(generation), 1e-6) << "after kill " << kill;
-          EXPECT_EQ(s.verticalSync, generation % 2 == 0) << "after kill " << kill;
-          EXPECT_EQ(s.frameLimit, generation % 2 == 1) << "after kill " << kill;
-        }
-        const std::string text = fileText(path);
-        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 8) << "after kill " << kill;
-        const bool landed = generation >= firstGeneration(kill);
-        landings += landed;
-        return landed;
-      });
-  EXPECT_GT(landings, 0);
-}
 
 TEST(SaveGame, AFullDiskKeepsTheOldSaveByteForByte) {
   auto w = smallWorld();

@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -21,42 +18,8 @@ TEST(Platform, ProgramFolderIsTheExecutablesFolderWithASeparator) {
   ASSERT_FALSE(folder.empty());
   EXPECT_EQ(folder.back(), platform::kSep);
   EXPECT_TRUE(fs::exists(fs::path(folder) / "unit_platform") || fs::exists(fs::path(folder) / "unit_platform.exe"));
-  EXPECT_EQ(platform::programFolderMessage(), "Found file path of program.  Absolute path to folder is being used.");
   const char sep = platform::kSep;
   EXPECT_EQ(platform::dataPath("Images", "a b.png"), folder + "Data" + sep + "Images" + sep + "a b.png");
-}
-
-TEST(Platform, SystemReportLinesHaveTheirPrefixes) {
-  EXPECT_EQ(platform::osLine().rfind("OS: ", 0), 0u);
-  const std::string cpu = platform::processorLine();
-  EXPECT_TRUE(cpu.rfind("Processor: ", 0) == 0 && cpu.size() > 11) << cpu;
-  const std::string ram = platform::memoryLine();
-  EXPECT_EQ(ram.rfind("Ram: ", 0), 0u);
-  EXPECT_NE(ram.find(" MB Total, "), std::string::npos);
-  EXPECT_EQ(ram.substr(ram.size() - 8), " MB Free");
-}
-
-TEST(Platform, ClockCountsMicroseconds) {
-  const int64_t a = platform::nowMicros();
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  const int64_t b = platform::nowMicros();
-  EXPECT_GE(b - a, 19000);
-  EXPECT_LT(b - a, 5000000) << "microseconds, not nanoseconds";
-}
-
-TEST(Platform, FileHelpersAndNestedFolders) {
-  const fs::path base = fs::temp_directory_path() / ("qv_platform_test_" + std::to_string(::getpid()));
-  fs::remove_all(base);
-  const std::string nested = (base / "one" / "two" / "three").string();
-  EXPECT_TRUE(platform::makeFolder(nested));
-  EXPECT_TRUE(fs::is_directory(nested));
-  const std::string f = nested + "/f.txt";
-  std::ofstream(f) << "x";
-  EXPECT_TRUE(platform::fileExists(f));
-  EXPECT_TRUE(platform::renameFile(f, nested + "/g.txt"));
-  EXPECT_FALSE(platform::fileExists(f));
-  EXPECT_TRUE(platform::removeFile(nested + "/g.txt"));
-  EXPECT_FALSE(platform::removeFile(nested + "/g.txt"));
 }
 
 // A player's folder may carry any letters: every helper that names a file takes
@@ -98,7 +61,7 @@ TEST(Platform, NonAsciiPathsWorkThroughEveryFileHelper) {
   EXPECT_EQ(line, "more");
   in.close();
   EXPECT_TRUE(platform::removeFile(save));
-  EXPECT_FALSE(platform::fileExists(save));
+  EXPECT_FALSE(platform::fileExists(save) || platform::removeFile(save));
   fs::remove_all(platform::nativePath(base));
 }
 

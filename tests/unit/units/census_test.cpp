@@ -94,6 +94,8 @@ TEST_F(CensusWorld, FollowsGameTimeKeepsItsSizeAndStartsFreshOnNewWorld) {
   w->setGameSpeed(3);  // x20: a sample every quarter of a real second
   for (int i = 0; i < 20; ++i) w->step(0.05f, w->simDtFor(0.05f, false));
   EXPECT_EQ(w->census.sampleCount(), 6);
+  for (int i = 0; i < 20; ++i) w->step(0.05f, 3.0f);  // steps that do not divide the period: no drift
+  EXPECT_EQ(w->census.sampleCount(), 18);
 
   // 40 game minutes fill the 30-minute ring and no more; the rows never move.
   run(40.0f * 60.0f);

@@ -24,17 +24,6 @@ struct GridTest : ::testing::Test {
   }
 };
 
-TEST_F(GridTest, CellsFollowTheTruncatedFormulaAndTheUnitRemembersIt) {
-  // {x, y, cell x, cell y}: (x + 87.1) * 0.125 truncated, clamped to the border beyond the grid.
-  const struct { float x, y; int cx, cy; } rows[] = {
-      {-87.0f, -87.0f, 0, 0}, {0.0f, 0.0f, 10, 10}, {-79.1f + 0.001f, 82.0f, 1, 21}, {120.0f, -300.0f, 21, 0}};
-  std::vector<std::shared_ptr<Unit3D>> keep;
-  for (const auto& r : rows) {
-    auto& u = keep.emplace_back(make(r.x, r.y));
-    EXPECT_TRUE(u->gridCellX == r.cx && u->gridCellY == r.cy) << r.x << ", " << r.y;
-  }
-}
-
 TEST_F(GridTest, QueryRadiusZeroNegativeAndHuge) {
   std::vector<std::shared_ptr<Unit3D>> units;
   for (int i = 0; i < 30; ++i) units.push_back(make(-80.0f + 5.3f * i, 70.0f - 4.9f * i));

@@ -143,18 +143,23 @@ TEST_F(GroundColours, FadeListNeverHoldsATriangleTwiceAndRefreshStaysAroundItsCe
   t.refreshGroundColours({20, -20}, false, false, 2.0f);
   ASSERT_FALSE(t.fadingTriangles().empty());
   for (const TerrainTriangle* tri : t.fadingTriangles()) EXPECT_LT(away(*tri), 2.0f + 2.0f * 2.6f);
-  t.refreshGroundColours({20, -20}, false, false, 6.0f);
-  std::set<const TerrainTriangle*> fading(t.fadingTriangles().begin(), t.fadingTriangles().end());
-  int near = 0;
-  for (int j = 0; j < Terrain::kCellsPerSide; ++j)
-    for (int i = 0; i < Terrain::kCellsPerSide; ++i)
-      for (int k = 0; k < 2; ++k) {
-        const TerrainTriangle& tri = t.triangle(i, j, k);
-        if (away(tri) >= 6.0f - 1.8f) continue;
-        ++near;
-        EXPECT_TRUE(fading.count(&tri)) << i << "," << j << "," << k;
+  // Wherever the centre falls within a cell, a radius-6 refresh reaches every
+  // triangle centred within 4.2 of it (both column parities, all four sides).
+  for (float dy = 0.0f; dy < 2.6f; dy += 0.2f)
+    for (float dx : {0.0f, 1.3f, 2.0f}) {
+      Terrain fresh;
+      FakePainters one;
+      one.list = {{20.0f + dx, -20.0f + dy, {1, 0, 1, 1}}};
+      fresh.setGroundPainters(&one);
+      fresh.refreshGroundColours({20.0f + dx, -20.0f + dy}, false, false, 6.0f);
+      const std::set<const TerrainTriangle*> fading(fresh.fadingTriangles().begin(), fresh.fadingTriangles().end());
+      int missed = 0;
+      for (int n = 0; n < Terrain::kCellsPerSide * Terrain::kCellsPerSide * 2; ++n) {
+        const TerrainTriangle& tri = fresh.triangle(n / 2 % Terrain::kCellsPerSide, n / (2 * Terrain::kCellsPerSide), n % 2);
+        missed += std::hypot(tri.centroid.x - 20.0f - dx, tri.centroid.y + 20.0f - dy) < 4.2f && !fading.count(&tri);
       }
-  EXPECT_GT(near, 0);
+      EXPECT_EQ(missed, 0) << "centre offset " << dx << "," << dy;
+    }
   // Near the border the range is clamped, never out of the grid.
   t.refreshGroundColours({-87.0f, 87.0f}, false, false, 30.0f);
   t.refreshGroundColours({1e9f, -1e9f}, false, false, 5.0f);

@@ -60,14 +60,7 @@ TEST(TerrainGrid, FreshTerrainIsFlatWithAFixedJitterAndLocateFindsEveryTriangle)
   expectBufferMatchesMesh(a);
   rng::seed(99);
   Terrain b;
-  float lo = 1, hi = -1;
-  for (int i = 0; i < kV; ++i)
-    for (int j = 0; j < kV; ++j) {
-      ASSERT_EQ(a.jitter(i, j), b.jitter(i, j)) << "independent of the game's random state";
-      lo = std::min(lo, a.jitter(i, j));
-      hi = std::max(hi, a.jitter(i, j));
-    }
-  EXPECT_TRUE(lo >= -0.75f && lo < -0.7f && hi <= 0.75f && hi > 0.7f) << lo << " .. " << hi;
+  for (int n = 0; n < kV * kV; ++n) ASSERT_EQ(a.jitter(n % kV, n / kV), b.jitter(n % kV, n / kV)) << "independent of the game's random state";
 
   // Locate finds the triangle of both column parities and clamps outside the grid.
   int li, lj, lk;
@@ -113,27 +106,6 @@ TEST(TerrainHeights, SingleRaisedVertexInterpolatesAlongItsEdges) {
 }
 
 // --------------------------------------------------------------- reshape
-
-TEST(TerrainReshape, RewritesExactlyTheFourCellsAroundAChangedVertex) {
-  const int cases[][2] = {{20, 30}, {21, 30}, {0, 0}, {67, 67}, {0, 40}, {45, 67}};  // both parities, rims, corners
-  for (const auto& cs : cases) {
-    Terrain t;
-    const std::vector<float> before(t.vertexData(), t.vertexData() + Terrain::kVertexCount * 10);
-    setVertex(t, cs[0], cs[1], 4.0f);
-    const float* after = t.vertexData();
-    for (int cj = 0; cj < kC; ++cj)
-      for (int ci = 0; ci < kC; ++ci) {
-        const bool neighbour = (ci == cs[0] || ci == cs[0] - 1) && (cj == cs[1] || cj == cs[1] - 1);
-        bool changed = false;
-        const int first = Terrain::cellFirstVertex(ci, cj) * 10;
-        for (int n = 0; n < 60; ++n) changed |= before[first + n] != after[first + n];
-        EXPECT_EQ(changed, neighbour) << "vertex " << cs[0] << "," << cs[1] << " cell " << ci << "," << cj;
-        for (int n = 0; n < 6 && neighbour; ++n)  // only z and normals move; x, y and colours stay
-          for (int f : {0, 1, 6, 7, 8, 9}) EXPECT_EQ(before[first + n * 10 + f], after[first + n * 10 + f]);
-      }
-    expectBufferMatchesMesh(t);
-  }
-}
 
 // Every vertex inside the brush circle changes and no other, on both column
 // parities (odd columns sit half a spacing higher), at the rim and at the edges.
@@ -293,24 +265,12 @@ std::vector<std::string> splitLines(const std::string& text) {
   return out;
 }
 
-TEST(TerrainSaveRecord, RoundTripRestoresEveryHeightAndBadRecordsKeepWhatWasRead) {
-  Terrain a;
-  a.reshape(7.3f, {-20, 15}, 20.0f, 1.0f);
-  a.reshape(-9.1f, {40, -35}, 12.0f, 2.0f);
-  const std::string text = a.writeSaveRecord();
-  const auto lines = splitLines(text);
-  ASSERT_EQ(lines.size(), 1u + 68u * 68u);
-  EXPECT_EQ(lines[0], "67");
-  EXPECT_EQ(lines[2], textio::fixed6(a.height(1, 0))) << "columns vary fastest";
-
-  Terrain b;
-  b.readSaveRecord(lines);
-  b.finishLoading();
-  EXPECT_EQ(b.writeSaveRecord(), text);
-
-  // A wrong size, short and damaged records keep what was read.
+// (The whole record's round trip and line order are checked through the save file.)
+TEST(TerrainSaveRecord, BadRecordsKeepWhatWasReadAndHeightsAreHeldToTheLimits) {
+  Terrain a, b;
+  auto wrong = splitLines(a.writeSaveRecord());
+  ASSERT_EQ(wrong.size(), 1u + 68u * 68u);
   setVertex(b, 3, 0, 9.0f);
-  auto wrong = lines;
   wrong[0] = "66";
   LogCapture log;
   b.readSaveRecord(wrong);
