@@ -17,8 +17,10 @@
 #include "render/gl.hpp"
 #include "scenes/app_config.hpp"
 #include "scenes/census_panel.hpp"
+#include "scenes/command_ids.hpp"
 #include "scenes/game_scenes.hpp"
 #include "scenes/scene.hpp"
+#include "ui/hud.hpp"
 #include "units/world.hpp"
 
 namespace qv {
@@ -52,7 +54,7 @@ void mirrorIntoScene() {
 }
 
 void mouseButtonCallback(GLFWwindow* /*w*/, int button, int action, int /*mods*/) {
-  const int a = action == GLFW_PRESS ? 1 : action == GLFW_RELEASE ? 3 : 0;
+  const int a = action == GLFW_PRESS ? kMousePress : action == GLFW_RELEASE ? kMouseRelease : kMouseMove;
   InputState& in = input();
   if (button == GLFW_MOUSE_BUTTON_LEFT) in.leftHeld = a == 1;
   else if (button == GLFW_MOUSE_BUTTON_RIGHT) in.rightHeld = a == 1;
@@ -62,7 +64,7 @@ void mouseButtonCallback(GLFWwindow* /*w*/, int button, int action, int /*mods*/
   Scene* s = switcher().current();
   if (!s) return;
   const int id = s->mouseAtCursor(button, a);
-  if (id > 0 && a == 1) handleCommand(id);
+  if (id > 0 && a == kMousePress) handleCommand(id);
 }
 
 void keyCallback(GLFWwindow* /*w*/, int key, int /*scancode*/, int action, int /*mods*/) { handleKey(key, action); }
@@ -152,14 +154,14 @@ void updateMouse() {
     const float halfWidth = 0.5f * (static_cast<float>(display().viewport.width) / iw * 1920.0f);
     x = std::clamp(x, -halfWidth, halfWidth);
     y = std::clamp(y, -540.0f, 540.0f);
-    s->mouse(x, y, (in.leftHeld || in.rightHeld) ? 2 : 0);
+    s->mouse(x, y, (in.leftHeld || in.rightHeld) ? kMouseDrag : kMouseMove);
     sw.mouseX = x;
     sw.mouseY = y;
   } else {
     in.mouseDeltaX = x - sw.mouseX;
     in.mouseDeltaY = y - sw.mouseY;
     mirrorIntoScene();
-    s->mouse(0.0f, 0.0f, 2);
+    s->mouse(0.0f, 0.0f, kMouseDrag);
     in.mouseDeltaX = in.mouseDeltaY = 0.0f;
     mirrorIntoScene();
     glfwSetCursorPos(w, iw * sw.mouseX / 1920.0f + ww / 2, wh / 2 - ih * sw.mouseY / 1080.0f);
@@ -245,7 +247,7 @@ bool saveToSelectedSlot() { return saveGame(World::shared(), saveSlots().selecte
 Scene* orFallback(Scene* s, Scene* fallback) { return s ? s : fallback; }
 
 void startNewGame() {
-  const int result = loadDefaultWorld(World::shared(), 0);
+  const int result = loadDefaultWorld(World::shared());
   showLoadResult(result, gameScenes().saveSlots.get());
 }
 
@@ -253,11 +255,11 @@ void pressSlot(int slot) {
   GameScenes& g = gameScenes();
   SaveSlots& slots = saveSlots();
   slots.selected = slot;
-  if (slots.mode == 1) {
+  if (slots.mode == kSlotsForLoading) {
     World& world = World::shared();
     const int result = loadGame(world, saveSlotPath(slot), kLoadSlot);
     // Templates the save left unassigned take the shipped settings.
-    loadDefaultWorld(world, 1);
+    loadDefaultWorld(world, DefaultWorldPart::kTemplatesOnly);
     showLoadResult(result, switcher().current());
   } else if (slots.empty[slot]) {
     startNewGame();
@@ -282,10 +284,10 @@ void handleKey(int key, int action) {
       case GLFW_KEY_3: case GLFW_KEY_KP_3: peer::setGameSpeed(3); break;
       default: break;
     }
-    if (press && key == GLFW_KEY_E) peer::toggleTool(2);
+    if (press && key == GLFW_KEY_E) peer::toggleTool(kEraserTool);
     if (key == GLFW_KEY_U && !sw.requested()) requestScene(gameScenes().units.get(), 0);
-    if (press && key == GLFW_KEY_T) peer::toggleTool(3);
-    if (press && key == GLFW_KEY_O) peer::toggleTool(4);
+    if (press && key == GLFW_KEY_T) peer::toggleTool(kTerrainTool);
+    if (press && key == GLFW_KEY_O) peer::toggleTool(kWorldColoursTool);
     if (press && key == GLFW_KEY_TAB) censusPanelOpen() = !censusPanelOpen();
     // Backspace undoes the last terrain stroke, Shift + Backspace does it again; held, they repeat.
     if (key == GLFW_KEY_BACKSPACE && (press || action == GLFW_REPEAT)) {
@@ -294,8 +296,8 @@ void handleKey(int key, int action) {
       else
         world.undoSculpt();
     }
-    if (key == GLFW_KEY_ESCAPE && press && world.toolMode != 0) {
-      world.toolMode = 0;
+    if (key == GLFW_KEY_ESCAPE && press && world.toolMode != kNoTool) {
+      world.toolMode = kNoTool;
       sw.entryCounter = 1;
       requestScene(gameScenes().topHud.get(), 2);
     }
@@ -332,47 +334,41 @@ void handleCommand(int id) {
   CommandState& cs = commandState();
   Scene* current = switcher().current();
   switch (id) {
-    // ---- main menu ----
-    case 101:
-      saveSlots().mode = 0;
+    case mainmenu::kNewGame:
+      saveSlots().mode = kSlotsForNewGame;
       requestScene(g.saveSlots.get(), 0);
       break;
-    case 107:
-      saveSlots().mode = 1;
+    case mainmenu::kLoadGame:
+      saveSlots().mode = kSlotsForLoading;
       requestScene(g.saveSlots.get(), 0);
       break;
-    case 102:
+    case mainmenu::kSettings:
       cs.settingsReturn = current;
       requestScene(g.settings.get(), 0, true);
       break;
-    case 106:
+    case mainmenu::kFeedback:
       cs.feedbackReturn = current;
       requestScene(g.feedback.get(), 0, true);
       break;
-    case 105:
+    case mainmenu::kEarlyAccess:
       switcher().entryCounter = 0;
       requestScene(g.earlyAccess.get(), 0);
       break;
-    case 103: quitGame(); break;
+    case mainmenu::kQuit: quitGame(); break;
 
-    // ---- top bar ----
-    case 201:
+    // The tool and speed buttons of the top bar are its scene's own.
+    case tophud::kMenu:
       cs.inGameMenuReturn = current;
       requestScene(g.inGameMenu.get(), 0);
       break;
-    case 202:
+    case tophud::kHelp:
       peer::stopHelpPulsing();
       cs.helpReturn = current;
       requestScene(g.help.get(), 0);
       break;
-    case 203: requestScene(g.units.get(), 0); break;
-    case 204: peer::toggleTool(2); break;
-    case 205: peer::toggleTool(3); break;
-    case 206: peer::toggleTool(4); break;
-    case 210: case 211: case 212: case 213: peer::setGameSpeed(id - 210); break;
+    case tophud::kUnits: requestScene(g.units.get(), 0); break;
 
-    // ---- in-game menu and its questions ----
-    case 301:
+    case ingamemenu::kMainMenu:
       if (unsavedChanges()) {
         cs.askSaveDestination = g.mainMenu.get();
         requestScene(g.askSave.get(), 0);
@@ -380,75 +376,76 @@ void handleCommand(int id) {
         requestScene(g.mainMenu.get(), 0);
       }
       break;
-    case 306:
+    case ingamemenu::kSave:
       if (saveToSelectedSlot()) requestScene(g.gameSaved.get(), 0);
       else showSaveFailed(g.inGameMenu.get());
       break;
-    case 302:
+    case ingamemenu::kSettings:
       cs.settingsReturn = current;
       requestScene(g.settings.get(), 0);
       break;
-    case 305:
+    case ingamemenu::kFeedback:
       cs.feedbackReturn = current;
       requestScene(g.feedback.get(), 0);
       break;
-    case 304: requestScene(unsavedChanges() ? static_cast<Scene*>(g.saveAndQuit.get()) : g.quit.get(), 0); break;
-    case 303: requestScene(orFallback(cs.inGameMenuReturn, g.topHud.get()), 0); break;
-    case 2601:
-    case 2701:
-    case 1401:
-    case 3001: requestScene(g.inGameMenu.get(), 0); break;
-    case 2702: requestScene(orFallback(cs.askSaveDestination, g.mainMenu.get()), 0); break;
-    case 2703:
+    case ingamemenu::kQuit:
+      requestScene(unsavedChanges() ? static_cast<Scene*>(g.saveAndQuit.get()) : g.quit.get(), 0);
+      break;
+    case ingamemenu::kBack: requestScene(orFallback(cs.inGameMenuReturn, g.topHud.get()), 0); break;
+    case gamesaved::kOk:
+    case asksave::kCancel:
+    case saveandquit::kBack:
+    case quitquestion::kBack: requestScene(g.inGameMenu.get(), 0); break;
+    case asksave::kDontSave: requestScene(orFallback(cs.askSaveDestination, g.mainMenu.get()), 0); break;
+    case asksave::kSave:
       if (saveToSelectedSlot()) requestScene(orFallback(cs.askSaveDestination, g.mainMenu.get()), 0);
       else showSaveFailed(g.inGameMenu.get());
       break;
-    case 1402:
-    case 3002: quitGame(); break;
-    case 1403:
+    case saveandquit::kDontSave:
+    case quitquestion::kQuit: quitGame(); break;
+    case saveandquit::kSave:
       // Quitting after a failed save would lose the world the player asked to keep.
       if (saveToSelectedSlot()) quitGame();
       else showSaveFailed(g.inGameMenu.get());
       break;
-    case 1501: requestScene(orFallback(cs.helpReturn, g.topHud.get()), 0); break;
-    case 2101: requestScene(orFallback(cs.feedbackReturn, g.mainMenu.get()), 0); break;
-    case 2102: openPage(kFeedbackPage); break;
-    case 1801: requestScene(g.mainMenu.get(), 0); break;
-    case 1802: openPage(kMailingListPage); break;
-    case 3401:
+    case help::kBack: requestScene(orFallback(cs.helpReturn, g.topHud.get()), 0); break;
+    case feedback::kBack: requestScene(orFallback(cs.feedbackReturn, g.mainMenu.get()), 0); break;
+    case feedback::kOk: openPage(kFeedbackPage); break;
+    case earlyaccess::kOk: requestScene(g.mainMenu.get(), 0); break;
+    case earlyaccess::kJoinMailingList: openPage(kMailingListPage); break;
+    case errormessage::kBack:
       if (g.errorMessage) requestScene(orFallback(g.errorMessage->backScene, g.saveSlots.get()), 0);
       break;
-    case 3402:
+    case errormessage::kContinueAnyway:
       if (g.errorMessage) requestScene(orFallback(g.errorMessage->continueScene, g.topHud.get()), 0);
       break;
 
-    // ---- settings ----
-    case 1301:
+    case settingsscreen::kBack:
       requestScene(orFallback(cs.settingsReturn, g.mainMenu.get()), 0);
       saveSettingsFile();
       break;
-    case 1307:
+    case settingsscreen::kWindowMode:
       if (cs.toggleFullScreen) cs.toggleFullScreen();
       else toggleFullScreen();
       break;
-    case 1308:
+    case settingsscreen::kVerticalSync:
       setSwapInterval(verticalSyncOn() ? 1 : 0);
       resetFrameStatistics();
       break;
-    case 1309: resetFrameStatistics(); break;
+    case settingsscreen::kFrameLimit: resetFrameStatistics(); break;
 
-    // ---- save slots ----
-    case 2801: requestScene(g.mainMenu.get(), 0); break;
-    case 2811: case 2812: case 2813: case 2814: case 2815: pressSlot(id - 2811); break;
-    case 2901: requestScene(g.saveSlots.get(), 0); break;
-    case 2902: startNewGame(); break;
+    case saveslots::kBack: requestScene(g.mainMenu.get(), 0); break;
+    case overwriteslot::kCancel: requestScene(g.saveSlots.get(), 0); break;
+    case overwriteslot::kOverwrite: startNewGame(); break;
 
-    // The sliders act through their own value; tool panels and the units screens
-    // answer their own identifiers.
-    case 1302:
-    case 1303: break;
     default:
-      if (current) current->handleCommand(id);
+      if (id >= saveslots::kFirstSlot && id < saveslots::kFirstSlot + kSaveSlotCount) {
+        pressSlot(id - saveslots::kFirstSlot);
+      } else if (id != kMusicVolumeSliderId && id != kSoundVolumeSliderId && current) {
+        // The sliders act through their own value; the top bar, the tool panels
+        // and the units screens answer their own identifiers.
+        current->handleCommand(id);
+      }
       break;
   }
 }

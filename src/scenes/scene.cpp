@@ -13,7 +13,7 @@ SceneSwitcher& switcher() {
   return s;
 }
 
-Scene::Scene(std::string name, int backdropMode) : name_(std::move(name)), backdropMode_(backdropMode) {
+Scene::Scene(std::string name, Backdrop backdrop) : name_(std::move(name)), backdropMode_(backdrop) {
   sceneImages();  // the first scene made creates the shared backdrop and cursor images
 }
 
@@ -121,7 +121,7 @@ void Scene::draw() { drawBase(); }
 
 void Scene::drawBase() {
   SceneSwitcher& sw = switcher();
-  if (backdropMode_ == 1 || backdropMode_ == 2) drawBackdrop();
+  if (backdropMode_ != kNoBackdrop) drawBackdrop();
   if (!(sw.developerMode && sw.hideHuds)) {
     for (const auto& hud : huds_) {
       const float alpha = (sw.entryCounter < 2 && hud->isTitle) ? titleOpacity_ : hudOpacity_;
@@ -149,9 +149,9 @@ void SceneSwitcher::switchToRequestedScene() {
   if (!next) return;
   const int i = current_ ? current_->setIndex_ : 0;
   if (next->backdropRequest_) {
-    if (next->backdropMode_ == 0) next->backdropMode_ = 2;
-  } else if (next->backdropMode_ == 2) {
-    next->backdropMode_ = 0;
+    if (next->backdropMode_ == kNoBackdrop) next->backdropMode_ = kRequestedBackdrop;
+  } else if (next->backdropMode_ == kRequestedBackdrop) {
+    next->backdropMode_ = kNoBackdrop;
   }
   next->backdropRequest_ = false;
   if (i >= 0 && static_cast<size_t>(i) < next->in_.size()) {

@@ -64,7 +64,7 @@ void addTitleHuds(Scene& scene) {
     const float plateW = static_cast<float>(plateProbe.textureWidth);
     const float plateH = static_cast<float>(plateProbe.textureHeight);
     im.versionPlate = pictureHud("Game Version Number.png", titleX + titleW - plateW, -387.0f + plateH);
-    const std::string version = std::string("Version ") + "0" + "." + "12" + "." + "0" + "." + "3";
+    const std::string version = std::string("Version ") + kVersionText;
     auto text = std::make_shared<HudTextStatic>(0.0f, 0.0f, version, 33);
     const float textX = static_cast<float>(static_cast<int>((plateW - static_cast<float>(text->text.width)) / 2));
     const float textY = -static_cast<float>(static_cast<int>((plateH - 33.0f) / 2));
@@ -125,10 +125,9 @@ void drawFrameTimes(float fps, int64_t averageMicros) {
     o.frameTimeText.emplace(26, "0", 400.0f, 252.0f);
   }
   // Formatted into fixed buffers: this runs every frame while the developer display is on.
+  // (A frame rate's digits fit the string's own small buffer, so twoDecimals does not allocate.)
   char buf[64];
-  const long long whole = static_cast<long long>(fps);
-  const long long hundredths = static_cast<long long>((fps - static_cast<float>(whole)) * 100.0f);
-  std::snprintf(buf, sizeof buf, "%lld.%s%lld FPS", whole, hundredths < 10 ? "0" : "", hundredths);
+  std::snprintf(buf, sizeof buf, "%s FPS", twoDecimals(fps).c_str());
   o.fpsText->setText(buf);
   std::snprintf(buf, sizeof buf, "%lld = Avg. Frame Time us", static_cast<long long>(averageMicros));
   o.frameTimeText->setText(buf);

@@ -26,14 +26,14 @@ float& SceneGameplay::scriptedCameraTimer() {
 }
 
 SceneGameplay::SceneGameplay(std::string name, bool freezesWorld)
-    : Scene(std::move(name), 0), freezesWorld_(freezesWorld) {
+    : Scene(std::move(name), kNoBackdrop), freezesWorld_(freezesWorld) {
   // The first gameplay scene brings the world into being; the rest share it.
   World::shared();
 }
 
 bool SceneGameplay::eraserActive() const {
   const World& w = World::shared();
-  return w.toolMode == 2 && !freezesWorld_ && w.pick.groundHit;
+  return w.toolMode == kEraserTool && !freezesWorld_ && w.pick.groundHit;
 }
 
 namespace {
@@ -76,7 +76,7 @@ bool SceneGameplay::update(float dt) {
 
 void SceneGameplay::draw() {
   World& w = World::shared();
-  if (backdropMode() != 0 || !w.water) {
+  if (backdropMode() != kNoBackdrop || !w.water) {
     drawBase();
     return;
   }
@@ -95,8 +95,8 @@ void SceneGameplay::draw() {
     int circleMode = 0;
     float circleRadius = 0.0f;
     if (!freezesWorld_ && w.pick.groundHit) {
-      if (w.toolMode == 2) circleMode = 1, circleRadius = w.eraserSize;
-      if (w.toolMode == 3) circleMode = 2, circleRadius = w.terrainBrushSize;
+      if (w.toolMode == kEraserTool) circleMode = 1, circleRadius = w.eraserSize;
+      if (w.toolMode == kTerrainTool) circleMode = 2, circleRadius = w.terrainBrushSize;
     }
     w.terrain->draw(w.camera, sun, water, w.sunColour, horizon, {w.pick.groundPoint.x, w.pick.groundPoint.y},
                     circleMode, circleRadius, underWater);
@@ -118,7 +118,7 @@ void SceneGameplay::draw() {
 }
 
 bool SceneGameplay::censusShown() const {
-  return censusPanelOpen() && !freezesWorld_ && backdropMode() == 0 && World::shared().water;
+  return censusPanelOpen() && !freezesWorld_ && backdropMode() == kNoBackdrop && World::shared().water;
 }
 
 int SceneGameplay::mouse(float x, float y, int action) {
@@ -131,14 +131,14 @@ int SceneGameplay::mouse(float x, float y, int action) {
   const InputView& in = inputView();
   // A right click anywhere in the world puts the tool down, over the ground too
   // (the eraser tells the player so), as long as the left button is not erasing or placing.
-  const bool leaveTool = result == 0 && action == 1 && !in.leftHeld && in.rightHeld && w.toolMode != 0;
+  const bool leaveTool = result == 0 && action == 1 && !in.leftHeld && in.rightHeld && w.toolMode != kNoTool;
   if (leaveTool) {
-    w.toolMode = 0;
+    w.toolMode = kNoTool;
     requestScene(gameScenes().topHud.get(), 2);
   } else if (eraserActive()) {
     if (result == 0 && in.leftHeld) w.eraseUnderEraser();
   } else if (result == 0 && action == 1 && in.leftHeld) {
-    if (!freezesWorld_ && w.toolMode == 1 && w.placementShown && w.terrain) {
+    if (!freezesWorld_ && w.toolMode == kPlacementTool && w.placementShown && w.terrain) {
       if (const auto t = w.selected(); t && w.placementValid(*t, w.placementPoint)) w.placeUnit(w.placementPoint, placementKeepsColours());
     }
   }

@@ -93,9 +93,9 @@ std::shared_ptr<HudSlider> addStepperRow(Hud& panel, float x, float y, const cha
 Scene* toolScene(int toolMode) {
   GameScenes& g = gameScenes();
   switch (toolMode) {
-    case 2: return g.eraser.get();
-    case 3: return g.terrain.get();
-    case 4: return g.worldColors.get();
+    case kEraserTool: return g.eraser.get();
+    case kTerrainTool: return g.terrain.get();
+    case kWorldColoursTool: return g.worldColors.get();
     default: return nullptr;
   }
 }
@@ -127,10 +127,10 @@ static bool switchNeeded(Scene* target) {
 }
 
 void toggleTool(int toolMode) {
-  if (toolMode < 2 || toolMode > 4) return;
+  if (toolMode < kEraserTool || toolMode > kWorldColoursTool) return;
   World& w = World::shared();
   if (w.toolMode == toolMode) {
-    w.toolMode = 0;
+    w.toolMode = kNoTool;
     Scene* bar = gameScenes().topHud.get();
     if (switchNeeded(bar)) requestScene(bar, 2);
     return;
@@ -184,9 +184,9 @@ bool SceneGameplayWithTopHud::update(float dt) {
 bool SceneGameplayWithTopHud::handleCommand(int id) {
   using namespace tophud;
   switch (id) {
-    case kErase: toggleTool(2); return true;
-    case kTerrain: toggleTool(3); return true;
-    case kWorld: toggleTool(4); return true;
+    case kErase: toggleTool(kEraserTool); return true;
+    case kTerrain: toggleTool(kTerrainTool); return true;
+    case kWorld: toggleTool(kWorldColoursTool); return true;
     case kPause: case kSpeed1: case kSpeed2: case kSpeed3: setGameSpeed(id - kPause); return true;
     default: return false;
   }
@@ -238,7 +238,7 @@ int SceneGameplayWithTopHudAndEraserHud::mouse(float x, float y, int action) {
       // Only a press that no control took reaches into the world.
       w.eraserWorldPress = result == 0;
       // The gameplay handling erased with the flag of the previous press.
-      if (w.eraserWorldPress && w.toolMode == 2) w.eraseUnderEraser();
+      if (w.eraserWorldPress && w.toolMode == kEraserTool) w.eraseUnderEraser();
     }
     return result;
   }
@@ -267,7 +267,7 @@ bool SceneGameplayWithTopHudAndEraserHud::update(float dt) {
   }
   const bool result = SceneGameplayWithTopHud::update(dt);
   // Units that walk into the held eraser go too, not only those under a moving mouse.
-  if (switcher().current() == this && in.leftHeld && w.toolMode == 2) w.eraseUnderEraser();
+  if (switcher().current() == this && in.leftHeld && w.toolMode == kEraserTool) w.eraseUnderEraser();
   return result;
 }
 
@@ -398,7 +398,7 @@ bool SceneGameplayWithTopHudAndTerrainHud::update(float dt) {
   // The first frame of a press is the one whose previous frame had the button up.
   const bool firstFrame = !w.leftButtonLastFrame;
   const bool result = SceneGameplayWithTopHud::update(dt);
-  const bool acting = in.leftHeld && w.terrainWorldPress && w.toolMode == 3 && !freezesWorld() && w.terrain &&
+  const bool acting = in.leftHeld && w.terrainWorldPress && w.toolMode == kTerrainTool && !freezesWorld() && w.terrain &&
                       w.pick.groundHit && switcher().current() == this;
   if (!in.leftHeld) {
     sculptor_.endPress();

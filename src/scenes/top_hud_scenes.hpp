@@ -2,6 +2,7 @@
 #include <memory>
 #include <string>
 
+#include "scenes/command_ids.hpp"
 #include "scenes/scene_gameplay.hpp"
 #include "world/terrain_tools.hpp"
 
@@ -15,20 +16,19 @@ class HudSlider;
 // 0 pauses; 1, 2, 3 run the world at x1, x5 and x20. The top bar's speed
 // button of that index lights up.
 void setGameSpeed(int index);
-// Eraser (2), terrain (3) or world options (4): selects the tool and its scene,
+// kEraserTool, kTerrainTool or kWorldColoursTool: selects the tool and its scene,
 // or, when that tool is already on, puts it away and returns to the plain top bar.
 void toggleTool(int toolMode);
 
-// Identifiers of the top bar.
 namespace tophud {
-inline constexpr int kMenu = 201, kHelp = 202, kUnits = 203, kErase = 204, kTerrain = 205, kWorld = 206;
-inline constexpr int kPause = 210, kSpeed1 = 211, kSpeed2 = 212, kSpeed3 = 213;
 // Speed button index (0..3) that shows the world's clock state.
 int speedIndexOf(bool paused, float timeScale);
 }  // namespace tophud
 
 // The world view with the bar across the top: game speed, menu, help and the
-// four tools. One top Hud serves this scene and every tool scene.
+// four tools. One top Hud serves this scene and every tool scene. The scene
+// answers the tool and speed buttons itself; Menu, Help and Units are navigation
+// and go through the central command handler.
 class SceneGameplayWithTopHud : public SceneGameplay {
  public:
   SceneGameplayWithTopHud();

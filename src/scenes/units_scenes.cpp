@@ -67,7 +67,7 @@ void reorderUnassigned(TemplateLists& lists, const TemplatePtr& t) {
 PlacementPreview decidePlacementPreview(World& w, bool frozen) {
   PlacementPreview p;
   w.placementShown = false;
-  if (frozen || w.toolMode != 1 || !w.terrain) return p;
+  if (frozen || w.toolMode != kPlacementTool || !w.terrain) return p;
   const TemplatePtr t = w.selected();
   if (!t) return p;
   if (t->habitat == Unit3DTemplate::kLand) {
@@ -266,8 +266,8 @@ bool SceneGameplayWithUnitsHud::handleCommand(int id) {
   World& w = World::shared();
   switch (id) {
     case kBack:
-      if (w.toolMode != 0) {
-        w.toolMode = 0;
+      if (w.toolMode != kNoTool) {
+        w.toolMode = kNoTool;
         switcher().entryCounter = 1;
         requestScene(g.topHud.get(), 2);
       } else {
@@ -311,7 +311,7 @@ void SceneGameplayWithUnitsHud::pressTemplate(int k) {
       return;
     default:
       w.selectedTemplate = k;
-      w.toolMode = 1;
+      w.toolMode = kPlacementTool;
       if (t) t->ensureNextColours();
       if (g.unitPlacement) g.unitPlacement->refreshPlacementPanel();
       requestScene(g.unitPlacement.get(), 0);

@@ -23,7 +23,7 @@ TEST(CensusRender, PanelOverAThrivingWorldAtEveryWindowShape) {
   switcher().setCurrent(&scene);
   World& w = World::shared();
   rng::seed(2026);
-  ASSERT_EQ(loadDefaultWorld(w, 0), kLoadOk);
+  ASSERT_EQ(loadDefaultWorld(w), kLoadOk);
   // Fresh from the load: every kind listed at once, the chart still empty.
   censusPanelOpen() = true;
   scene.update(0.05f);

@@ -44,7 +44,7 @@ TEST(DefaultWorld, OpensOnALivingIsland) {
   switcher().setCurrent(&scene);
   World& w = World::shared();
   rng::seed(99);
-  ASSERT_EQ(loadDefaultWorld(w, 0), kLoadOk);
+  ASSERT_EQ(loadDefaultWorld(w), kLoadOk);
   EXPECT_GT(w.unitCount(), 200u);
   EXPECT_EQ(w.colours.checkedSwatch[WorldColours::kSky], paletteIndex("Blue"));
 

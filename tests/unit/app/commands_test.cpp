@@ -91,7 +91,8 @@ class Commands : public ::testing::Test {
     w.unsavedChanges = false;
     w.setGameSpeed(1);
     for (int s = 0; s < kSaveSlotCount; ++s) saveSlots().empty[s] = true;
-    saveSlots().mode = saveSlots().selected = 0;
+    saveSlots().mode = kSlotsForNewGame;
+    saveSlots().selected = 0;
   }
   void TearDown() override { commandState() = {}; switcher().clear(); }
 
@@ -152,9 +153,9 @@ TEST_F(Commands, ButtonsRequestTheirScenesAndRememberWhereToReturn) {
   press(g.mainMenu.get(), "Early Access");
   EXPECT_EQ(switcher().entryCounter, 0);  // the notice shows the title standing still again
   EXPECT_EQ(press(g.mainMenu.get(), "Load Game"), g.saveSlots.get());
-  EXPECT_EQ(saveSlots().mode, 1);
+  EXPECT_EQ(saveSlots().mode, kSlotsForLoading);
   press(g.mainMenu.get(), "New Game");
-  EXPECT_EQ(saveSlots().mode, 0);
+  EXPECT_EQ(saveSlots().mode, kSlotsForNewGame);
   // Unknown identifiers and the sliders' own change nothing.
   for (int id : {0, 1302, 1303, 999, 4242}) EXPECT_EQ(press(g.settings.get(), id), nullptr) << id;
   press(g.mainMenu.get(), "Quit");
@@ -259,7 +260,7 @@ TEST_F(Commands, SlotsAskBeforeOverwritingAndReportLoadErrorsBySeverity) {
   EXPECT_EQ(press(g.overwriteSlot.get(), "Overwrite"), g.errorMessage.get());
 
   // Loading a missing or damaged slot reports it.
-  saveSlots().mode = 1;
+  saveSlots().mode = kSlotsForLoading;
   press(g.saveSlots.get(), 2815);  // no file for slot 5
   EXPECT_EQ(g.errorMessage->message, E::messageFor(5));
   fs::create_directories(fs::path(saveSlotPath(0)).parent_path());
