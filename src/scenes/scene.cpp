@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/log.hpp"
+#include "scenes/input_state.hpp"
 #include "scenes/scene_draw.hpp"
 #include "ui/hud.hpp"
 
@@ -121,14 +122,15 @@ void Scene::draw() { drawBase(); }
 
 void Scene::drawBase() {
   SceneSwitcher& sw = switcher();
+  const DeveloperFlags& developer = input().developer;
   if (backdropMode_ != kNoBackdrop) drawBackdrop();
-  if (!(sw.developerMode && sw.hideHuds)) {
+  if (!developer.active(developer.hideHuds)) {
     for (const auto& hud : huds_) {
       const float alpha = (sw.entryCounter < 2 && hud->isTitle) ? titleOpacity_ : hudOpacity_;
       hud->draw(alpha);
     }
   }
-  if (!(sw.developerMode && sw.hideCursor) && sw.drawnCursorVisible) drawCursor(sw.mouseX, sw.mouseY);
+  if (!developer.active(developer.hideCursor) && sw.drawnCursorVisible) drawCursor(sw.mouseX, sw.mouseY);
 }
 
 void SceneSwitcher::requestScene(Scene* scene, int i, bool backdrop) {

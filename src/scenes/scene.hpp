@@ -91,7 +91,8 @@ class Scene {
 };
 
 // Which scene is shown, which one is asked for, and the bits of interface state
-// every scene shares (entry counter, drawn cursor, mouse position).
+// every scene shares (entry counter, drawn cursor, mouse position). What the
+// player holds down and the developer's switches are in scenes/input_state.hpp.
 class SceneSwitcher {
  public:
   Scene* current() const { return current_; }
@@ -108,10 +109,6 @@ class SceneSwitcher {
   int entryCounter = 0;
   bool drawnCursorVisible = false;
   float mouseX = 0.0f, mouseY = 0.0f;
-  // Developer toggles that affect every scene's drawing.
-  bool developerMode = false;
-  bool hideHuds = false;
-  bool hideCursor = false;
   // Hook for hiding the system cursor again after a fade-in (set by the app).
   void (*hideSystemCursor)() = nullptr;
 

@@ -15,11 +15,6 @@
 
 namespace qv {
 
-SceneGameplay::InputView& SceneGameplay::inputView() {
-  static InputView v;
-  return v;
-}
-
 float& SceneGameplay::scriptedCameraTimer() {
   static float t = 0.0f;
   return t;
@@ -63,10 +58,10 @@ bool SceneGameplay::update(float dt) {
     w.camera.mouseRay(switcher().mouseX, switcher().mouseY, display(), origin, direction);
     w.terrain->pick(origin, direction, w.pick);
   }
-  if (switcher().developerMode && inputView().scriptedCamera) scriptedCameraStep(w.camera, simDt);
+  if (input().developer.active(input().developer.scriptedCamera)) scriptedCameraStep(w.camera, simDt);
   w.camera.update(dt, w.terrain.get());
   if (w.terrain && w.pick.groundHit) w.terrain->fadeGroundColours(dt);
-  w.leftButtonLastFrame = inputView().leftHeld;
+  w.leftButtonLastFrame = input().leftHeld;
   w.step(dt, simDt);
   previewClock().wholeSeconds = w.wholeSeconds;
   previewClock().angle = w.cyclicClock;
@@ -80,7 +75,7 @@ void SceneGameplay::draw() {
     drawBase();
     return;
   }
-  const bool underWater = w.camera.underWater() != inputView().underWaterInversion;
+  const bool underWater = w.camera.underWater() != input().developer.underWaterInversion;
   const Colour horizon = w.skyHorizonColour();
   const Colour water = w.waterColour();
   const Vec3 sun = World::kSunPosition;
@@ -113,7 +108,7 @@ void SceneGameplay::draw() {
     glClear(GL_DEPTH_BUFFER_BIT);
     glDisable(GL_DEPTH_TEST);
   }
-  if (censusShown() && !(switcher().developerMode && switcher().hideHuds)) censusPanel().draw(hudOpacity());
+  if (censusShown() && !input().developer.active(input().developer.hideHuds)) censusPanel().draw(hudOpacity());
   drawBase();
 }
 
@@ -128,7 +123,7 @@ int SceneGameplay::mouse(float x, float y, int action) {
   }
   int result = Scene::mouse(x, y, action);
   World& w = World::shared();
-  const InputView& in = inputView();
+  const InputState& in = input();
   // A right click anywhere in the world puts the tool down, over the ground too
   // (the eraser tells the player so), as long as the left button is not erasing or placing.
   const bool leaveTool = result == 0 && action == 1 && !in.leftHeld && in.rightHeld && w.toolMode != kNoTool;

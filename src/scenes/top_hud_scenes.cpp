@@ -227,7 +227,7 @@ void SceneGameplayWithTopHudAndEraserHud::onBecameCurrent() {
 int SceneGameplayWithTopHudAndEraserHud::mouse(float x, float y, int action) {
   const int result = SceneGameplayWithTopHud::mouse(x, y, action);
   World& w = World::shared();
-  const InputView& in = inputView();
+  const InputState& in = input();
   if (action == kMouseRelease) {
     sizeHeld_.release();
     if (!in.leftHeld) w.eraserWorldPress = false;
@@ -254,7 +254,7 @@ int SceneGameplayWithTopHudAndEraserHud::mouse(float x, float y, int action) {
 
 bool SceneGameplayWithTopHudAndEraserHud::update(float dt) {
   World& w = World::shared();
-  const InputView& in = inputView();
+  const InputState& in = input();
   if (in.leftHeld && sizeHeld_.minusHeld) sizeRate_ = -kSizeSpeed;
   if (in.leftHeld && sizeHeld_.plusHeld) sizeRate_ = kSizeSpeed;
   if (sizeRate_ != 0.0f) {
@@ -346,7 +346,7 @@ bool SceneGameplayWithTopHudAndTerrainHud::handleCommand(int id) {
 int SceneGameplayWithTopHudAndTerrainHud::mouse(float x, float y, int action) {
   const int result = SceneGameplayWithTopHud::mouse(x, y, action);
   World& w = World::shared();
-  const InputView& in = inputView();
+  const InputState& in = input();
   if (action == kMouseRelease) {
     sizeHeld_.release();
     rateHeld_.release();
@@ -381,7 +381,7 @@ int SceneGameplayWithTopHudAndTerrainHud::mouse(float x, float y, int action) {
 bool SceneGameplayWithTopHudAndTerrainHud::update(float dt) {
   using namespace terraintool;
   World& w = World::shared();
-  const InputView& in = inputView();
+  const InputState& in = input();
   if (in.leftHeld) {
     if (sizeHeld_.minusHeld) sizeRate_ = -kSizeChangeSpeed;
     if (sizeHeld_.plusHeld) sizeRate_ = kSizeChangeSpeed;

@@ -101,7 +101,7 @@ void drawPlacementPreview(World& w, bool frozen) {
   const CameraPose pose{w.camera.yaw, w.camera.pitch, w.camera.position};
   t->model->drawModel(pose, World::kSunPosition, w.waterColour(), w.sunColour, p.point, w.placementYaw, 0.0f, t->size,
                       t->nextPrimaryColour, t->nextSecondaryColour, !p.valid, Vec2{0.0f, 0.0f}, 1.0f, false,
-                      w.camera.underWater() != SceneGameplay::inputView().underWaterInversion);
+                      w.camera.underWater() != input().developer.underWaterInversion);
 }
 
 // ---------------------------------------------------------------- placement panel
