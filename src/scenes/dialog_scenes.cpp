@@ -11,10 +11,6 @@ namespace qv {
 
 namespace {
 
-std::shared_ptr<Hud> dialogHud(float width, float height) {
-  return centredPanelHud(std::make_shared<ImageHudUnits>(width, height), width, height);
-}
-
 void addMessage(Hud& hud, std::string_view text, float x = 50.0f, float y = -111.0f,
                 const Colour& colour = kMessageColour) {
   hud.addComponent(std::make_shared<HudTextStatic>(x, y, text, 26, colour), 0);
@@ -43,7 +39,7 @@ const Colour kWhiteText{1.0f, 1.0f, 1.0f, 1.0f};
 }  // namespace
 
 SceneGameplayWithInGameMenu::SceneGameplayWithInGameMenu() : SceneGameplay("Gameplay With In Game Menu", true) {
-  auto hud = dialogHud(468.0f, 408.0f);
+  auto hud = centredUnitsPanel(468.0f, 408.0f);
   longButton(*hud, "Main Menu", 55.0f, -105.0f, ingamemenu::kMainMenu);
   longButton(*hud, "Save Game", 55.0f, -183.0f, ingamemenu::kSave);
   longButton(*hud, "Settings", 55.0f, -261.0f, ingamemenu::kSettings);
@@ -54,7 +50,7 @@ SceneGameplayWithInGameMenu::SceneGameplayWithInGameMenu() : SceneGameplay("Game
 }
 
 SceneGameplayWithHelp::SceneGameplayWithHelp() : SceneGameplay("Gameplay With Help", true) {
-  auto hud = dialogHud(1218.0f, 426.0f);
+  auto hud = centredUnitsPanel(1218.0f, 426.0f);
   addMessage(*hud, "About...", 50.0f, -130.0f, kWhiteText);
   addMessage(*hud,
              "Should trees be blue? Do alien plants move around? Do big pink alien creatures\n"
@@ -75,7 +71,7 @@ SceneGameplayWithHelp::SceneGameplayWithHelp() : SceneGameplay("Gameplay With He
 }
 
 SceneGameplayWithQuit::SceneGameplayWithQuit() : SceneGameplay("Gameplay With Quit", true) {
-  auto hud = dialogHud(732.0f, 48.0f);
+  auto hud = centredUnitsPanel(732.0f, 48.0f);
   addMessage(*hud, "Are you sure you want to quit?");
   shortButton(*hud, "Back", 55.0f, -153.0f, quitquestion::kBack);
   shortButton(*hud, "Quit", 498.0f, -153.0f, quitquestion::kQuit);
@@ -83,7 +79,7 @@ SceneGameplayWithQuit::SceneGameplayWithQuit() : SceneGameplay("Gameplay With Qu
 }
 
 SceneGameplayWithSaveAndQuit::SceneGameplayWithSaveAndQuit() : SceneGameplay("Gameplay With Save and Quit", true) {
-  auto hud = dialogHud(896.0f, 48.0f);
+  auto hud = centredUnitsPanel(896.0f, 48.0f);
   addMessage(*hud, "Save before quitting?");
   shortButton(*hud, "Back", 55.0f, -153.0f, saveandquit::kBack);
   longButton(*hud, "Don't Save", 269.0f, -153.0f, saveandquit::kDontSave);
@@ -93,7 +89,7 @@ SceneGameplayWithSaveAndQuit::SceneGameplayWithSaveAndQuit() : SceneGameplay("Ga
 
 // Both save questions log under the same name; players never see it.
 SceneGameplayWithAskSaveGameMenu::SceneGameplayWithAskSaveGameMenu() : SceneGameplay("Gameplay With Game Saved", true) {
-  auto hud = dialogHud(896.0f, 48.0f);
+  auto hud = centredUnitsPanel(896.0f, 48.0f);
   addMessage(*hud, "Save game?");
   shortButton(*hud, "Cancel", 55.0f, -153.0f, asksave::kCancel);
   longButton(*hud, "Don't Save", 269.0f, -153.0f, asksave::kDontSave);
@@ -102,14 +98,14 @@ SceneGameplayWithAskSaveGameMenu::SceneGameplayWithAskSaveGameMenu() : SceneGame
 }
 
 SceneGameplayWithGameSavedMenu::SceneGameplayWithGameSavedMenu() : SceneGameplay("Gameplay With Game Saved", true) {
-  auto hud = dialogHud(732.0f, 48.0f);
+  auto hud = centredUnitsPanel(732.0f, 48.0f);
   addMessage(*hud, "Game saved.");
   shortButton(*hud, "Ok", 278.0f, -153.0f, gamesaved::kOk);
   finish(*this, hud);
 }
 
 SceneGameplayWithFeedback::SceneGameplayWithFeedback() : SceneGameplay("Gameplay With Feedback", true) {
-  auto hud = dialogHud(732.0f, 78.0f);
+  auto hud = centredUnitsPanel(732.0f, 78.0f);
   addMessage(*hud, std::string("Open ") + kFeedbackPage + "\nin web browser?");
   shortButton(*hud, "Back", 55.0f, -183.0f, feedback::kBack);
   shortButton(*hud, "Ok", 498.0f, -183.0f, feedback::kOk);
@@ -119,7 +115,7 @@ SceneGameplayWithFeedback::SceneGameplayWithFeedback() : SceneGameplay("Gameplay
 // ---------- settings ----------
 
 SceneGameplayWithSettings::SceneGameplayWithSettings() : SceneGameplay("Gameplay With Settings", true) {
-  auto hud = dialogHud(552.0f, 444.0f);
+  auto hud = centredUnitsPanel(552.0f, 444.0f);
   std::vector<std::string> labels;
   std::vector<float> values;
   for (int i = 0; i <= 20; ++i) {
@@ -157,7 +153,7 @@ bool SceneGameplayWithSettings::update(float dt) {
 // ---------- load errors ----------
 
 SceneGameplayWithErrorMessage::SceneGameplayWithErrorMessage() : SceneGameplay("Gameplay With Error Message", true) {
-  auto hud = dialogHud(732.0f, 72.0f);
+  auto hud = centredUnitsPanel(732.0f, 72.0f);
   text = std::make_shared<HudTextDynamic>(50.0f, -111.0f, "", 26, kMessageColour);
   hud->addComponent(text, 0);
   backLeft = shortButton(*hud, "Back", 55.0f, -179.0f, errormessage::kBack);

@@ -5,7 +5,7 @@
 #include "scenes/census_panel.hpp"
 #include "scenes/game_scenes.hpp"
 #include "scenes/scene_gameplay.hpp"
-#include "scenes/units_scenes.hpp"
+#include "scenes/placement.hpp"
 #include "ui/template_preview.hpp"
 #include "units/unit_drawing.hpp"
 #include "units/world.hpp"

@@ -7,14 +7,22 @@
 namespace qv {
 
 class Hud;
+class HudComponent;
 class Image;
+class Model3D;
 
 // Shared layout helpers of the menu and dialog screens.
 inline const Colour kMessageColour{0.61f, 0.99f, 0.78f, 1.0f};
 // One panel centred on the interface: its top-left corner sits half its drawn
 // size up and left (the asked size when the panel has no picture).
 std::shared_ptr<Hud> centredPanelHud(std::shared_ptr<Image> panel, float width, float height);
+// The dialogs' and units screens' panel (the units picture), centred.
+std::shared_ptr<Hud> centredUnitsPanel(float width, float height);
 // In FadeIn; out FadeOut then Hidden.
 void standardTransitions(Scene& s);
+// Active or greyed out.
+void setActive(HudComponent& c, bool on);
+// The model has a part that takes the secondary colour.
+bool modelHasSecondary(const Model3D* m);
 
 }  // namespace qv
