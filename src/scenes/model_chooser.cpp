@@ -24,10 +24,7 @@ SceneGameplayWithSelectModelHud::SceneGameplayWithSelectModelHud()
     buttons_.push_back(std::make_shared<HudButtonUnit3DTemplate>(at.x, at.y, kFirstEntry + k, nullptr));
     hud_->addComponent(buttons_.back(), 2 + k / kTemplatesPerPage);
   }
-  hud_->pageSwitching = true;
-  hud_->firstPageLayer = 2;
-  hud_->showPage(0);
-  hud_->setSelected(1, 0);
+  usePages(*hud_, 2);
   addHud(hud_);
   standardTransitions(*this);
   rebuildEntries();
@@ -72,11 +69,7 @@ void SceneGameplayWithSelectModelHud::rebuildEntries() {
 }
 
 int SceneGameplayWithSelectModelHud::page() const { return hud_->currentPage; }
-void SceneGameplayWithSelectModelHud::showPage(int p) {
-  if (p < 0 || p > 2) return;
-  hud_->showPage(p);
-  hud_->setSelected(1, p);
-}
+void SceneGameplayWithSelectModelHud::showPage(int p) { showPageOf(*hud_, p); }
 
 bool SceneGameplayWithSelectModelHud::handleCommand(int id) {
   GameScenes& g = gameScenes();

@@ -12,8 +12,8 @@ namespace qv {
 
 namespace {
 
-// Centred on the bottom edge, like the other tool panels.
-std::shared_ptr<Hud> bottomPanel(float width, float height) {
+// Centred on the bottom edge like the tool panels, with its own fallback height when the picture is missing.
+std::shared_ptr<Hud> placementPanelHud(float width, float height) {
   auto hud = std::make_shared<Hud>();
   auto image = std::make_shared<ImageHudBottom>(width, height);
   const float shownW = image->displayWidth > 0.0f ? image->displayWidth : width + 24.0f;
@@ -67,7 +67,7 @@ void drawPlacementPreview(World& w, bool frozen) {
 
 SceneGameplayWithTopHudAndUnitPlacementHud::SceneGameplayWithTopHudAndUnitPlacementHud()
     : SceneGameplayWithTopHud("Gameplay With Top Hud And Unit Placement Hud") {
-  panel_ = bottomPanel(1304.0f, 64.0f);
+  panel_ = placementPanelHud(1304.0f, 64.0f);
   const char* left = "Symbol Button Small Very Short Arrow Facing Left.png";
   const char* right = "Symbol Button Small Very Short Arrow Facing Right.png";
   const struct {

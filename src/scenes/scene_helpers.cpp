@@ -27,6 +27,18 @@ std::shared_ptr<Hud> centredUnitsPanel(float width, float height) {
   return centredPanelHud(std::make_shared<ImageHudUnits>(width, height), width, height);
 }
 
+void usePages(Hud& hud, int firstPageLayer) {
+  hud.pageSwitching = true;
+  hud.firstPageLayer = firstPageLayer;
+  showPageOf(hud, 0);
+}
+
+void showPageOf(Hud& hud, int page) {
+  if (page < 0 || page > 2) return;
+  hud.showPage(page);
+  hud.setSelected(1, page);
+}
+
 void setActive(HudComponent& c, bool on) { c.setState(on ? kStateActive : kStateDisabled); }
 
 bool modelHasSecondary(const Model3D* m) {

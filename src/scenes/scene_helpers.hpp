@@ -20,6 +20,11 @@ std::shared_ptr<Hud> centredPanelHud(std::shared_ptr<Image> panel, float width, 
 std::shared_ptr<Hud> centredUnitsPanel(float width, float height);
 // In FadeIn; out FadeOut then Hidden.
 void standardTransitions(Scene& s);
+// Pages from layer firstPageLayer on, chosen by the page buttons of layer 1;
+// the first page is shown.
+void usePages(Hud& hud, int firstPageLayer);
+// Shows page 0..2 and marks its page button; anything else is ignored.
+void showPageOf(Hud& hud, int page);
 // Active or greyed out.
 void setActive(HudComponent& c, bool on);
 // The model has a part that takes the secondary colour.

@@ -201,10 +201,7 @@ SceneGameplayWithEditUnitHud::SceneGameplayWithEditUnitHud() : SceneGameplay("Ga
   previewImage_ = std::make_shared<HudImageUnit3DTemplate>(1025.0f, -152.0f, 364.0f, 456.0f, nullptr);
   hud_->addComponent(previewImage_, 2);
 
-  hud_->pageSwitching = true;
-  hud_->firstPageLayer = 2;
-  hud_->showPage(0);
-  hud_->setSelected(1, 0);
+  usePages(*hud_, 2);
   addHud(hud_);
   standardTransitions(*this);
   refreshSlots();
@@ -263,8 +260,7 @@ void SceneGameplayWithEditUnitHud::loadIntoEditor(const TemplatePtr& t, bool isN
       }
     }
   }
-  hud_->showPage(0);
-  hud_->setSelected(1, 0);
+  showPageOf(*hud_, 0);
   preview_.reset();
   refreshSlots();
   enableRows();

@@ -46,11 +46,8 @@ SceneGameplayWithUnitsHud::SceneGameplayWithUnitsHud() : SceneGameplay("Gameplay
     buttons_.push_back(std::make_shared<HudButtonUnit3DTemplate>(at.x, at.y, kFirstTemplate + k, nullptr));
     hud_->addComponent(buttons_.back(), 3 + k / kTemplatesPerPage);
   }
-  hud_->pageSwitching = true;
-  hud_->firstPageLayer = 3;
   hud_->keepSelectionInPageLayers = false;
-  hud_->showPage(0);
-  hud_->setSelected(1, 0);
+  usePages(*hud_, 3);
   hud_->setSelected(2, kPlace);
   addHud(hud_);
   standardTransitions(*this);
@@ -88,11 +85,7 @@ void SceneGameplayWithUnitsHud::setMode(int m) {
   if (m >= kPlace && m <= kDelete) hud_->setSelected(2, m);
 }
 int SceneGameplayWithUnitsHud::page() const { return hud_->currentPage; }
-void SceneGameplayWithUnitsHud::showPage(int p) {
-  if (p < 0 || p > 2) return;
-  hud_->showPage(p);
-  hud_->setSelected(1, p);
-}
+void SceneGameplayWithUnitsHud::showPage(int p) { showPageOf(*hud_, p); }
 
 bool SceneGameplayWithUnitsHud::handleCommand(int id) {
   GameScenes& g = gameScenes();

@@ -6,7 +6,10 @@
 
 #include "platform/platform.hpp"
 #include "render/palette.hpp"
+#include "scenes/eraser_panel.hpp"
+#include "scenes/terrain_panel.hpp"
 #include "scenes/top_hud_scenes.hpp"
+#include "scenes/world_colours_panel.hpp"
 #include "support/gl_world_helpers.hpp"
 #include "ui/hud.hpp"
 #include "units/world.hpp"
