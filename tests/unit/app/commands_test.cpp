@@ -25,7 +25,6 @@
 #include "scenes/app_config.hpp"
 #include "scenes/census_panel.hpp"
 #include "scenes/game_scenes.hpp"
-#include "scenes/input_state.hpp"
 #include "ui/hud.hpp"
 #include "units/world.hpp"
 
@@ -36,8 +35,7 @@ namespace {
 
 // The window and the system, as the commands and keys see them: every request recorded.
 struct RecordingShell final : Shell {
-  int quits = 0;
-  int fullScreenToggles = 0;
+  int quits = 0, fullScreenToggles = 0;
   std::vector<int> swapIntervals;
   std::vector<std::string> pages;
   void quit() override { ++quits; }
@@ -92,8 +90,7 @@ class Commands : public ::testing::Test {
     w.unsavedChanges = false;
     w.setGameSpeed(1);
     for (int s = 0; s < kSaveSlotCount; ++s) saveSlots().empty[s] = true;
-    saveSlots().mode = kSlotsForNewGame;
-    saveSlots().selected = 0;
+    saveSlots().mode = kSlotsForNewGame, saveSlots().selected = 0;
   }
   void TearDown() override { commandState() = {}; switcher().clear(); }
 
