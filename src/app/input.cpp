@@ -6,28 +6,22 @@
 #include <fstream>
 #include <string>
 
-#include "render/display.hpp"
+#include "app/commands.hpp"
 #include "app/peer_calls.hpp"
 #include "app/screenshot.hpp"
-#include "app/settings.hpp"
-#include "persistence/save_game.hpp"
-#include "core/log.hpp"
+#include "app/shell.hpp"
+#include "app/window.hpp"
 #include "core/text_io.hpp"
 #include "platform/platform.hpp"
-#include "render/gl.hpp"
-#include "scenes/app_config.hpp"
+#include "render/display.hpp"
 #include "scenes/census_panel.hpp"
 #include "scenes/game_scenes.hpp"
+#include "scenes/input_state.hpp"
 #include "scenes/scene.hpp"
+#include "ui/hud.hpp"
 #include "units/world.hpp"
 
 namespace qv {
-
-InputState& input() {
-  static InputState s;
-  return s;
-}
-
 namespace {
 
 // The five scenes with the top bar, where the camera keys and shortcuts work.
@@ -38,38 +32,31 @@ bool liveSceneCurrent() {
                s == g.worldColors.get());
 }
 
-void mirrorIntoScene() {
-  const InputState& in = input();
-  SceneGameplay::InputView& v = SceneGameplay::inputView();
-  v.leftHeld = in.leftHeld;
-  v.rightHeld = in.rightHeld;
-  v.middleHeld = in.middleHeld;
-  v.shiftHeld = in.shiftHeld;
-  v.mouseDeltaX = in.mouseDeltaX;
-  v.mouseDeltaY = in.mouseDeltaY;
-  v.underWaterInversion = in.underWaterInversion;
-  v.scriptedCamera = in.scriptedCamera;
-}
-
 void mouseButtonCallback(GLFWwindow* /*w*/, int button, int action, int /*mods*/) {
-  const int a = action == GLFW_PRESS ? 1 : action == GLFW_RELEASE ? 3 : 0;
+  const int a = action == GLFW_PRESS ? kMousePress : action == GLFW_RELEASE ? kMouseRelease : kMouseMove;
   InputState& in = input();
-  if (button == GLFW_MOUSE_BUTTON_LEFT) in.leftHeld = a == 1;
-  else if (button == GLFW_MOUSE_BUTTON_RIGHT) in.rightHeld = a == 1;
-  else if (button == GLFW_MOUSE_BUTTON_MIDDLE) in.middleHeld = a == 1;
+  if (button == GLFW_MOUSE_BUTTON_LEFT) in.leftHeld = a == kMousePress;
+  else if (button == GLFW_MOUSE_BUTTON_RIGHT) in.rightHeld = a == kMousePress;
+  else if (button == GLFW_MOUSE_BUTTON_MIDDLE) in.middleHeld = a == kMousePress;
   else return;
-  mirrorIntoScene();
   Scene* s = switcher().current();
   if (!s) return;
   const int id = s->mouseAtCursor(button, a);
-  if (id > 0 && a == 1) handleCommand(id);
+  if (id > 0 && a == kMousePress) handleCommand(id, windowShell());
 }
 
-void keyCallback(GLFWwindow* /*w*/, int key, int /*scancode*/, int action, int /*mods*/) { handleKey(key, action); }
+void keyCallback(GLFWwindow* /*w*/, int key, int /*scancode*/, int action, int /*mods*/) {
+  handleKey(key, action, windowShell());
+}
 
 void scrollCallback(GLFWwindow* /*w*/, double /*x*/, double y) {
   if (y == 0.0 || !liveSceneCurrent() || !World::sharedExists()) return;
   World::shared().camera.zoom(static_cast<float>(2.0 * y / 60.0), true);
+}
+
+bool windowKeyDown(int key) {
+  GLFWwindow* w = mainWindow();
+  return w && glfwGetKey(w, key) == GLFW_PRESS;
 }
 
 }  // namespace
@@ -80,16 +67,6 @@ void installInputCallbacks(GLFWwindow* window) {
   glfwSetMouseButtonCallback(window, mouseButtonCallback);
 }
 
-void placeWindowed(GLFWwindow* window, const GLFWvidmode* mode) {
-  if (!window || !mode) return;
-  glfwSetWindowPos(window, std::max((mode->width - 1280) / 2, 50), std::max((mode->height - 720) / 2, 50));
-}
-
-static bool windowKeyDown(int key) {
-  GLFWwindow* w = mainWindow();
-  return w && glfwGetKey(w, key) == GLFW_PRESS;
-}
-
 void pollHeldKeys() {
   if (!mainWindow()) return;
   applyHeldKeys(windowKeyDown);
@@ -97,7 +74,6 @@ void pollHeldKeys() {
 
 void applyHeldKeys(bool (*down)(int key)) {
   input().shiftHeld = down(GLFW_KEY_LEFT_SHIFT) || down(GLFW_KEY_RIGHT_SHIFT);
-  mirrorIntoScene();
   if (!liveSceneCurrent() || !World::sharedExists()) return;
   Camera& cam = World::shared().camera;
   const Vec3 forward = cam.levelForward() * Camera::kKeySpeed;
@@ -152,123 +128,35 @@ void updateMouse() {
     const float halfWidth = 0.5f * (static_cast<float>(display().viewport.width) / iw * 1920.0f);
     x = std::clamp(x, -halfWidth, halfWidth);
     y = std::clamp(y, -540.0f, 540.0f);
-    s->mouse(x, y, (in.leftHeld || in.rightHeld) ? 2 : 0);
+    s->mouse(x, y, (in.leftHeld || in.rightHeld) ? kMouseDrag : kMouseMove);
     sw.mouseX = x;
     sw.mouseY = y;
   } else {
+    // Turning the camera: the scene sees the move, the pointer stays where it was.
     in.mouseDeltaX = x - sw.mouseX;
     in.mouseDeltaY = y - sw.mouseY;
-    mirrorIntoScene();
-    s->mouse(0.0f, 0.0f, 2);
+    s->mouse(0.0f, 0.0f, kMouseDrag);
     in.mouseDeltaX = in.mouseDeltaY = 0.0f;
-    mirrorIntoScene();
     glfwSetCursorPos(w, iw * sw.mouseX / 1920.0f + ww / 2, wh / 2 - ih * sw.mouseY / 1080.0f);
   }
 }
 
 void readDeveloperModeFile() {
   std::ifstream in = platform::openInput(platform::userDataPath("developerModeEnabledByDefault.txt"));
-  SceneSwitcher& sw = switcher();
-  sw.developerMode = false;
-  input().secondDeveloperFlag = false;
+  DeveloperFlags& developer = input().developer;
+  developer.enabled = false;
+  developer.secondFlag = false;
   if (!in) return;
   // A line that is not a number leaves that flag off; this file is a developer's own.
   std::string line;
   try {
-    if (textio::readLine(in, line)) sw.developerMode = textio::toInt(line) != 0;
-    if (textio::readLine(in, line)) input().secondDeveloperFlag = textio::toInt(line) != 0;
+    if (textio::readLine(in, line)) developer.enabled = textio::toInt(line) != 0;
+    if (textio::readLine(in, line)) developer.secondFlag = textio::toInt(line) != 0;
   } catch (const textio::ParseError&) {
   }
 }
 
-void setWindowed() {
-  GLFWmonitor* monitor = glfwGetPrimaryMonitor();
-  const GLFWvidmode* mode = monitor ? glfwGetVideoMode(monitor) : nullptr;
-  GLFWwindow* w = mainWindow();
-  if (!mode || !w) return;
-  glfwSetWindowMonitor(w, nullptr, std::max((mode->width - 1280) / 2, 50), std::max((mode->height - 720) / 2, 50),
-                       1280, 720, mode->refreshRate);
-  fitViewportToWindow();
-}
-
-void toggleFullScreen() {
-  GLFWmonitor* monitor = glfwGetPrimaryMonitor();
-  const GLFWvidmode* mode = monitor ? glfwGetVideoMode(monitor) : nullptr;
-  GLFWwindow* w = mainWindow();
-  if (!mode || !w) return;
-  Settings& s = settings();
-  if (!s.fullScreen) {
-    glfwSetWindowMonitor(w, monitor, 0, 0, mode->width, mode->height, mode->refreshRate);
-    fitViewportToWindow();
-    logLine("Toggled windowed mode to fullscreen.");
-  } else {
-    setWindowed();
-    logLine("Toggled windowed mode to windowed.");
-  }
-  glfwSwapInterval(verticalSyncOn() ? 1 : 0);
-  resetFrameStatistics();
-  s.fullScreen = !s.fullScreen;
-}
-
-CommandState& commandState() {
-  static CommandState s;
-  return s;
-}
-
-namespace {
-
-void quitGame() {
-  if (commandState().quit) {
-    commandState().quit();
-    return;
-  }
-  if (mainWindow()) glfwSetWindowShouldClose(mainWindow(), GLFW_TRUE);
-}
-
-void openPage(const char* url) {
-  if (commandState().openWebPage) commandState().openWebPage(url);
-  else platform::openWebPage(url);  // a failure leaves the dialog as it was
-}
-
-void setSwapInterval(int on) {
-  if (commandState().swapInterval) commandState().swapInterval(on);
-  else if (mainWindow()) glfwSwapInterval(on);
-}
-
-bool unsavedChanges() { return World::sharedExists() && World::shared().unsavedChanges; }
-
-// True only once the save is on the disk; saveGame keeps the unsaved-changes flag otherwise.
-bool saveToSelectedSlot() { return saveGame(World::shared(), saveSlots().selected) == 0; }
-
-// A remembered return scene that was never set falls back to where the game
-// would naturally continue instead of leaving the player on a dead screen.
-Scene* orFallback(Scene* s, Scene* fallback) { return s ? s : fallback; }
-
-void startNewGame() {
-  const int result = loadDefaultWorld(World::shared(), 0);
-  showLoadResult(result, gameScenes().saveSlots.get());
-}
-
-void pressSlot(int slot) {
-  GameScenes& g = gameScenes();
-  SaveSlots& slots = saveSlots();
-  slots.selected = slot;
-  if (slots.mode == 1) {
-    World& world = World::shared();
-    const int result = loadGame(world, saveSlotPath(slot), kLoadSlot);
-    // Templates the save left unassigned take the shipped settings.
-    loadDefaultWorld(world, 1);
-    showLoadResult(result, switcher().current());
-  } else if (slots.empty[slot]) {
-    startNewGame();
-  } else {
-    requestScene(g.overwriteSlot.get(), 0);
-  }
-}
-
-}  // namespace
-
-void handleKey(int key, int action) {
+void handleKey(int key, int action, Shell& shell) {
   SceneSwitcher& sw = switcher();
   const bool press = action == GLFW_PRESS;
   if (press && key == GLFW_KEY_F12) screenshotTaker().request();
@@ -282,10 +170,10 @@ void handleKey(int key, int action) {
       case GLFW_KEY_3: case GLFW_KEY_KP_3: peer::setGameSpeed(3); break;
       default: break;
     }
-    if (press && key == GLFW_KEY_E) peer::toggleTool(2);
+    if (press && key == GLFW_KEY_E) peer::toggleTool(kEraserTool);
     if (key == GLFW_KEY_U && !sw.requested()) requestScene(gameScenes().units.get(), 0);
-    if (press && key == GLFW_KEY_T) peer::toggleTool(3);
-    if (press && key == GLFW_KEY_O) peer::toggleTool(4);
+    if (press && key == GLFW_KEY_T) peer::toggleTool(kTerrainTool);
+    if (press && key == GLFW_KEY_O) peer::toggleTool(kWorldColoursTool);
     if (press && key == GLFW_KEY_TAB) censusPanelOpen() = !censusPanelOpen();
     // Backspace undoes the last terrain stroke, Shift + Backspace does it again; held, they repeat.
     if (key == GLFW_KEY_BACKSPACE && (press || action == GLFW_REPEAT)) {
@@ -294,8 +182,8 @@ void handleKey(int key, int action) {
       else
         world.undoSculpt();
     }
-    if (key == GLFW_KEY_ESCAPE && press && world.toolMode != 0) {
-      world.toolMode = 0;
+    if (key == GLFW_KEY_ESCAPE && press && world.toolMode != kNoTool) {
+      world.toolMode = kNoTool;
       sw.entryCounter = 1;
       requestScene(gameScenes().topHud.get(), 2);
     }
@@ -304,152 +192,19 @@ void handleKey(int key, int action) {
     static constexpr int kColourKeys[6] = {GLFW_KEY_C, GLFW_KEY_V, GLFW_KEY_B, GLFW_KEY_N, GLFW_KEY_M, GLFW_KEY_COMMA};
     for (int k = 0; k < 6; ++k)
       if (press && key == kColourKeys[k]) peer::placementColourStep(k);
-    if (key == GLFW_KEY_PERIOD && (press || action == GLFW_RELEASE)) {
-      input().keepColourHeld = press;
-      peer::placementKeepColour(press);
-    }
+    if (key == GLFW_KEY_PERIOD && (press || action == GLFW_RELEASE)) peer::placementKeepColour(press);
   }
-  if (sw.developerMode && press) {
-    InputState& in = input();
+  DeveloperFlags& developer = input().developer;
+  if (developer.enabled && press) {
     switch (key) {
-      case GLFW_KEY_F:
-        if (commandState().toggleFullScreen) commandState().toggleFullScreen();
-        else toggleFullScreen();
-        break;
-      case GLFW_KEY_G: in.showFrameTimes = !in.showFrameTimes; break;
-      case GLFW_KEY_J: sw.hideHuds = !sw.hideHuds; break;
-      case GLFW_KEY_K: sw.hideCursor = !sw.hideCursor; break;
-      case GLFW_KEY_T: in.underWaterInversion = !in.underWaterInversion; break;
-      case GLFW_KEY_Y: in.scriptedCamera = !in.scriptedCamera; break;
+      case GLFW_KEY_F: shell.toggleFullScreen(); break;
+      case GLFW_KEY_G: developer.showFrameTimes = !developer.showFrameTimes; break;
+      case GLFW_KEY_J: developer.hideHuds = !developer.hideHuds; break;
+      case GLFW_KEY_K: developer.hideCursor = !developer.hideCursor; break;
+      case GLFW_KEY_T: developer.underWaterInversion = !developer.underWaterInversion; break;
+      case GLFW_KEY_Y: developer.scriptedCamera = !developer.scriptedCamera; break;
       default: break;
     }
-    mirrorIntoScene();
-  }
-}
-
-void handleCommand(int id) {
-  GameScenes& g = gameScenes();
-  CommandState& cs = commandState();
-  Scene* current = switcher().current();
-  switch (id) {
-    // ---- main menu ----
-    case 101:
-      saveSlots().mode = 0;
-      requestScene(g.saveSlots.get(), 0);
-      break;
-    case 107:
-      saveSlots().mode = 1;
-      requestScene(g.saveSlots.get(), 0);
-      break;
-    case 102:
-      cs.settingsReturn = current;
-      requestScene(g.settings.get(), 0, true);
-      break;
-    case 106:
-      cs.feedbackReturn = current;
-      requestScene(g.feedback.get(), 0, true);
-      break;
-    case 105:
-      switcher().entryCounter = 0;
-      requestScene(g.earlyAccess.get(), 0);
-      break;
-    case 103: quitGame(); break;
-
-    // ---- top bar ----
-    case 201:
-      cs.inGameMenuReturn = current;
-      requestScene(g.inGameMenu.get(), 0);
-      break;
-    case 202:
-      peer::stopHelpPulsing();
-      cs.helpReturn = current;
-      requestScene(g.help.get(), 0);
-      break;
-    case 203: requestScene(g.units.get(), 0); break;
-    case 204: peer::toggleTool(2); break;
-    case 205: peer::toggleTool(3); break;
-    case 206: peer::toggleTool(4); break;
-    case 210: case 211: case 212: case 213: peer::setGameSpeed(id - 210); break;
-
-    // ---- in-game menu and its questions ----
-    case 301:
-      if (unsavedChanges()) {
-        cs.askSaveDestination = g.mainMenu.get();
-        requestScene(g.askSave.get(), 0);
-      } else {
-        requestScene(g.mainMenu.get(), 0);
-      }
-      break;
-    case 306:
-      if (saveToSelectedSlot()) requestScene(g.gameSaved.get(), 0);
-      else showSaveFailed(g.inGameMenu.get());
-      break;
-    case 302:
-      cs.settingsReturn = current;
-      requestScene(g.settings.get(), 0);
-      break;
-    case 305:
-      cs.feedbackReturn = current;
-      requestScene(g.feedback.get(), 0);
-      break;
-    case 304: requestScene(unsavedChanges() ? static_cast<Scene*>(g.saveAndQuit.get()) : g.quit.get(), 0); break;
-    case 303: requestScene(orFallback(cs.inGameMenuReturn, g.topHud.get()), 0); break;
-    case 2601:
-    case 2701:
-    case 1401:
-    case 3001: requestScene(g.inGameMenu.get(), 0); break;
-    case 2702: requestScene(orFallback(cs.askSaveDestination, g.mainMenu.get()), 0); break;
-    case 2703:
-      if (saveToSelectedSlot()) requestScene(orFallback(cs.askSaveDestination, g.mainMenu.get()), 0);
-      else showSaveFailed(g.inGameMenu.get());
-      break;
-    case 1402:
-    case 3002: quitGame(); break;
-    case 1403:
-      // Quitting after a failed save would lose the world the player asked to keep.
-      if (saveToSelectedSlot()) quitGame();
-      else showSaveFailed(g.inGameMenu.get());
-      break;
-    case 1501: requestScene(orFallback(cs.helpReturn, g.topHud.get()), 0); break;
-    case 2101: requestScene(orFallback(cs.feedbackReturn, g.mainMenu.get()), 0); break;
-    case 2102: openPage(kFeedbackPage); break;
-    case 1801: requestScene(g.mainMenu.get(), 0); break;
-    case 1802: openPage(kMailingListPage); break;
-    case 3401:
-      if (g.errorMessage) requestScene(orFallback(g.errorMessage->backScene, g.saveSlots.get()), 0);
-      break;
-    case 3402:
-      if (g.errorMessage) requestScene(orFallback(g.errorMessage->continueScene, g.topHud.get()), 0);
-      break;
-
-    // ---- settings ----
-    case 1301:
-      requestScene(orFallback(cs.settingsReturn, g.mainMenu.get()), 0);
-      saveSettingsFile();
-      break;
-    case 1307:
-      if (cs.toggleFullScreen) cs.toggleFullScreen();
-      else toggleFullScreen();
-      break;
-    case 1308:
-      setSwapInterval(verticalSyncOn() ? 1 : 0);
-      resetFrameStatistics();
-      break;
-    case 1309: resetFrameStatistics(); break;
-
-    // ---- save slots ----
-    case 2801: requestScene(g.mainMenu.get(), 0); break;
-    case 2811: case 2812: case 2813: case 2814: case 2815: pressSlot(id - 2811); break;
-    case 2901: requestScene(g.saveSlots.get(), 0); break;
-    case 2902: startNewGame(); break;
-
-    // The sliders act through their own value; tool panels and the units screens
-    // answer their own identifiers.
-    case 1302:
-    case 1303: break;
-    default:
-      if (current) current->handleCommand(id);
-      break;
   }
 }
 

@@ -6,7 +6,7 @@ namespace qv {
 // gathered in one place.
 namespace peer {
 void setGameSpeed(int index);  // 0 pause, 1..3 = x1, x5, x20; also marks the speed button
-void toggleTool(int toolMode);  // 2 eraser, 3 terrain, 4 world options
+void toggleTool(int toolMode);  // kEraserTool, kTerrainTool or kWorldColoursTool
 void stopHelpPulsing();
 void eraserSizeRate(float perSecond);
 void terrainSizeRate(float perSecond);

@@ -7,6 +7,7 @@
 #include "core/log.hpp"
 #include "core/text_io.hpp"
 #include "core/version.hpp"
+#include "app/shell.hpp"
 #include "audio/audio.hpp"
 #include "platform/platform.hpp"
 #include "scenes/game_scenes.hpp"
@@ -106,7 +107,7 @@ bool Settings::save(const std::string& path, bool verticalSyncBox, bool frameLim
 
 // ---------- the settings screen ----------
 
-void applySettingsToScreen(Settings& s, bool audioRuns, void (*swapInterval)(int)) {
+void applySettingsToScreen(Settings& s, bool audioRuns, Shell* shell) {
   s.apply(audioRuns);
   SceneGameplayWithSettings* screen = gameScenes().settings.get();
   // Without a file the sliders still show the volumes in use rather than their starting 0 %.
@@ -120,17 +121,7 @@ void applySettingsToScreen(Settings& s, bool audioRuns, void (*swapInterval)(int
     screen->verticalSyncBox->checked = s.verticalSync;
     screen->frameLimitBox->checked = s.frameLimit;
   }
-  if (swapInterval) swapInterval(s.verticalSync ? 1 : 0);
-}
-
-bool verticalSyncOn() {
-  const SceneGameplayWithSettings* screen = gameScenes().settings.get();
-  return screen ? screen->verticalSyncBox->checked : settings().verticalSync;
-}
-
-bool frameLimitOn() {
-  const SceneGameplayWithSettings* screen = gameScenes().settings.get();
-  return screen ? screen->frameLimitBox->checked : settings().frameLimit;
+  if (shell) shell->setSwapInterval(s.verticalSync ? 1 : 0);
 }
 
 void onVolumeSlider(int identifier, float value) {
@@ -187,7 +178,8 @@ void installUiSounds() {
 }
 
 bool saveSettingsFile() {
-  return settings().save(platform::userDataPath("settings.txt"), verticalSyncOn(), frameLimitOn());
+  const Settings& s = settings();
+  return s.save(platform::userDataPath("settings.txt"), s.verticalSync, s.frameLimit);
 }
 
 }  // namespace qv

@@ -3,10 +3,11 @@
 
 namespace qv {
 
+class Shell;
+
 // The player's preferences, kept in "settings.txt" as eight lines without keys.
-// Once the settings screen exists, its checkboxes hold vertical sync and the
-// frame limit (verticalSyncOn, frameLimitOn); the two flags here are what the
-// file said and what applies before that screen is made.
+// These fields are the truth for the whole run: the settings screen's controls
+// show them, and a click on a control is copied back here.
 struct Settings {
   float musicVolume = 1.0f;
   float soundVolume = 1.0f;
@@ -32,15 +33,13 @@ Settings& settings();
 
 // Puts the values read from the file on the settings screen: the volume sliders
 // (which snap to their 5 % steps and drive the volumes) and the two checkboxes,
-// then switches vertical sync accordingly (swapInterval may be null).
-void applySettingsToScreen(Settings& s, bool audioRuns, void (*swapInterval)(int));
-bool verticalSyncOn();
-bool frameLimitOn();
+// then switches vertical sync accordingly (shell may be null).
+void applySettingsToScreen(Settings& s, bool audioRuns, Shell* shell);
 // What the volume sliders do when they move (1302 music, 1303 sound effects).
 void onVolumeSlider(int identifier, float value);
 // Connects the interface's click sounds and volume sliders to the audio module.
 void installUiSounds();
-// Writes "settings.txt" with the checkboxes' current marks.
+// Writes "settings.txt" with the settings in force.
 bool saveSettingsFile();
 
 }  // namespace qv

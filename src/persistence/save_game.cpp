@@ -766,8 +766,7 @@ std::string templateToText(const Unit3DTemplate& t, const World& world) {
 
 std::string saveGameText(World& world, const std::string& date) {
   std::ostringstream out;
-  out << kHeaderStart << "  Version " << kVersion[0] << '.' << kVersion[1] << '.' << kVersion[2] << '.' << kVersion[3]
-      << '\n';
+  out << kHeaderStart << "  Version " << kVersionText << '\n';
   out << date << '\n';
   const Camera& c = world.camera;
   out << textio::streamDefault(c.yaw) << '\n' << textio::streamDefault(c.pitch) << '\n';
@@ -896,8 +895,8 @@ std::string defaultWorldPath() {
   return platform::programPath(std::string("Data") + platform::kSep + "Default World.sav");
 }
 
-int loadDefaultWorld(World& world, int templatesOnly) {
-  return loadGame(world, defaultWorldPath(), templatesOnly ? kLoadTemplatesOnly : kLoadNewGame);
+int loadDefaultWorld(World& world, DefaultWorldPart part) {
+  return loadGame(world, defaultWorldPath(), part == DefaultWorldPart::kTemplatesOnly ? kLoadTemplatesOnly : kLoadNewGame);
 }
 
 }  // namespace qv

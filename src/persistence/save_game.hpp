@@ -26,13 +26,16 @@ enum LoadMode : int { kLoadSlot = 0, kLoadNewGame = 1, kLoadTemplatesOnly = 2 };
 
 inline constexpr int kSaveSlotCount = 5;
 
+// Why the slot screen is open: a press starts a new game there, or loads it.
+enum SlotsPurpose : int { kSlotsForNewGame = 0, kSlotsForLoading = 1 };
+
 // The save slots the slot screens show. A slot is used once its file was
 // found at start-up or written during the run; the hook lets the slot screen
 // relabel its button the moment a save lands.
 struct SaveSlots {
   bool empty[kSaveSlotCount] = {true, true, true, true, true};
   std::string date[kSaveSlotCount];  // the save date of a used slot (line 2 of its file)
-  int mode = 0;                      // 0 new game, 1 load game
+  SlotsPurpose mode = kSlotsForNewGame;
   int selected = 0;                  // the slot last pressed; saving writes to it
   std::function<void(int slot, const std::string& date)> onSlotSaved;
 };
@@ -64,9 +67,10 @@ int saveGame(World& world, int slot);
 // known to be a save; a world without templates gets the default set.
 int loadGame(World& world, const std::string& path, int mode);
 int loadGameFromStream(World& world, std::istream& in, int mode);
-// "Data/Default World.sav" beside the program: templatesOnly 0 loads it for a
-// new game (mode 1), 1 reads only its template settings (mode 2).
-int loadDefaultWorld(World& world, int templatesOnly);
+// What loadDefaultWorld reads of "Data/Default World.sav" beside the program:
+// all of it for a new game (kLoadNewGame), or only its template settings (kLoadTemplatesOnly).
+enum class DefaultWorldPart { kWholeWorld, kTemplatesOnly };
+int loadDefaultWorld(World& world, DefaultWorldPart part = DefaultWorldPart::kWholeWorld);
 std::string defaultWorldPath();
 
 // One template record, end marker included, every line ending in "\n".

@@ -2,6 +2,7 @@
 
 #include "core/log.hpp"
 #include "scenes/app_config.hpp"
+#include "scenes/command_ids.hpp"
 #include "scenes/game_scenes.hpp"
 #include "scenes/scene_helpers.hpp"
 #include "ui/hud.hpp"
@@ -9,10 +10,6 @@
 namespace qv {
 
 namespace {
-
-std::shared_ptr<Hud> dialogHud(float width, float height) {
-  return centredPanelHud(std::make_shared<ImageHudUnits>(width, height), width, height);
-}
 
 void addMessage(Hud& hud, std::string_view text, float x = 50.0f, float y = -111.0f,
                 const Colour& colour = kMessageColour) {
@@ -42,18 +39,18 @@ const Colour kWhiteText{1.0f, 1.0f, 1.0f, 1.0f};
 }  // namespace
 
 SceneGameplayWithInGameMenu::SceneGameplayWithInGameMenu() : SceneGameplay("Gameplay With In Game Menu", true) {
-  auto hud = dialogHud(468.0f, 408.0f);
-  longButton(*hud, "Main Menu", 55.0f, -105.0f, 301);
-  longButton(*hud, "Save Game", 55.0f, -183.0f, 306);
-  longButton(*hud, "Settings", 55.0f, -261.0f, 302);
-  longButton(*hud, "Send Feedback", 55.0f, -339.0f, 305);
-  longButton(*hud, "Quit", 55.0f, -417.0f, 304);
-  shortButton(*hud, "Back", 55.0f, -513.0f, 303);
+  auto hud = centredUnitsPanel(468.0f, 408.0f);
+  longButton(*hud, "Main Menu", 55.0f, -105.0f, ingamemenu::kMainMenu);
+  longButton(*hud, "Save Game", 55.0f, -183.0f, ingamemenu::kSave);
+  longButton(*hud, "Settings", 55.0f, -261.0f, ingamemenu::kSettings);
+  longButton(*hud, "Send Feedback", 55.0f, -339.0f, ingamemenu::kFeedback);
+  longButton(*hud, "Quit", 55.0f, -417.0f, ingamemenu::kQuit);
+  shortButton(*hud, "Back", 55.0f, -513.0f, ingamemenu::kBack);
   finish(*this, hud);
 }
 
 SceneGameplayWithHelp::SceneGameplayWithHelp() : SceneGameplay("Gameplay With Help", true) {
-  auto hud = dialogHud(1218.0f, 426.0f);
+  auto hud = centredUnitsPanel(1218.0f, 426.0f);
   addMessage(*hud, "About...", 50.0f, -130.0f, kWhiteText);
   addMessage(*hud,
              "Should trees be blue? Do alien plants move around? Do big pink alien creatures\n"
@@ -69,56 +66,56 @@ SceneGameplayWithHelp::SceneGameplayWithHelp() : SceneGameplay("Gameplay With He
              "Rotate  Click and hold middle mouse  or  Click and hold shift key\n"
              "Zoom    Scroll wheel  or  X,Z keys\n\n\n",
              50.0f, -416.0f);
-  shortButton(*hud, "Back", 55.0f, -531.0f, 1501);
+  shortButton(*hud, "Back", 55.0f, -531.0f, help::kBack);
   finish(*this, hud);
 }
 
 SceneGameplayWithQuit::SceneGameplayWithQuit() : SceneGameplay("Gameplay With Quit", true) {
-  auto hud = dialogHud(732.0f, 48.0f);
+  auto hud = centredUnitsPanel(732.0f, 48.0f);
   addMessage(*hud, "Are you sure you want to quit?");
-  shortButton(*hud, "Back", 55.0f, -153.0f, 3001);
-  shortButton(*hud, "Quit", 498.0f, -153.0f, 3002);
+  shortButton(*hud, "Back", 55.0f, -153.0f, quitquestion::kBack);
+  shortButton(*hud, "Quit", 498.0f, -153.0f, quitquestion::kQuit);
   finish(*this, hud);
 }
 
 SceneGameplayWithSaveAndQuit::SceneGameplayWithSaveAndQuit() : SceneGameplay("Gameplay With Save and Quit", true) {
-  auto hud = dialogHud(896.0f, 48.0f);
+  auto hud = centredUnitsPanel(896.0f, 48.0f);
   addMessage(*hud, "Save before quitting?");
-  shortButton(*hud, "Back", 55.0f, -153.0f, 1401);
-  longButton(*hud, "Don't Save", 269.0f, -153.0f, 1402);
-  shortButton(*hud, "Save", 665.0f, -153.0f, 1403);
+  shortButton(*hud, "Back", 55.0f, -153.0f, saveandquit::kBack);
+  longButton(*hud, "Don't Save", 269.0f, -153.0f, saveandquit::kDontSave);
+  shortButton(*hud, "Save", 665.0f, -153.0f, saveandquit::kSave);
   finish(*this, hud);
 }
 
 // Both save questions log under the same name; players never see it.
 SceneGameplayWithAskSaveGameMenu::SceneGameplayWithAskSaveGameMenu() : SceneGameplay("Gameplay With Game Saved", true) {
-  auto hud = dialogHud(896.0f, 48.0f);
+  auto hud = centredUnitsPanel(896.0f, 48.0f);
   addMessage(*hud, "Save game?");
-  shortButton(*hud, "Cancel", 55.0f, -153.0f, 2701);
-  longButton(*hud, "Don't Save", 269.0f, -153.0f, 2702);
-  shortButton(*hud, "Save", 665.0f, -153.0f, 2703);
+  shortButton(*hud, "Cancel", 55.0f, -153.0f, asksave::kCancel);
+  longButton(*hud, "Don't Save", 269.0f, -153.0f, asksave::kDontSave);
+  shortButton(*hud, "Save", 665.0f, -153.0f, asksave::kSave);
   finish(*this, hud);
 }
 
 SceneGameplayWithGameSavedMenu::SceneGameplayWithGameSavedMenu() : SceneGameplay("Gameplay With Game Saved", true) {
-  auto hud = dialogHud(732.0f, 48.0f);
+  auto hud = centredUnitsPanel(732.0f, 48.0f);
   addMessage(*hud, "Game saved.");
-  shortButton(*hud, "Ok", 278.0f, -153.0f, 2601);
+  shortButton(*hud, "Ok", 278.0f, -153.0f, gamesaved::kOk);
   finish(*this, hud);
 }
 
 SceneGameplayWithFeedback::SceneGameplayWithFeedback() : SceneGameplay("Gameplay With Feedback", true) {
-  auto hud = dialogHud(732.0f, 78.0f);
+  auto hud = centredUnitsPanel(732.0f, 78.0f);
   addMessage(*hud, std::string("Open ") + kFeedbackPage + "\nin web browser?");
-  shortButton(*hud, "Back", 55.0f, -183.0f, 2101);
-  shortButton(*hud, "Ok", 498.0f, -183.0f, 2102);
+  shortButton(*hud, "Back", 55.0f, -183.0f, feedback::kBack);
+  shortButton(*hud, "Ok", 498.0f, -183.0f, feedback::kOk);
   finish(*this, hud);
 }
 
 // ---------- settings ----------
 
 SceneGameplayWithSettings::SceneGameplayWithSettings() : SceneGameplay("Gameplay With Settings", true) {
-  auto hud = dialogHud(552.0f, 444.0f);
+  auto hud = centredUnitsPanel(552.0f, 444.0f);
   std::vector<std::string> labels;
   std::vector<float> values;
   for (int i = 0; i <= 20; ++i) {
@@ -131,13 +128,13 @@ SceneGameplayWithSettings::SceneGameplayWithSettings() : SceneGameplay("Gameplay
                                             false, 2);
   soundSlider = std::make_shared<HudSlider>(61.0f, -245.0f, "Sound Volume", kSoundVolumeSliderId, "", labels, values,
                                             false, 1);
-  verticalSyncBox = std::make_shared<HudCheckboxAndLabel>("Vertical Sync", 0.0f, -318.0f, 1308);
-  frameLimitBox = std::make_shared<HudCheckboxAndLabel>("Frame Limit", 0.0f, -396.0f, 1309);
+  verticalSyncBox = std::make_shared<HudCheckboxAndLabel>("Vertical Sync", 0.0f, -318.0f, settingsscreen::kVerticalSync);
+  frameLimitBox = std::make_shared<HudCheckboxAndLabel>("Frame Limit", 0.0f, -396.0f, settingsscreen::kFrameLimit);
   verticalSyncBox->checked = true;
   frameLimitBox->checked = false;
-  fullScreenButton = std::make_shared<HudButtonLargeLong>("Fullscreen", 97.0f, -453.0f, 1307);
-  windowedButton = std::make_shared<HudButtonLargeLong>("Windowed", 97.0f, -453.0f, 1307);
-  backButton = std::make_shared<HudButtonLargeShort>("Back", 55.0f, -549.0f, 1301);
+  fullScreenButton = std::make_shared<HudButtonLargeLong>("Fullscreen", 97.0f, -453.0f, settingsscreen::kWindowMode);
+  windowedButton = std::make_shared<HudButtonLargeLong>("Windowed", 97.0f, -453.0f, settingsscreen::kWindowMode);
+  backButton = std::make_shared<HudButtonLargeShort>("Back", 55.0f, -549.0f, settingsscreen::kBack);
   for (const auto& c : std::initializer_list<std::shared_ptr<HudComponent>>{
            musicSlider, soundSlider, verticalSyncBox, frameLimitBox, fullScreenButton, windowedButton, backButton})
     hud->addComponent(c, 0);
@@ -156,12 +153,12 @@ bool SceneGameplayWithSettings::update(float dt) {
 // ---------- load errors ----------
 
 SceneGameplayWithErrorMessage::SceneGameplayWithErrorMessage() : SceneGameplay("Gameplay With Error Message", true) {
-  auto hud = dialogHud(732.0f, 72.0f);
+  auto hud = centredUnitsPanel(732.0f, 72.0f);
   text = std::make_shared<HudTextDynamic>(50.0f, -111.0f, "", 26, kMessageColour);
   hud->addComponent(text, 0);
-  backLeft = shortButton(*hud, "Back", 55.0f, -179.0f, 3401);
-  backCentred = shortButton(*hud, "Back", 278.0f, -179.0f, 3401);
-  continueAnyway = longButton(*hud, "Continue Anyway", 319.0f, -179.0f, 3402);
+  backLeft = shortButton(*hud, "Back", 55.0f, -179.0f, errormessage::kBack);
+  backCentred = shortButton(*hud, "Back", 278.0f, -179.0f, errormessage::kBack);
+  continueAnyway = longButton(*hud, "Continue Anyway", 319.0f, -179.0f, errormessage::kContinueAnyway);
   backCentred->setState(kStateHidden);
   finish(*this, hud);
 }

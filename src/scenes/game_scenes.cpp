@@ -1,27 +1,6 @@
 #include "scenes/game_scenes.hpp"
 
-#include "scenes/scene_helpers.hpp"
-#include "ui/hud.hpp"
-
 namespace qv {
-
-std::shared_ptr<Hud> centredPanelHud(std::shared_ptr<Image> panel, float width, float height) {
-  auto hud = std::make_shared<Hud>();
-  // A nine-slice panel is drawn larger than the size it is asked for (its
-  // frame and shadow come on top), so the centre is taken from what is drawn;
-  // without a picture nothing is drawn and the asked size stands in.
-  const float shownW = panel && panel->displayWidth > 0.0f ? panel->displayWidth : width;
-  const float shownH = panel && panel->displayHeight > 0.0f ? panel->displayHeight : height;
-  hud->background = std::move(panel);
-  hud->setPositionPx(-static_cast<float>(static_cast<int>(shownW / 2)), static_cast<float>(static_cast<int>(shownH / 2)));
-  return hud;
-}
-
-void standardTransitions(Scene& s) {
-  s.addTransitionIn(steps::FadeIn, 0);
-  s.addTransitionOut(steps::FadeOut, 0);
-  s.addTransitionOut(steps::Hidden, 0);
-}
 
 GameScenes& gameScenes() {
   static GameScenes g;

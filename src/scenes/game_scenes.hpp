@@ -4,8 +4,15 @@
 #include "scenes/dialog_scenes.hpp"
 #include "scenes/menu_scenes.hpp"
 #include "scenes/scene_gameplay.hpp"
+#include "scenes/eraser_panel.hpp"
+#include "scenes/terrain_panel.hpp"
 #include "scenes/top_hud_scenes.hpp"
-#include "scenes/units_scenes.hpp"
+#include "scenes/world_colours_panel.hpp"
+#include "scenes/delete_question.hpp"
+#include "scenes/model_chooser.hpp"
+#include "scenes/placement.hpp"
+#include "scenes/template_editor.hpp"
+#include "scenes/units_screen.hpp"
 
 namespace qv {
 

@@ -1,6 +1,7 @@
 #include "scenes/menu_scenes.hpp"
 
 #include "scenes/app_config.hpp"
+#include "scenes/command_ids.hpp"
 #include "scenes/scene_draw.hpp"
 #include "scenes/scene_helpers.hpp"
 #include "ui/hud.hpp"
@@ -11,7 +12,7 @@ namespace qv {
 
 // ---------- title screens ----------
 
-SceneWithTitleLogoAndVersion::SceneWithTitleLogoAndVersion(std::string name) : Scene(std::move(name), 1) {
+SceneWithTitleLogoAndVersion::SceneWithTitleLogoAndVersion(std::string name) : Scene(std::move(name), kOwnBackdrop) {
   addTitleHuds(*this);
 }
 
@@ -27,8 +28,9 @@ SceneMainMenu::SceneMainMenu() : SceneWithTitleLogoAndVersion("Main Menu") {
   const struct {
     const char* label;
     int id;
-  } buttons[] = {{"New Game", 101}, {"Load Game", 107}, {"Settings", 102},
-                 {"Send Feedback", 106}, {"Early Access", 105}, {"Quit", 103}};
+  } buttons[] = {{"New Game", mainmenu::kNewGame}, {"Load Game", mainmenu::kLoadGame}, {"Settings", mainmenu::kSettings},
+                 {"Send Feedback", mainmenu::kFeedback}, {"Early Access", mainmenu::kEarlyAccess},
+                 {"Quit", mainmenu::kQuit}};
   float y = -105.0f;
   for (const auto& b : buttons) {
     hud->addComponent(std::make_shared<HudButtonLargeLong>(b.label, 55.0f, y, b.id), 0);
@@ -52,8 +54,8 @@ SceneGameplayWithEarlyAccess::SceneGameplayWithEarlyAccess()
                                   "-Signup to the mailing list to be notified of updates\n at ") +
                               kMailingListPage;
   hud->addComponent(std::make_shared<HudTextStatic>(50.0f, -111.0f, message, 26, kMessageColour), 0);
-  hud->addComponent(std::make_shared<HudButtonLargeShort>("Ok", 55.0f, -235.0f, 1801), 0);
-  hud->addComponent(std::make_shared<HudButtonLargeLong>("Join Mailing List", 419.0f, -235.0f, 1802), 0);
+  hud->addComponent(std::make_shared<HudButtonLargeShort>("Ok", 55.0f, -235.0f, earlyaccess::kOk), 0);
+  hud->addComponent(std::make_shared<HudButtonLargeLong>("Join Mailing List", 419.0f, -235.0f, earlyaccess::kJoinMailingList), 0);
   addHud(hud);
   standardTransitions(*this);
   logLoaded();
@@ -61,17 +63,17 @@ SceneGameplayWithEarlyAccess::SceneGameplayWithEarlyAccess()
 
 // ---------- save slots ----------
 
-SceneSaveSlots::SceneSaveSlots() : Scene("Save Slots", 1) {
+SceneSaveSlots::SceneSaveSlots() : Scene("Save Slots", kOwnBackdrop) {
   auto hud = centredPanelHud(std::make_shared<ImageHudUnits>(468.0f, 408.0f), 468.0f, 408.0f);
   SaveSlots& slots = saveSlots();
   for (int s = 0; s < kSaveSlotCount; ++s) {
     slots.empty[s] = true;
     slots.date[s].clear();
-    auto button = std::make_shared<HudButtonLargeLong>(saveSlotLabel(s), 55.0f, -105.0f - 78.0f * s, 2811 + s);
+    auto button = std::make_shared<HudButtonLargeLong>(saveSlotLabel(s), 55.0f, -105.0f - 78.0f * s, saveslots::kFirstSlot + s);
     slotButtons_.push_back(button);
     hud->addComponent(button, 0);
   }
-  back_ = std::make_shared<HudButtonLargeShort>("Back", 55.0f, -513.0f, 2801);
+  back_ = std::make_shared<HudButtonLargeShort>("Back", 55.0f, -513.0f, saveslots::kBack);
   hud->addComponent(back_, 0);
   addHud(hud);
   // Every save from now on relabels its slot at once, without a restart.
@@ -93,16 +95,16 @@ void SceneSaveSlots::relabel(int slot) {
 
 void SceneSaveSlots::onBecameCurrent() {
   const SaveSlots& slots = saveSlots();
-  const bool loading = slots.mode == 1;
+  const bool loading = slots.mode == kSlotsForLoading;
   for (int s = 0; s < kSaveSlotCount && static_cast<size_t>(s) < slotButtons_.size(); ++s)
     slotButtons_[static_cast<size_t>(s)]->setState(loading && slots.empty[s] ? kStateDisabled : kStateActive);
 }
 
-SceneOverwriteSaveSlot::SceneOverwriteSaveSlot() : Scene("Overwrite Save Slot", 1) {
+SceneOverwriteSaveSlot::SceneOverwriteSaveSlot() : Scene("Overwrite Save Slot", kOwnBackdrop) {
   auto hud = centredPanelHud(std::make_shared<ImageHudUnits>(732.0f, 48.0f), 732.0f, 48.0f);
   hud->addComponent(std::make_shared<HudTextStatic>(50.0f, -111.0f, "Overwrite save?", 26, kMessageColour), 0);
-  hud->addComponent(std::make_shared<HudButtonLargeShort>("Cancel", 55.0f, -153.0f, 2901), 0);
-  hud->addComponent(std::make_shared<HudButtonLargeLong>("Overwrite", 316.0f, -153.0f, 2902), 0);
+  hud->addComponent(std::make_shared<HudButtonLargeShort>("Cancel", 55.0f, -153.0f, overwriteslot::kCancel), 0);
+  hud->addComponent(std::make_shared<HudButtonLargeLong>("Overwrite", 316.0f, -153.0f, overwriteslot::kOverwrite), 0);
   addHud(hud);
   standardTransitions(*this);
   logLoaded();

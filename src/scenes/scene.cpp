@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/log.hpp"
+#include "scenes/input_state.hpp"
 #include "scenes/scene_draw.hpp"
 #include "ui/hud.hpp"
 
@@ -13,7 +14,7 @@ SceneSwitcher& switcher() {
   return s;
 }
 
-Scene::Scene(std::string name, int backdropMode) : name_(std::move(name)), backdropMode_(backdropMode) {
+Scene::Scene(std::string name, Backdrop backdrop) : name_(std::move(name)), backdropMode_(backdrop) {
   sceneImages();  // the first scene made creates the shared backdrop and cursor images
 }
 
@@ -121,14 +122,15 @@ void Scene::draw() { drawBase(); }
 
 void Scene::drawBase() {
   SceneSwitcher& sw = switcher();
-  if (backdropMode_ == 1 || backdropMode_ == 2) drawBackdrop();
-  if (!(sw.developerMode && sw.hideHuds)) {
+  const DeveloperFlags& developer = input().developer;
+  if (backdropMode_ != kNoBackdrop) drawBackdrop();
+  if (!developer.active(developer.hideHuds)) {
     for (const auto& hud : huds_) {
       const float alpha = (sw.entryCounter < 2 && hud->isTitle) ? titleOpacity_ : hudOpacity_;
       hud->draw(alpha);
     }
   }
-  if (!(sw.developerMode && sw.hideCursor) && sw.drawnCursorVisible) drawCursor(sw.mouseX, sw.mouseY);
+  if (!developer.active(developer.hideCursor) && sw.drawnCursorVisible) drawCursor(sw.mouseX, sw.mouseY);
 }
 
 void SceneSwitcher::requestScene(Scene* scene, int i, bool backdrop) {
@@ -149,9 +151,9 @@ void SceneSwitcher::switchToRequestedScene() {
   if (!next) return;
   const int i = current_ ? current_->setIndex_ : 0;
   if (next->backdropRequest_) {
-    if (next->backdropMode_ == 0) next->backdropMode_ = 2;
-  } else if (next->backdropMode_ == 2) {
-    next->backdropMode_ = 0;
+    if (next->backdropMode_ == kNoBackdrop) next->backdropMode_ = kRequestedBackdrop;
+  } else if (next->backdropMode_ == kRequestedBackdrop) {
+    next->backdropMode_ = kNoBackdrop;
   }
   next->backdropRequest_ = false;
   if (i >= 0 && static_cast<size_t>(i) < next->in_.size()) {

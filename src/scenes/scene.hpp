@@ -21,11 +21,15 @@ inline constexpr TransitionStep Instant{0.0f, 1.0f, 1.0f, 0.0f, 0.0f};
 inline constexpr TransitionStep TitleFadeOut{0.33f, 0.0f, 0.0f, 0.0f, 1.0f};
 }  // namespace steps
 
+// What a scene shows behind its Huds: the world (none of its own), the menu
+// backdrop always, or the backdrop because the request that brought it asked for it.
+enum Backdrop : int { kNoBackdrop = 0, kOwnBackdrop = 1, kRequestedBackdrop = 2 };
+
 // One screen of the game. Scenes are made once at start-up and switched
 // between by request, so each keeps its state between visits.
 class Scene {
  public:
-  Scene(std::string name, int backdropMode);
+  Scene(std::string name, Backdrop backdrop);
   virtual ~Scene();
   Scene(const Scene&) = delete;
   Scene& operator=(const Scene&) = delete;
@@ -52,7 +56,7 @@ class Scene {
   float hudOpacity() const { return hudOpacity_; }
   float titleOpacity() const { return titleOpacity_; }
   int transitionState() const { return state_; }
-  int backdropMode() const { return backdropMode_; }
+  Backdrop backdropMode() const { return backdropMode_; }
   int setIndex() const { return setIndex_; }
   size_t inSetCount() const { return in_.size(); }
   size_t outSetCount() const { return out_.size(); }
@@ -78,7 +82,7 @@ class Scene {
   float stepHudOpacity_ = 1.0f;
   float stepTitleOpacity_ = 1.0f;
   float stepTime_ = 0.0f;
-  int backdropMode_ = 0;
+  Backdrop backdropMode_ = kNoBackdrop;
   std::vector<std::vector<TransitionStep>> in_;
   std::vector<std::vector<TransitionStep>> out_;
   int setIndex_ = 0;
@@ -87,7 +91,8 @@ class Scene {
 };
 
 // Which scene is shown, which one is asked for, and the bits of interface state
-// every scene shares (entry counter, drawn cursor, mouse position).
+// every scene shares (entry counter, drawn cursor, mouse position). What the
+// player holds down and the developer's switches are in scenes/input_state.hpp.
 class SceneSwitcher {
  public:
   Scene* current() const { return current_; }
@@ -104,10 +109,6 @@ class SceneSwitcher {
   int entryCounter = 0;
   bool drawnCursorVisible = false;
   float mouseX = 0.0f, mouseY = 0.0f;
-  // Developer toggles that affect every scene's drawing.
-  bool developerMode = false;
-  bool hideHuds = false;
-  bool hideCursor = false;
   // Hook for hiding the system cursor again after a fade-in (set by the app).
   void (*hideSystemCursor)() = nullptr;
 

@@ -1,14 +1,11 @@
 #include "scenes/scene_draw.hpp"
 #include "scenes/scene_helpers.hpp"
 
-#include <cstdio>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "render/display.hpp"
 #include "core/version.hpp"
-#include "scenes/frame_overlay.hpp"
 #include "scenes/scene.hpp"
 #include "ui/font.hpp"
 #include "ui/hud.hpp"
@@ -64,7 +61,7 @@ void addTitleHuds(Scene& scene) {
     const float plateW = static_cast<float>(plateProbe.textureWidth);
     const float plateH = static_cast<float>(plateProbe.textureHeight);
     im.versionPlate = pictureHud("Game Version Number.png", titleX + titleW - plateW, -387.0f + plateH);
-    const std::string version = std::string("Version ") + "0" + "." + "12" + "." + "0" + "." + "3";
+    const std::string version = std::string("Version ") + kVersionText;
     auto text = std::make_shared<HudTextStatic>(0.0f, 0.0f, version, 33);
     const float textX = static_cast<float>(static_cast<int>((plateW - static_cast<float>(text->text.width)) / 2));
     const float textY = -static_cast<float>(static_cast<int>((plateH - 33.0f) / 2));
@@ -90,56 +87,6 @@ void addLoadingHud(Scene& scene) {
   const float textY = -static_cast<float>(static_cast<int>((shownH - 47.0f) / 2));
   hud->addComponent(std::make_shared<HudTextStatic>(textX, textY, "Loading", 47), 0);
   scene.addHud(hud);
-}
-
-// ---- frame overlay ----
-
-namespace {
-struct Overlay {
-  std::optional<ImageRect> whitePixel;
-  std::optional<TextDynamic> fpsText, frameTimeText;
-};
-Overlay& overlay() {
-  static Overlay o;
-  return o;
-}
-}  // namespace
-
-void createWhitePixel() {
-  overlay().whitePixel.emplace("White Pixel.png", 1920.0f, 1080.0f, kAnchorCentre);
-}
-
-bool whitePixelAvailable() {
-  return overlay().whitePixel && overlay().whitePixel->texture != 0;
-}
-
-void drawWhitePixel(float r, float g, float b) {
-  if (!whitePixelAvailable()) return;
-  drawRect(*overlay().whitePixel, 0.0f, 0.0f, 0.0f, 1.0f, 1.0f, 1.0f, 1.0f, {r, g, b, 1.0f}, -1.0f);
-}
-
-void drawFrameTimes(float fps, int64_t averageMicros) {
-  Overlay& o = overlay();
-  if (!o.fpsText) {
-    o.fpsText.emplace(26, "0 FPS", 400.0f, 226.0f);
-    o.frameTimeText.emplace(26, "0", 400.0f, 252.0f);
-  }
-  // Formatted into fixed buffers: this runs every frame while the developer display is on.
-  char buf[64];
-  const long long whole = static_cast<long long>(fps);
-  const long long hundredths = static_cast<long long>((fps - static_cast<float>(whole)) * 100.0f);
-  std::snprintf(buf, sizeof buf, "%lld.%s%lld FPS", whole, hundredths < 10 ? "0" : "", hundredths);
-  o.fpsText->setText(buf);
-  std::snprintf(buf, sizeof buf, "%lld = Avg. Frame Time us", static_cast<long long>(averageMicros));
-  o.frameTimeText->setText(buf);
-  o.fpsText->draw(0.0f, 0.0f, 1.0f);
-  o.frameTimeText->draw(0.0f, 0.0f, 1.0f);
-}
-
-void deleteFonts() {
-  overlay().fpsText.reset();
-  overlay().frameTimeText.reset();
-  releaseFonts();
 }
 
 }  // namespace qv

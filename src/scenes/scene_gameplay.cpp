@@ -5,7 +5,7 @@
 #include "scenes/census_panel.hpp"
 #include "scenes/game_scenes.hpp"
 #include "scenes/scene_gameplay.hpp"
-#include "scenes/units_scenes.hpp"
+#include "scenes/placement.hpp"
 #include "ui/template_preview.hpp"
 #include "units/unit_drawing.hpp"
 #include "units/world.hpp"
@@ -15,25 +15,20 @@
 
 namespace qv {
 
-SceneGameplay::InputView& SceneGameplay::inputView() {
-  static InputView v;
-  return v;
-}
-
 float& SceneGameplay::scriptedCameraTimer() {
   static float t = 0.0f;
   return t;
 }
 
 SceneGameplay::SceneGameplay(std::string name, bool freezesWorld)
-    : Scene(std::move(name), 0), freezesWorld_(freezesWorld) {
+    : Scene(std::move(name), kNoBackdrop), freezesWorld_(freezesWorld) {
   // The first gameplay scene brings the world into being; the rest share it.
   World::shared();
 }
 
 bool SceneGameplay::eraserActive() const {
   const World& w = World::shared();
-  return w.toolMode == 2 && !freezesWorld_ && w.pick.groundHit;
+  return w.toolMode == kEraserTool && !freezesWorld_ && w.pick.groundHit;
 }
 
 namespace {
@@ -63,10 +58,10 @@ bool SceneGameplay::update(float dt) {
     w.camera.mouseRay(switcher().mouseX, switcher().mouseY, display(), origin, direction);
     w.terrain->pick(origin, direction, w.pick);
   }
-  if (switcher().developerMode && inputView().scriptedCamera) scriptedCameraStep(w.camera, simDt);
+  if (input().developer.active(input().developer.scriptedCamera)) scriptedCameraStep(w.camera, simDt);
   w.camera.update(dt, w.terrain.get());
   if (w.terrain && w.pick.groundHit) w.terrain->fadeGroundColours(dt);
-  w.leftButtonLastFrame = inputView().leftHeld;
+  w.leftButtonLastFrame = input().leftHeld;
   w.step(dt, simDt);
   previewClock().wholeSeconds = w.wholeSeconds;
   previewClock().angle = w.cyclicClock;
@@ -76,11 +71,11 @@ bool SceneGameplay::update(float dt) {
 
 void SceneGameplay::draw() {
   World& w = World::shared();
-  if (backdropMode() != 0 || !w.water) {
+  if (backdropMode() != kNoBackdrop || !w.water) {
     drawBase();
     return;
   }
-  const bool underWater = w.camera.underWater() != inputView().underWaterInversion;
+  const bool underWater = w.camera.underWater() != input().developer.underWaterInversion;
   const Colour horizon = w.skyHorizonColour();
   const Colour water = w.waterColour();
   const Vec3 sun = World::kSunPosition;
@@ -95,8 +90,8 @@ void SceneGameplay::draw() {
     int circleMode = 0;
     float circleRadius = 0.0f;
     if (!freezesWorld_ && w.pick.groundHit) {
-      if (w.toolMode == 2) circleMode = 1, circleRadius = w.eraserSize;
-      if (w.toolMode == 3) circleMode = 2, circleRadius = w.terrainBrushSize;
+      if (w.toolMode == kEraserTool) circleMode = 1, circleRadius = w.eraserSize;
+      if (w.toolMode == kTerrainTool) circleMode = 2, circleRadius = w.terrainBrushSize;
     }
     w.terrain->draw(w.camera, sun, water, w.sunColour, horizon, {w.pick.groundPoint.x, w.pick.groundPoint.y},
                     circleMode, circleRadius, underWater);
@@ -113,12 +108,12 @@ void SceneGameplay::draw() {
     glClear(GL_DEPTH_BUFFER_BIT);
     glDisable(GL_DEPTH_TEST);
   }
-  if (censusShown() && !(switcher().developerMode && switcher().hideHuds)) censusPanel().draw(hudOpacity());
+  if (censusShown() && !input().developer.active(input().developer.hideHuds)) censusPanel().draw(hudOpacity());
   drawBase();
 }
 
 bool SceneGameplay::censusShown() const {
-  return censusPanelOpen() && !freezesWorld_ && backdropMode() == 0 && World::shared().water;
+  return censusPanelOpen() && !freezesWorld_ && backdropMode() == kNoBackdrop && World::shared().water;
 }
 
 int SceneGameplay::mouse(float x, float y, int action) {
@@ -128,17 +123,17 @@ int SceneGameplay::mouse(float x, float y, int action) {
   }
   int result = Scene::mouse(x, y, action);
   World& w = World::shared();
-  const InputView& in = inputView();
+  const InputState& in = input();
   // A right click anywhere in the world puts the tool down, over the ground too
   // (the eraser tells the player so), as long as the left button is not erasing or placing.
-  const bool leaveTool = result == 0 && action == 1 && !in.leftHeld && in.rightHeld && w.toolMode != 0;
+  const bool leaveTool = result == 0 && action == 1 && !in.leftHeld && in.rightHeld && w.toolMode != kNoTool;
   if (leaveTool) {
-    w.toolMode = 0;
+    w.toolMode = kNoTool;
     requestScene(gameScenes().topHud.get(), 2);
   } else if (eraserActive()) {
     if (result == 0 && in.leftHeld) w.eraseUnderEraser();
   } else if (result == 0 && action == 1 && in.leftHeld) {
-    if (!freezesWorld_ && w.toolMode == 1 && w.placementShown && w.terrain) {
+    if (!freezesWorld_ && w.toolMode == kPlacementTool && w.placementShown && w.terrain) {
       if (const auto t = w.selected(); t && w.placementValid(*t, w.placementPoint)) w.placeUnit(w.placementPoint, placementKeepsColours());
     }
   }

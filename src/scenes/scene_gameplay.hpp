@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 
+#include "scenes/input_state.hpp"
 #include "scenes/scene.hpp"
 
 namespace qv {
@@ -17,15 +18,6 @@ class SceneGameplay : public Scene {
   // The census panel is open and this scene shows the living world.
   bool censusShown() const;
 
-  // What the scene needs from the input layer each frame; kept here so the
-  // scene runs (and is tested) without a window.
-  struct InputView {
-    bool leftHeld = false, rightHeld = false, middleHeld = false, shiftHeld = false;
-    float mouseDeltaX = 0.0f, mouseDeltaY = 0.0f;
-    bool underWaterInversion = false;
-    bool scriptedCamera = false;
-  };
-  static InputView& inputView();
   // Timer of the developer's scripted camera move; advanced with simulated time.
   static float& scriptedCameraTimer();
 

@@ -32,6 +32,10 @@ struct WorldColours {
   Colour lifted(int r) const { return row[r].lifted(); }
 };
 
+// The tool in the player's hand; the top bar's Erase, Terrain and World buttons
+// pick the last three.
+enum ToolMode : int { kNoTool = 0, kPlacementTool = 1, kEraserTool = 2, kTerrainTool = 3, kWorldColoursTool = 4 };
+
 // The process-wide world every gameplay scene shares: terrain, sea, sky and
 // clouds, the camera, the units with their grid and lists, the clock and the
 // tool and pick state. The first gameplay scene creates it (World::shared());
@@ -93,7 +97,7 @@ class World : public GroundPainters {
   bool unsavedChanges = false;
 
   // ---- tools and picking ----
-  int toolMode = 0;  // 0 none, 1 unit placement, 2 eraser, 3 terrain, 4 world options
+  int toolMode = kNoTool;  // a ToolMode
   PickState pick;
   Vec3 placementPoint{};
   bool placementShown = false;

@@ -41,7 +41,7 @@ TEST(DefaultWorld, OpensOnALivingIslandWithItsCensus) {
   switcher().setCurrent(&scene);
   World& w = World::shared();
   rng::seed(2026);
-  ASSERT_EQ(loadDefaultWorld(w, 0), kLoadOk);
+  ASSERT_EQ(loadDefaultWorld(w), kLoadOk);
   EXPECT_GT(w.unitCount(), 200u);
   EXPECT_EQ(w.colours.checkedSwatch[WorldColours::kSky], paletteIndex("Blue"));
   // Fresh from the load: every kind listed at once, the chart still empty.

@@ -85,9 +85,9 @@ TEST_F(MenusDialogs, MenusOverTheBackdropAndSaveSlotsByMode) {
   const qvtest::Rgb clear{int(c.r * 255), int(c.g * 255), int(c.b * 255)};
   EXPECT_GT(qvtest::diff(qvtest::pixelAt(menu, kW, 5, kH - 5), clear), 30);
 
-  saveSlots().mode = 0;
+  saveSlots().mode = kSlotsForNewGame;
   const Shot fresh = show(g.saveSlots.get(), false, "menus_save_slots_new_game");
-  saveSlots().mode = 1;
+  saveSlots().mode = kSlotsForLoading;
   const Shot load = show(g.saveSlots.get(), false, "menus_save_slots_load");
   // Slot 1 (empty) dims in load mode; slot 2 (used) looks the same in both.
   const Vec2 slots = panelCorner(*g.saveSlots);
@@ -140,7 +140,7 @@ TEST_F(MenusDialogs, MainMenuLeavesLogoAndVersionPlateClearInEveryWindowShape) {
 TEST_F(MenusDialogs, EveryDialogDrawsItsPanelOverTheFrozenWorld) {
   World& w = World::shared();
   // The shipped world behind the dialogs, as after "New Game".
-  EXPECT_EQ(loadDefaultWorld(w, 0), 0);
+  EXPECT_EQ(loadDefaultWorld(w), 0);
   w.camera.position = {0.0f, -60.0f, 12.0f};
   w.camera.maxHeight = 12.0f;
   const Shot plain = show(g.topHud.get(), false, "menus_world_behind_dialogs");

@@ -35,7 +35,7 @@ TEST(ScreenshotCapture, ThePngHoldsTheDrawnFrame) {
   switcher().setCurrent(&scene);
   World& w = World::shared();
   rng::seed(7);
-  ASSERT_EQ(loadDefaultWorld(w, 0), kLoadOk);
+  ASSERT_EQ(loadDefaultWorld(w), kLoadOk);
   for (int i = 0; i < 10; ++i) scene.update(0.05f);
 
   ScreenshotTaker taker;

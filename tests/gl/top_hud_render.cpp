@@ -6,7 +6,10 @@
 
 #include "platform/platform.hpp"
 #include "render/palette.hpp"
+#include "scenes/eraser_panel.hpp"
+#include "scenes/terrain_panel.hpp"
 #include "scenes/top_hud_scenes.hpp"
+#include "scenes/world_colours_panel.hpp"
 #include "support/gl_world_helpers.hpp"
 #include "ui/hud.hpp"
 #include "units/world.hpp"
@@ -17,9 +20,9 @@ namespace {
 constexpr int kW = 1920, kH = 1080;  // one design pixel per screen pixel
 
 std::vector<uint8_t> drawFrame(Scene& scene, bool huds) {
-  switcher().developerMode = switcher().hideHuds = !huds;
+  input().developer.enabled = input().developer.hideHuds = !huds;
   auto px = qvtest::capture(kW, kH, World::shared().clearColour, [&] { scene.draw(); });
-  switcher().developerMode = switcher().hideHuds = false;
+  input().developer.enabled = input().developer.hideHuds = false;
   return px;
 }
 
@@ -53,7 +56,7 @@ TEST(TopHudRender, BarAndEveryToolPanelDrawOverTheWorld) {
   w.timeOfDay = 120.0f;
   qvtest::aimCamera(w.camera, {0.0f, -30.0f, 14.0f}, {0.0f, -10.352f, 4.0f});  // yaw 0, pitch -1.1
   switcher().mouseX = switcher().mouseY = 0.0f;
-  SceneGameplay::inputView() = {};
+  input() = {};
   w.eraserSize = 4.0f;
   setGameSpeed(2);
 

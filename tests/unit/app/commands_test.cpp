@@ -15,8 +15,10 @@
 #include <unistd.h>
 #include <vector>
 
+#include "app/commands.hpp"
 #include "app/input.hpp"
 #include "app/settings.hpp"
+#include "app/shell.hpp"
 #include "core/log.hpp"
 #include "persistence/save_game.hpp"
 #include "platform/platform.hpp"
@@ -31,13 +33,16 @@ using namespace qv;
 
 namespace {
 
-struct Calls {
-  int quits = 0;
-  int fullScreenToggles = 0;
+// The window and the system, as the commands and keys see them: every request recorded.
+struct RecordingShell final : Shell {
+  int quits = 0, fullScreenToggles = 0;
   std::vector<int> swapIntervals;
   std::vector<std::string> pages;
+  void quit() override { ++quits; }
+  void toggleFullScreen() override { ++fullScreenToggles; }
+  void setSwapInterval(int interval) override { swapIntervals.push_back(interval); }
+  void openWebPage(const std::string& url) override { pages.push_back(url); }
 };
-Calls& calls() { static Calls c; return c; }
 std::set<int>& keysDown() { static std::set<int> k; return k; }
 bool fakeKeyDown(int key) { return keysDown().count(key) != 0; }
 void holdKeys(std::set<int> keys) {
@@ -54,8 +59,8 @@ fs::path tempFolder(const std::string& name) {
 
 }  // namespace
 
-// Every scene of the game, built once without a window, with the window's
-// effects (quit, browser, full screen, vertical sync) replaced by recorders.
+// Every scene of the game, built once without a window; the window's effects
+// (quit, browser, full screen, vertical sync) go to a recording shell.
 class Commands : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -76,27 +81,24 @@ class Commands : public ::testing::Test {
   static fs::path& programFolder() { static fs::path p; return p; }
 
   void SetUp() override {
-    calls() = {};
     keysDown().clear();
-    CommandState& cs = commandState();
-    cs = {};
-    cs.quit = [] { ++calls().quits; };
-    cs.openWebPage = [](const std::string& url) { calls().pages.push_back(url); };
-    cs.toggleFullScreen = [] { ++calls().fullScreenToggles; };
-    cs.swapInterval = [](int on) { calls().swapIntervals.push_back(on); };
+    commandState() = {};
     switcher().clear();
     switcher().entryCounter = 2;
-    switcher().developerMode = false;
+    input() = {};
     w.toolMode = 0;
     w.unsavedChanges = false;
     w.setGameSpeed(1);
     for (int s = 0; s < kSaveSlotCount; ++s) saveSlots().empty[s] = true;
-    saveSlots().mode = saveSlots().selected = 0;
+    saveSlots().mode = kSlotsForNewGame, saveSlots().selected = 0;
   }
   void TearDown() override { commandState() = {}; switcher().clear(); }
 
   GameScenes& g = gameScenes();
   World& w = World::shared();
+  RecordingShell shell;
+  void handleCommand(int id) { qv::handleCommand(id, shell); }
+  void handleKey(int key, int action) { qv::handleKey(key, action, shell); }
 
   // Makes s current and finished fading in, as if the player were looking at it.
   void at(Scene* s) { switcher().clear(); switcher().setCurrent(s); }
@@ -147,18 +149,18 @@ TEST_F(Commands, ButtonsRequestTheirScenesAndRememberWhereToReturn) {
   EXPECT_EQ(press(g.topHud.get(), 203), g.units.get());
   EXPECT_EQ(press(g.topHud.get(), 204), g.eraser.get());
   EXPECT_EQ(w.toolMode, 2);
-  EXPECT_EQ(calls().pages, (std::vector<std::string>{kFeedbackPage, kMailingListPage}));
+  EXPECT_EQ(shell.pages, (std::vector<std::string>{kFeedbackPage, kMailingListPage}));
   EXPECT_TRUE(fs::exists(userFolder() / "settings.txt")) << "leaving settings saves them";
   press(g.mainMenu.get(), "Early Access");
   EXPECT_EQ(switcher().entryCounter, 0);  // the notice shows the title standing still again
   EXPECT_EQ(press(g.mainMenu.get(), "Load Game"), g.saveSlots.get());
-  EXPECT_EQ(saveSlots().mode, 1);
+  EXPECT_EQ(saveSlots().mode, kSlotsForLoading);
   press(g.mainMenu.get(), "New Game");
-  EXPECT_EQ(saveSlots().mode, 0);
+  EXPECT_EQ(saveSlots().mode, kSlotsForNewGame);
   // Unknown identifiers and the sliders' own change nothing.
   for (int id : {0, 1302, 1303, 999, 4242}) EXPECT_EQ(press(g.settings.get(), id), nullptr) << id;
   press(g.mainMenu.get(), "Quit");
-  EXPECT_EQ(calls().quits, 1);
+  EXPECT_EQ(shell.quits, 1);
 }
 
 TEST_F(Commands, MainMenuAndQuitAskAboutSavingOnlyWithUnsavedChangesAndSaveWhenAsked) {
@@ -173,12 +175,12 @@ TEST_F(Commands, MainMenuAndQuitAskAboutSavingOnlyWithUnsavedChangesAndSaveWhenA
   EXPECT_TRUE(w.unsavedChanges);
   EXPECT_EQ(press(g.askSave.get(), "Cancel"), g.inGameMenu.get());
   EXPECT_EQ(press(g.saveAndQuit.get(), "Back"), g.inGameMenu.get());
-  EXPECT_EQ(calls().quits, 0);
+  EXPECT_EQ(shell.quits, 0);
   press(g.saveAndQuit.get(), "Don't Save");
-  EXPECT_EQ(calls().quits, 1);
+  EXPECT_EQ(shell.quits, 1);
   EXPECT_EQ(press(g.quit.get(), "Back"), g.inGameMenu.get());
   press(g.quit.get(), "Quit");
-  EXPECT_EQ(calls().quits, 2);
+  EXPECT_EQ(shell.quits, 2);
 
   // Saving writes the selected slot and relabels it.
   w.unsavedChanges = true;
@@ -193,7 +195,7 @@ TEST_F(Commands, MainMenuAndQuitAskAboutSavingOnlyWithUnsavedChangesAndSaveWhenA
   fs::remove(saveSlotPath(2));
   press(g.saveAndQuit.get(), "Save");
   EXPECT_TRUE(fs::exists(saveSlotPath(2)));
-  EXPECT_EQ(calls().quits, 3);
+  EXPECT_EQ(shell.quits, 3);
 }
 
 // With the disk full every "Save" says so and stays in the game: no "Game saved.",
@@ -224,7 +226,7 @@ TEST_F(Commands, SavesThatDoNotReachTheDiskShowTheErrorAndStay) {
       const bool ok = press(from, id) == g.errorMessage.get() &&
                       g.errorMessage->message == SceneGameplayWithErrorMessage::kSaveFailedMessage &&
                       g.errorMessage->backCentred->state == kStateActive &&
-                      g.errorMessage->continueAnyway->state == kStateHidden && w.unsavedChanges && calls().quits == 0;
+                      g.errorMessage->continueAnyway->state == kStateHidden && w.unsavedChanges && shell.quits == 0;
       at(g.errorMessage.get());
       handleCommand(3401);
       if (!ok || switcher().requested() != g.inGameMenu.get()) failures |= 1 << (id % 8);
@@ -259,7 +261,7 @@ TEST_F(Commands, SlotsAskBeforeOverwritingAndReportLoadErrorsBySeverity) {
   EXPECT_EQ(press(g.overwriteSlot.get(), "Overwrite"), g.errorMessage.get());
 
   // Loading a missing or damaged slot reports it.
-  saveSlots().mode = 1;
+  saveSlots().mode = kSlotsForLoading;
   press(g.saveSlots.get(), 2815);  // no file for slot 5
   EXPECT_EQ(g.errorMessage->message, E::messageFor(5));
   fs::create_directories(fs::path(saveSlotPath(0)).parent_path());
@@ -299,15 +301,16 @@ TEST_F(Commands, SettingsFileSnapsOntoTheSlidersAndTheScreensButtonsAct) {
   std::ofstream(file, std::ios::binary) << "Quillon Vale Settings File  Version 0.12.0.3\n0.33\n1.7\n0\n0\n0\n1\n0\n";
   Settings& s = settings() = Settings{};
   s.load(file.string());
-  applySettingsToScreen(s, true, commandState().swapInterval);
+  applySettingsToScreen(s, true, &shell);
   EXPECT_EQ(g.settings->musicSlider->valueText.text(), "35%");
   EXPECT_FLOAT_EQ(s.soundVolume, 1.0f);
   EXPECT_FALSE(g.settings->verticalSyncBox->checked);
   EXPECT_TRUE(g.settings->frameLimitBox->checked);
-  EXPECT_EQ(calls().swapIntervals, std::vector<int>{0});
+  EXPECT_EQ(shell.swapIntervals, std::vector<int>{0});
 
-  // The checkboxes, not the file's values, are what gets saved.
+  // A click on a checkbox is what gets saved, not the file's old value.
   g.settings->verticalSyncBox->checked = true;
+  handleCommand(1308);
   saveSettingsFile();
   std::ifstream in(file);
   std::vector<std::string> got;
@@ -329,12 +332,12 @@ TEST_F(Commands, SettingsFileSnapsOntoTheSlidersAndTheScreensButtonsAct) {
   s = Settings{};
 
   // Checkboxes and the window-mode buttons.
-  calls().swapIntervals.clear();
+  shell.swapIntervals.clear();
   at(g.settings.get());
   for (bool on : {false, true}) { g.settings->verticalSyncBox->checked = on; handleCommand(1308); }
-  EXPECT_EQ(calls().swapIntervals, (std::vector<int>{0, 1}));
+  EXPECT_EQ(shell.swapIntervals, (std::vector<int>{0, 1}));
   handleCommand(1307);
-  EXPECT_EQ(calls().fullScreenToggles, 1);
+  EXPECT_EQ(shell.fullScreenToggles, 1);
 
   static bool full = false;
   g.settings->isFullScreen = [] { return full; };
@@ -406,15 +409,15 @@ TEST_F(Commands, UIsIgnoredWhileASwitchIsPendingAndEscapeOnlyPutsAToolAway) {
 TEST_F(Commands, DeveloperKeysNeedDeveloperModeAndPeriodHoldsTheColourOnlyWhilePlacing) {
   at(g.mainMenu.get());
   for (bool developer : {false, true}) {
-    switcher().developerMode = developer;
+    input().developer.enabled = developer;
     handleKey(GLFW_KEY_F, GLFW_PRESS);
     handleKey(GLFW_KEY_F, GLFW_RELEASE);
     handleKey(GLFW_KEY_J, GLFW_PRESS);
-    EXPECT_EQ(calls().fullScreenToggles, developer ? 1 : 0);
-    EXPECT_EQ(switcher().hideHuds, developer);
+    EXPECT_EQ(shell.fullScreenToggles, developer ? 1 : 0);
+    EXPECT_EQ(input().developer.hideHuds, developer);
   }
   handleKey(GLFW_KEY_J, GLFW_PRESS);
-  EXPECT_FALSE(switcher().hideHuds);
+  EXPECT_FALSE(input().developer.hideHuds);
 }
 
 // W, S, D and A move the eye ahead, back, right and left of where it looks,
@@ -476,14 +479,14 @@ TEST_F(Commands, HeldKeysReachOnlyTheLiveScenesAndTheOpenPanel) {
 
   at(g.topHud.get());
   handleKey(GLFW_KEY_PERIOD, GLFW_PRESS);
-  EXPECT_FALSE(input().keepColourHeld);
+  EXPECT_FALSE(placementKeepsColours());
   at(g.unitPlacement.get());
   for (int action : {GLFW_PRESS, GLFW_REPEAT}) {  // holding it keeps it
     handleKey(GLFW_KEY_PERIOD, action);
-    EXPECT_TRUE(input().keepColourHeld && placementKeepsColours()) << action;
+    EXPECT_TRUE(placementKeepsColours()) << action;
   }
   handleKey(GLFW_KEY_PERIOD, GLFW_RELEASE);
-  EXPECT_FALSE(input().keepColourHeld || placementKeepsColours());
+  EXPECT_FALSE(placementKeepsColours());
 }
 
 TEST_F(Commands, BackspaceUndoesAndShiftBackspaceRedoesStrokesTabTogglesTheCensusInTheWorldOnly) {

@@ -333,7 +333,7 @@ TEST(SaveGame, FileLayoutVersionsMissingFilesAndBadNumbers) {
   EXPECT_EQ(loadText(*a, "", kLoadNewGame), kLoadCorrupt);
   // The shipped world is looked for beside the program.
   platform::overrideProgramFolder(userFolder());
-  EXPECT_EQ(loadDefaultWorld(*a, 0), kLoadDefaultWorldMissing);
+  EXPECT_EQ(loadDefaultWorld(*a), kLoadDefaultWorldMissing);
   useDefaultModels();
   EXPECT_TRUE(a->unitCount() == 5u && a->colours.checkedSwatch[0] == paletteIndex("Magenta"));
 

@@ -13,7 +13,7 @@ class GameplaySceneTest : public ::testing::Test {
     World& w = World::shared();
     w.resetWorld();
     w.camera.position = {0.0f, 0.0f, 20.0f}, w.camera.maxHeight = 20.0f;
-    SceneGameplay::inputView() = {};
+    input() = {};
   }
   void TearDown() override { switcher().clear(); }
 };
@@ -59,21 +59,21 @@ TEST_F(GameplaySceneTest, RightClickLeavesAToolAndCameraTurnsOnlyWhenLive) {
       switcher().clear(), switcher().setCurrent(t.scene);
       w.toolMode = t.tool;
       w.pick.groundHit = overGround, w.pick.groundPoint = {30.0f, 30.0f, 0.0f};
-      SceneGameplay::inputView().rightHeld = true;
+      input().rightHeld = true;
       EXPECT_EQ(t.scene->mouse(0.0f, 0.0f, 1), 0);
       EXPECT_TRUE(w.toolMode == 0 && switcher().requested() == g.topHud.get()) << t.tool << " ground " << overGround;
-      SceneGameplay::inputView().rightHeld = false;
+      input().rightHeld = false;
     }
   }
   w.pick.groundHit = false;
-  SceneGameplay::inputView().rightHeld = true;
+  input().rightHeld = true;
   // Without a tool a right click does nothing.
   switcher().clear(), switcher().setCurrent(g.topHud.get());
   g.topHud->mouse(0.0f, 0.0f, 1);
   EXPECT_EQ(switcher().requested(), nullptr);
 
-  SceneGameplay::inputView() = {};
-  SceneGameplay::inputView().shiftHeld = true, SceneGameplay::inputView().mouseDeltaX = 100.0f;
+  input() = {};
+  input().shiftHeld = true, input().mouseDeltaX = 100.0f;
   const double yaw = w.camera.yaw;
   g.topHud->mouse(0.0f, 0.0f, 2);
   EXPECT_NEAR(w.camera.yawDelta, 0.1, 1e-9);

@@ -145,7 +145,7 @@ TEST_F(SlotFolder, LoadModeDisablesEmptySlotsAndAGoneScreenGetsNoSaves) {
   writeSlot(3, "Quillon Vale Save File  Version 0.12.0.3\n2024.5.7\n");
   auto s = std::make_unique<SceneSaveSlots>();
   for (int mode : {1, 0}) {
-    saveSlots().mode = mode;
+    saveSlots().mode = static_cast<SlotsPurpose>(mode);
     s->onBecameCurrent();
     for (int i = 0; i < 5; ++i)
       EXPECT_EQ(s->slotButtons()[static_cast<size_t>(i)]->state, mode == 0 || i == 3 ? kStateActive : kStateDisabled) << i;

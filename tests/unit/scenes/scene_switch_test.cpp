@@ -8,7 +8,7 @@ using namespace qv;
 namespace {
 class TestScene : public Scene {
  public:
-  explicit TestScene(const char* name, int backdrop = 0) : Scene(name, backdrop) {}
+  explicit TestScene(const char* name, int backdrop = 0) : Scene(name, static_cast<Backdrop>(backdrop)) {}
   void onBecameCurrent() override { ++becameCurrent; }
   void afterTransitionedOut() override { ++transitionedOut; }
   int becameCurrent = 0, transitionedOut = 0;

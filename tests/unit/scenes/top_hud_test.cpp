@@ -45,7 +45,7 @@ class TopHudTest : public ::testing::Test {
     w->terrainBrushRate = 1.25f;
     w->eraserWorldPress = w->terrainWorldPress = w->leftButtonLastFrame = false;
     w->colours = WorldColours{};
-    SceneGameplay::inputView() = {};
+    input() = {};
     switcher().mouseX = switcher().mouseY = 0.0f;
   }
   void TearDown() override { SetUp(); }
@@ -59,9 +59,9 @@ class TopHudTest : public ::testing::Test {
     for (int n = 0; n < 10 && s.transitionState() != 0; ++n) s.update(0.1f);
     ASSERT_EQ(s.transitionState(), 0);
   }
-  static int press(Scene& s, Vec2 p) { SceneGameplay::inputView().leftHeld = true; return s.mouse(p.x, p.y, kMousePress); }
+  static int press(Scene& s, Vec2 p) { input().leftHeld = true; return s.mouse(p.x, p.y, kMousePress); }
   static int move(Scene& s, Vec2 p) { return s.mouse(p.x, p.y, kMouseMove); }
-  static void release(Scene& s, Vec2 p = {}) { SceneGameplay::inputView().leftHeld = false; s.mouse(p.x, p.y, kMouseRelease); }
+  static void release(Scene& s, Vec2 p = {}) { input().leftHeld = false; s.mouse(p.x, p.y, kMouseRelease); }
   float groundAtCentre() const { return w->terrain->heightAt(0.0f, 0.0f); }
 };
 

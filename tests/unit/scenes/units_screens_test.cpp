@@ -323,8 +323,8 @@ TEST_F(UnitsScreens, ClickingPlacesAUnitOnlyOnAnAllowedSpot) {
   Scene& placing = *g.unitPlacement;
   switcher().setCurrent(&placing);
   std::tie(w.selectedTemplate, w.toolMode) = std::pair(0, 1);
-  SceneGameplay::inputView() = {};
-  SceneGameplay::inputView().leftHeld = true;
+  input() = {};
+  input().leftHeld = true;
   const struct { float x; size_t count; const char* why; } rows[] = {
       {0.0f, 1u, "free ground"}, {0.1f, 1u, "on top of the first unit"}, {10.0f, 2u, "free again"}};
   for (const auto& r : rows) {
@@ -334,7 +334,7 @@ TEST_F(UnitsScreens, ClickingPlacesAUnitOnlyOnAnAllowedSpot) {
     EXPECT_EQ(placing.mouse(0.0f, 0.0f, kMousePress), 0);
     EXPECT_EQ(w.unitCount(), r.count) << r.why;
   }
-  SceneGameplay::inputView() = {};
+  input() = {};
 }
 
 // A fading scene ignores the mouse: the press that would change the mode does nothing.
