@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # F12 in a running world: a PNG of the window's size lands in the user folder's
 # Screenshots, it decodes, and the "Screenshot saved" notice shows meanwhile.
-# Tab then opens the census over the world.
 set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 fresh_home
@@ -66,24 +65,5 @@ saved="$(brightness "$FILE" 0 390 60 8)"
 echo "brightness at the notice: before $sky, with the notice $notice, in the saved picture $saved"
 [ "$notice" -lt $((sky - 150)) ] || fail "no notice over the sky"
 [ "$saved" -gt $((notice + 100)) ] || fail "the notice is in the saved picture"
-
-# Tab opens the census over the middle of the world, Tab closes it (the first
-# opening builds the panel, so allow it a moment).
-census_wait() {  # census_wait <open|closed> <capture>
-  local deadline=$((SECONDS + 15)) b
-  while [ $SECONDS -lt $deadline ]; do
-    import -window "$WIN" "$2" 2>/dev/null
-    b="$(brightness "$2" 380 -100 200 150)"
-    if [ "$1" = open ] && [ "$b" -lt $((sky_chart - 150)) ]; then echo "census open: $b"; return 0; fi
-    if [ "$1" = closed ] && [ "$b" -gt $((sky_chart - 100)) ]; then echo "census closed: $b"; return 0; fi
-    sleep 0.3
-  done
-  return 1
-}
-sky_chart="$(brightness "$HOME_DIR/before.png" 380 -100 200 150)"
-xdotool key --window "$WIN" Tab
-census_wait open "$SHOTS/e2e_census_open.png" || fail "Tab did not show the census"
-xdotool key --window "$WIN" Tab
-census_wait closed "$HOME_DIR/census_closed.png" || fail "a second Tab did not close the census"
 
 echo "1 passed, 0 failed"  # the game is stopped on the way out

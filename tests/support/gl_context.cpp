@@ -13,7 +13,8 @@ GLFWwindow* g_window = nullptr;
 bool g_tried = false;
 }  // namespace
 
-bool ensureGlContext(int width, int height) {
+bool ensureGlContext() {
+  constexpr int width = 1920, height = 1080;
   if (g_window) return true;
   if (g_tried) return false;
   g_tried = true;

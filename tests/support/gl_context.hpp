@@ -8,10 +8,11 @@ struct GLFWwindow;
 
 namespace qvtest {
 
-// One GLFW window with a 3.3 core context for the whole GL test program.
+// One 1920 x 1080 GLFW window with a 3.3 core context for the whole GL test
+// program, large enough for every case whichever runs first.
 // When it cannot be made: the test fails if QV_REQUIRE_GL=1 (set by ./test.sh
 // and CI, so a broken display never passes silently), else it is skipped.
-bool ensureGlContext(int width = 1280, int height = 720);
+bool ensureGlContext();
 GLFWwindow* glWindow();
 
 // Reads the back buffer (after drawing, before swapping) as RGBA rows, top row first.

@@ -113,12 +113,7 @@ TEST_F(HudTest, TooltipBoxPlacementAndClamping) {
   const float bw = box.widthPx(), bh = box.heightPx();
   EXPECT_FLOAT_EQ(twoLines - bh, 26) << "one more line of the 26 font";
 
-  // Button picture 382 x 83, so half size (191, 41.5) pixels.
   HudButtonLargeLong b("Go", 0, 0, 5, "AB", kTooltipBelow);
-  b.placeTooltip(0, 0);
-  EXPECT_NEAR(b.tooltipX, 191 * kPx, 1e-6);
-  EXPECT_NEAR(b.tooltipY, (-41.5f - bh / 2 - 41.5f) * kPx, 1e-6);
-
   // Pushed back inside the 1920 x 1080 screen on every side.
   // edge: the box's edge on that side, design pixels from the centre
   const struct { int side; float hudX, hudY; bool horizontal; float edge; } rows[] = {
@@ -298,13 +293,7 @@ TEST_F(HudTest, HudReturnsTheLastHit) {
   auto a = button(5, 0), b = button(6, 0);  // overlapping
   hud.addComponent(a, 0);
   hud.addComponent(*b, 2);  // a reference; layer 1 is created empty
-  ASSERT_EQ(hud.layers.size(), 3u);
   EXPECT_EQ(hud.mouse(kCx, cy(0), kMousePress), 6);
-  // Layers filled directly (not through addComponent) are still safe to ask.
-  for (int i = 0; i < 6; ++i) hud.layers[1].components.push_back(button(60 + i, -100 * (i + 1)));
-  EXPECT_EQ(hud.mouse(kCx, cy(-600), kMousePress), 65);
-  hud.addComponent(nullptr, 0), hud.addComponent(a, -1);
-  EXPECT_EQ(hud.layers[0].components.size(), 1u);
 }
 
 // "Screenshot saved" stays two seconds and then goes by itself; a new message starts it again.
