@@ -1,9 +1,12 @@
 #include "render/gpu_resources.hpp"
 
+#include <libdeflate.h>
 #include <lodepng.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "core/log.hpp"
 #include "platform/platform.hpp"
@@ -59,6 +62,116 @@ bool pictureSizeAcceptable(const unsigned char* data, size_t size, const std::st
   return true;
 }
 
+// LodePNG's own inflate is the slowest part of decoding a large picture;
+// libdeflate does the same work several times faster. LodePNG hands every
+// zlib stream of the file to it: the pixel data, whose unpacked size the header
+// fixes, and the rare colour profile, which must fit in as much (or the picture
+// is decoded again without it).
+struct QuickInflate {
+  size_t expectedSize = 0;
+};
+
+unsigned quickInflate(unsigned char** out, size_t* outSize, const unsigned char* in, size_t inSize,
+                      const LodePNGDecompressSettings* settings) {
+  const size_t expected = static_cast<const QuickInflate*>(settings->custom_context)->expectedSize;
+  if (expected == 0) return 1;
+  libdeflate_decompressor* d = libdeflate_alloc_decompressor();
+  if (!d) return 1;
+  // LodePNG frees what it is given with free().
+  auto* buffer = static_cast<unsigned char*>(std::malloc(expected));
+  size_t produced = 0;
+  const libdeflate_result r =
+      buffer ? libdeflate_zlib_decompress(d, in, inSize, buffer, expected, &produced) : LIBDEFLATE_BAD_DATA;
+  libdeflate_free_decompressor(d);
+  if (r != LIBDEFLATE_SUCCESS) {
+    std::free(buffer);
+    return 1;
+  }
+  *out = buffer;
+  *outSize = produced;
+  return 0;
+}
+
+struct FreeDeleter {
+  void operator()(unsigned char* p) const { std::free(p); }
+};
+
+// Rows as the file holds them (no colour conversion yet), or the LodePNG error.
+struct DecodedPng {
+  std::unique_ptr<unsigned char, FreeDeleter> pixels;
+  unsigned width = 0, height = 0;
+  lodepng::State state;
+  unsigned error = 0;
+};
+
+DecodedPng decodeRaw(const unsigned char* data, size_t size, bool quick) {
+  DecodedPng r;
+  lodepng::State& state = r.state;
+  state.decoder.color_convert = 0;
+  // Text and unknown chunks are never used; skipping them also skips their decompression.
+  state.decoder.read_text_chunks = 0;
+  state.decoder.remember_unknown_chunks = 0;
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+  // The fuzzer cannot forge checksums; without this it never gets past them.
+  state.decoder.ignore_crc = 1;
+  state.decoder.zlibsettings.ignore_adler32 = 1;
+#endif
+  QuickInflate context;
+  if (quick) {
+    unsigned w = 0, h = 0;
+    lodepng::State probe;
+    // Interlaced pictures unpack to a different size: they take LodePNG's own inflate.
+    if (lodepng_inspect(&w, &h, &probe, data, size) == 0 && probe.info_png.interlace_method == 0) {
+      // Sides are within kMaxPictureSide here, so this cannot overflow.
+      const size_t rowBytes = (static_cast<size_t>(w) * lodepng_get_bpp(&probe.info_png.color) + 7) / 8;
+      context.expectedSize = static_cast<size_t>(h) * (rowBytes + 1);
+    }
+    state.decoder.zlibsettings.custom_zlib = quickInflate;
+    state.decoder.zlibsettings.custom_context = &context;
+  }
+  unsigned char* out = nullptr;
+  r.error = lodepng_decode(&out, &r.width, &r.height, &state, data, size);
+  r.pixels.reset(out);
+  if (r.error) r.pixels.reset();
+  return r;
+}
+
+// Writes the decoded picture as RGBA into the padded (transparent black) power-of-two
+// picture, bottom row first when flipped. Plain 8-bit RGB and RGBA, what our pictures
+// are, go straight in; any other kind goes through LodePNG's converter first.
+bool toPaddedRgba(const DecodedPng& raw, PngImage& img, bool flip) {
+  const size_t w = raw.width, h = raw.height;
+  const size_t stride = static_cast<size_t>(img.paddedWidth) * 4;
+  img.pixels.assign(stride * static_cast<size_t>(img.paddedHeight), 0);
+  const LodePNGColorMode& mode = raw.state.info_png.color;
+  const bool rgb8 = mode.colortype == LCT_RGB && mode.bitdepth == 8 && !mode.key_defined;
+  const bool rgba8 = mode.colortype == LCT_RGBA && mode.bitdepth == 8;
+  std::unique_ptr<unsigned char, FreeDeleter> converted;
+  const unsigned char* source = raw.pixels.get();
+  if (!rgb8 && !rgba8) {
+    LodePNGColorMode rgba = lodepng_color_mode_make(LCT_RGBA, 8);
+    converted.reset(static_cast<unsigned char*>(std::malloc(w * h * 4)));
+    if (!converted || lodepng_convert(converted.get(), source, &rgba, &mode, raw.width, raw.height)) return false;
+    source = converted.get();
+  }
+  const size_t sourceRow = rgb8 ? w * 3 : w * 4;
+  for (size_t y = 0; y < h; ++y) {
+    const unsigned char* from = source + y * sourceRow;
+    unsigned char* to = &img.pixels[(flip ? h - 1 - y : y) * stride];
+    if (!rgb8) {
+      std::memcpy(to, from, w * 4);
+      continue;
+    }
+    for (size_t x = 0; x < w; ++x, from += 3, to += 4) {
+      to[0] = from[0];
+      to[1] = from[1];
+      to[2] = from[2];
+      to[3] = 255;
+    }
+  }
+  return true;
+}
+
 bool compileStage(GLenum type, const char* source, const char* stageMessage, const std::string& name,
                   GLuint& out) {
   out = glCreateShader(type);
@@ -86,46 +199,25 @@ PngImage decodePng(const unsigned char* data, size_t size, const std::string& na
   PngImage img;
   try {
     if (!pictureSizeAcceptable(data, size, name)) return img;
-    lodepng::State state;
-    state.info_raw.colortype = LCT_RGBA;
-    state.info_raw.bitdepth = 8;
-    // Text and unknown chunks are never used; skipping them also skips their decompression.
-    state.decoder.read_text_chunks = 0;
-    state.decoder.remember_unknown_chunks = 0;
-#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
-    // The fuzzer cannot forge checksums; without this it never gets past them.
-    state.decoder.ignore_crc = 1;
-    state.decoder.zlibsettings.ignore_adler32 = 1;
-#endif
-    std::vector<unsigned char> raw;
-    unsigned w = 0, h = 0;
-    const unsigned err = lodepng::decode(raw, w, h, state, data, size);
-    if (err) {
-      logLine("ERROR: LodePNG error filename = \"", name, "\" error = ", lodepng_error_text(err));
+    DecodedPng raw = decodeRaw(data, size, true);
+    // Anything the quick inflate turned down is decoded again the old way, so a
+    // broken file fails with the same message as it always has.
+    if (raw.error) raw = decodeRaw(data, size, false);
+    if (raw.error) {
+      logLine("ERROR: LodePNG error filename = \"", name, "\" error = ", lodepng_error_text(raw.error));
       return img;
     }
-    img.width = static_cast<int>(w);
-    img.height = static_cast<int>(h);
+    img.width = static_cast<int>(raw.width);
+    img.height = static_cast<int>(raw.height);
     img.paddedWidth = nextPowerOfTwo(img.width);
     img.paddedHeight = nextPowerOfTwo(img.height);
-    const size_t rowBytes = static_cast<size_t>(w) * 4;
-    if (img.paddedWidth == img.width && img.paddedHeight == img.height) {
-      if (!flip) {
-        img.pixels = std::move(raw);
-        return img;
-      }
-      img.pixels.resize(raw.size());
-      for (size_t y = 0; y < h; ++y) std::memcpy(&img.pixels[(h - 1 - y) * rowBytes], &raw[y * rowBytes], rowBytes);
-      return img;
+    if (img.paddedWidth != img.width) img.uvU = static_cast<float>(img.width) / static_cast<float>(img.paddedWidth);
+    if (img.paddedHeight != img.height)
+      img.uvV = static_cast<float>(img.height) / static_cast<float>(img.paddedHeight);
+    if (!toPaddedRgba(raw, img, flip)) {
+      logLine("ERROR: LodePNG error filename = \"", name, "\" error = ", lodepng_error_text(83));
+      return PngImage{};
     }
-    img.pixels.assign(static_cast<size_t>(img.paddedWidth) * static_cast<size_t>(img.paddedHeight) * 4, 0);
-    const size_t stride = static_cast<size_t>(img.paddedWidth) * 4;
-    for (size_t y = 0; y < h; ++y) {
-      const size_t dst = flip ? h - 1 - y : y;
-      std::memcpy(&img.pixels[dst * stride], &raw[y * rowBytes], rowBytes);
-    }
-    img.uvU = static_cast<float>(img.width) / static_cast<float>(img.paddedWidth);
-    img.uvV = static_cast<float>(img.height) / static_cast<float>(img.paddedHeight);
   } catch (...) {
     logLine("ERROR: Tried to load a PNG with LodePNG but an exception was thrown filename = \"", name, "\"");
     return PngImage{};
