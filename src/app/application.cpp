@@ -22,6 +22,7 @@
 #include "render/model3d.hpp"
 #include "scenes/frame_overlay.hpp"
 #include "scenes/game_scenes.hpp"
+#include "scenes/scene_draw.hpp"
 #include "scenes/scene.hpp"
 #include "ui/popup_notice.hpp"
 #include "units/world.hpp"
@@ -303,6 +304,7 @@ int run(Application& app) {
     reportStartFailure(std::cerr, missing, "");
     return kStartFailedExitCode;
   }
+  prefetchLoadingScreenPictures();
   if (createWindow(app) == -1) {
     logLine("ERROR: Problem loading OpenGL");
     reportStartFailure(std::cerr, "no window with OpenGL 3.3 could be opened: " + ws().failedStep,

@@ -6,7 +6,11 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <condition_variable>
+#include <list>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 #include "core/log.hpp"
 #include "platform/platform.hpp"
@@ -35,31 +39,44 @@ int nextPowerOfTwo(int v) {
   return p;
 }
 
+// A failed picture's log line, made where it fails; the caller logs it, so that a
+// picture decoded ahead on the worker is reported when it is asked for.
+template <typename... Pieces>
+std::string problemLine(const Pieces&... pieces) {
+  std::string line;
+  (detail::appendPiece(line, pieces), ...);
+  return line;
+}
+
+std::string lodepngProblem(const std::string& name, unsigned error) {
+  return problemLine("ERROR: LodePNG error filename = \"", name, "\" error = ", lodepng_error_text(error));
+}
+
+std::string exceptionProblem(const std::string& name) {
+  return problemLine("ERROR: Tried to load a PNG with LodePNG but an exception was thrown filename = \"", name,
+                     "\"");
+}
+
 // The one place that decides whether a picture is worth decoding. It reads only
 // the header, so a file claiming a gigantic size costs nothing: the game never
 // uses a picture above kMaxPictureSide a side or kMaxPictureBytes once padded.
-bool pictureSizeAcceptable(const unsigned char* data, size_t size, const std::string& name) {
+// Empty when acceptable, else the problem.
+std::string pictureSizeProblem(const unsigned char* data, size_t size, const std::string& name) {
   unsigned w = 0, h = 0;
   lodepng::State probe;
 #ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
   probe.decoder.ignore_crc = 1;
 #endif
-  if (const unsigned err = lodepng_inspect(&w, &h, &probe, data, size)) {
-    logLine("ERROR: LodePNG error filename = \"", name, "\" error = ", lodepng_error_text(err));
-    return false;
-  }
-  if (w == 0 || h == 0) {
-    logLine("ERROR: LodePNG error one or more dimensions of the image are 0 filename = \"", name, "\"");
-    return false;
-  }
+  if (const unsigned err = lodepng_inspect(&w, &h, &probe, data, size)) return lodepngProblem(name, err);
+  if (w == 0 || h == 0)
+    return problemLine("ERROR: LodePNG error one or more dimensions of the image are 0 filename = \"", name, "\"");
   const bool sideTooLarge = w > static_cast<unsigned>(kMaxPictureSide) || h > static_cast<unsigned>(kMaxPictureSide);
   if (sideTooLarge || static_cast<uint64_t>(nextPowerOfTwo(static_cast<int>(w))) *
                               static_cast<uint64_t>(nextPowerOfTwo(static_cast<int>(h))) * 4 >
                           kMaxPictureBytes) {
-    logLine("ERROR: Picture too large filename = \"", name, "\" size = ", w, " x ", h);
-    return false;
+    return problemLine("ERROR: Picture too large filename = \"", name, "\" size = ", w, " x ", h);
   }
-  return true;
+  return {};
 }
 
 // LodePNG's own inflate is the slowest part of decoding a large picture;
@@ -195,16 +212,20 @@ bool compileStage(GLenum type, const char* source, const char* stageMessage, con
 
 }  // namespace
 
-PngImage decodePng(const unsigned char* data, size_t size, const std::string& name, bool flip) {
+namespace {
+
+PngImage decodePicture(const unsigned char* data, size_t size, const std::string& name, bool flip,
+                       std::string& problem) {
   PngImage img;
   try {
-    if (!pictureSizeAcceptable(data, size, name)) return img;
+    problem = pictureSizeProblem(data, size, name);
+    if (!problem.empty()) return img;
     DecodedPng raw = decodeRaw(data, size, true);
     // Anything the quick inflate turned down is decoded again the old way, so a
     // broken file fails with the same message as it always has.
     if (raw.error) raw = decodeRaw(data, size, false);
     if (raw.error) {
-      logLine("ERROR: LodePNG error filename = \"", name, "\" error = ", lodepng_error_text(raw.error));
+      problem = lodepngProblem(name, raw.error);
       return img;
     }
     img.width = static_cast<int>(raw.width);
@@ -215,29 +236,130 @@ PngImage decodePng(const unsigned char* data, size_t size, const std::string& na
     if (img.paddedHeight != img.height)
       img.uvV = static_cast<float>(img.height) / static_cast<float>(img.paddedHeight);
     if (!toPaddedRgba(raw, img, flip)) {
-      logLine("ERROR: LodePNG error filename = \"", name, "\" error = ", lodepng_error_text(83));
+      problem = lodepngProblem(name, 83);
       return PngImage{};
     }
   } catch (...) {
-    logLine("ERROR: Tried to load a PNG with LodePNG but an exception was thrown filename = \"", name, "\"");
+    problem = exceptionProblem(name);
     return PngImage{};
   }
   return img;
 }
 
-PngImage loadPngFile(const std::string& path, const std::string& name, bool flip) {
+PngImage readPicture(const std::string& path, const std::string& name, bool flip, std::string& problem) {
   std::vector<unsigned char> bytes;
   try {
     // LodePNG opens files by narrow path; our own opener reaches any name.
     if (!platform::readFile(path, bytes)) {
-      logLine("ERROR: LodePNG error filename = \"", name, "\" error = ", lodepng_error_text(78));
+      problem = lodepngProblem(name, 78);
       return {};
     }
   } catch (...) {
-    logLine("ERROR: Tried to load a PNG with LodePNG but an exception was thrown filename = \"", name, "\"");
+    problem = exceptionProblem(name);
     return {};
   }
-  return decodePng(bytes.data(), bytes.size(), name, flip);
+  return decodePicture(bytes.data(), bytes.size(), name, flip, problem);
+}
+
+// The pictures decoded ahead of their first use, on one worker thread, in the
+// order given; each is handed over once, to the first loadPng asking for it.
+class PicturePrefetch {
+ public:
+  ~PicturePrefetch() { stop(); }
+
+  void start(const std::vector<std::string>& names) {
+    stop();
+    std::lock_guard lock(mutex_);
+    for (const std::string& name : names)
+      if (std::none_of(jobs_.begin(), jobs_.end(), [&](const Job& j) { return j.name == name; }))
+        jobs_.push_back({name, platform::dataPath("Images", name), false, {}, {}});
+    try {
+      worker_ = std::thread([this] { run(); });
+    } catch (...) {
+      jobs_.clear();  // no thread: every picture is decoded when asked for, as before
+    }
+  }
+
+  // Waits for the picture if it is still being decoded; false when it was never asked for.
+  bool take(const std::string& name, PngImage& img, std::string& problem) {
+    std::unique_lock lock(mutex_);
+    auto job = std::find_if(jobs_.begin(), jobs_.end(), [&](const Job& j) { return j.name == name; });
+    if (job == jobs_.end()) return false;
+    ready_.wait(lock, [&] { return job->done; });
+    img = std::move(job->img);
+    problem = std::move(job->problem);
+    jobs_.erase(job);
+    return true;
+  }
+
+  // Lets the worker finish the picture in hand and drops the rest.
+  void stop() {
+    {
+      std::lock_guard lock(mutex_);
+      stopping_ = true;
+    }
+    if (worker_.joinable()) worker_.join();
+    std::lock_guard lock(mutex_);
+    jobs_.clear();
+    stopping_ = false;
+  }
+
+ private:
+  struct Job {
+    std::string name, path;
+    bool done = false;
+    PngImage img;
+    std::string problem;
+  };
+
+  void run() {
+    for (;;) {
+      std::list<Job>::iterator job;
+      {
+        std::lock_guard lock(mutex_);
+        job = std::find_if(jobs_.begin(), jobs_.end(), [](const Job& j) { return !j.done; });
+        if (stopping_ || job == jobs_.end()) return;
+      }
+      // Only this thread touches an unfinished job, and nothing removes it before it is done.
+      std::string problem;
+      PngImage img = readPicture(job->path, job->name, true, problem);
+      std::lock_guard lock(mutex_);
+      job->img = std::move(img);
+      job->problem = std::move(problem);
+      job->done = true;
+      ready_.notify_all();
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable ready_;
+  std::list<Job> jobs_;  // a list: removing one job leaves the worker's in place
+  std::thread worker_;
+  bool stopping_ = false;
+};
+
+PicturePrefetch& prefetch() {
+  static PicturePrefetch p;
+  return p;
+}
+
+PngImage logged(PngImage img, const std::string& problem) {
+  if (!problem.empty()) logLine(problem);
+  return img;
+}
+
+}  // namespace
+
+PngImage decodePng(const unsigned char* data, size_t size, const std::string& name, bool flip) {
+  std::string problem;
+  PngImage img = decodePicture(data, size, name, flip, problem);
+  return logged(std::move(img), problem);
+}
+
+PngImage loadPngFile(const std::string& path, const std::string& name, bool flip) {
+  std::string problem;
+  PngImage img = readPicture(path, name, flip, problem);
+  return logged(std::move(img), problem);
 }
 
 PngImage loadPng(const std::string& fileName, bool flip) {
@@ -245,8 +367,14 @@ PngImage loadPng(const std::string& fileName, bool flip) {
     logLine("ERROR: Tried to load a texure with no filename");
     return {};
   }
+  PngImage img;
+  std::string problem;
+  if (flip && prefetch().take(fileName, img, problem)) return logged(std::move(img), problem);
   return loadPngFile(platform::dataPath("Images", fileName), fileName, flip);
 }
+
+void prefetchPictures(const std::vector<std::string>& fileNames) { prefetch().start(fileNames); }
+void stopPrefetchingPictures() { prefetch().stop(); }
 
 void loadTexture(Loader& loader, const std::string& fileName) {
   for (const TextureRecord& r : reg().textures) {
@@ -392,6 +520,7 @@ void setAspectRatio(float value) {
 float aspectRatio() { return reg().aspectRatio; }
 
 void deleteGpuResources() {
+  prefetch().stop();
   const bool gl = gl::contextReady();
   for (const TextureRecord& r : reg().textures)
     if (gl && r.texture) glDeleteTextures(1, &r.texture);

@@ -5,7 +5,8 @@
 # home folder each time, and prints when the first loading frame reached the
 # screen (frame2: the first comes with the window) and when the first frame after
 # loading every scene did (frame4), in seconds after exec, with the processor
-# time used until then (cpu2, cpu4), then the median of each. Use a Release build.
+# time used until then by the main thread (main2, main4) and by all threads (cpu2,
+# cpu4), then the median of each. Use a Release build.
 set -euo pipefail
 GAME=$(realpath "$1")
 RUNS=${2:-3}
@@ -34,7 +35,7 @@ run_all() {
 export -f run_all
 export WORK RUNS GAME
 "$HERE/../ci/with_xvfb.sh" bash -c run_all
-for f in frame2 frame4 cpu2 cpu4; do
+for f in frame2 frame4 main2 main4 cpu2 cpu4; do
   echo "median $f: $(cat "$WORK"/t* | tr ' ' '\n' | paste - - | awk -v f=$f '$1 == f {print $2}' | sort -n |
     awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}')"
 done

@@ -94,6 +94,28 @@ TEST_F(PictureFolder, TexturesAreSharedByNameAndAFailedFileIsTriedOnce) {
   EXPECT_EQ(c.textureWidth, 0);
 }
 
+TEST_F(PictureFolder, PicturesDecodedAheadAreTheSameHandedOverOnceAndFailuresLoggedWhenAskedFor) {
+  write("ahead.png", 100, 60);
+  const PngImage direct = loadPng("ahead.png", true);
+  LogCapture log;
+  prefetchPictures({"ahead.png", "absent.png", "ahead.png"});
+  const PngImage early = loadPng("ahead.png", true);
+  EXPECT_EQ(early.pixels, direct.pixels);
+  EXPECT_EQ(std::pair(early.width, early.uvV), std::pair(100, 0.9375f));
+  // The worker may well have tried the missing file by now: its line waits for the asking.
+  EXPECT_EQ(log.text(), "");
+  EXPECT_TRUE(loadPng("absent.png", true).empty());
+  EXPECT_EQ(log.count("ERROR: LodePNG error filename = \"absent.png\" error = "), 1) << log.text();
+  // Handed over once: a later load reads the file as it is now.
+  write("ahead.png", 8, 8);
+  EXPECT_EQ(loadPng("ahead.png", true).width, 8);
+  // What nobody took is dropped with the textures.
+  prefetchPictures({"ahead.png"});
+  deleteGpuResources();
+  write("ahead.png", 4, 4);
+  EXPECT_EQ(loadPng("ahead.png", true).width, 4);
+}
+
 namespace {
 // A PNG of just its signature, header chunk (with a right checksum) and end chunk:
 // enough for a decoder to believe the size and try to make room for it.
