@@ -16,6 +16,8 @@ target_link_libraries(PkgConfig::SDL2_MIXER INTERFACE SDL2_mixer::SDL2_mixer-sta
 find_package(Threads REQUIRED)
 find_library(LODEPNG_LIBRARY lodepng REQUIRED)
 find_path(LODEPNG_INCLUDE_DIR lodepng.h REQUIRED)
+find_library(LIBDEFLATE_LIBRARY deflate REQUIRED)
+find_path(LIBDEFLATE_INCLUDE_DIR libdeflate.h REQUIRED)
 # The game has its own main(); SDL must not replace it with SDL_main. windows.h
 # stays out of the way of std::min and std::max.
 add_compile_definitions(SDL_MAIN_HANDLED NOMINMAX)

@@ -24,6 +24,7 @@
 #include "scenes/frame_overlay.hpp"
 #include "scenes/game_scenes.hpp"
 #include "scenes/input_state.hpp"
+#include "scenes/scene_draw.hpp"
 #include "scenes/scene.hpp"
 #include "ui/popup_notice.hpp"
 #include "units/world.hpp"
@@ -186,6 +187,7 @@ int run() {
     reportStartFailure(std::cerr, missing, "");
     return kStartFailedExitCode;
   }
+  prefetchLoadingScreenPictures();
   if (!openWindow()) {
     logLine("ERROR: Problem loading OpenGL");
     reportStartFailure(std::cerr, "no window with OpenGL 3.3 could be opened: " + windowFailedStep(),

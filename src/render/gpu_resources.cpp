@@ -1,9 +1,16 @@
 #include "render/gpu_resources.hpp"
 
+#include <libdeflate.h>
 #include <lodepng.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <condition_variable>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 #include "core/log.hpp"
 #include "platform/platform.hpp"
@@ -32,29 +39,152 @@ int nextPowerOfTwo(int v) {
   return p;
 }
 
+// A failed picture's log line, made where it fails; the caller logs it, so that a
+// picture decoded ahead on the worker is reported when it is asked for.
+template <typename... Pieces>
+std::string problemLine(const Pieces&... pieces) {
+  std::string line;
+  (detail::appendPiece(line, pieces), ...);
+  return line;
+}
+
+std::string lodepngProblem(const std::string& name, unsigned error) {
+  return problemLine("ERROR: LodePNG error filename = \"", name, "\" error = ", lodepng_error_text(error));
+}
+
+std::string exceptionProblem(const std::string& name) {
+  return problemLine("ERROR: Tried to load a PNG with LodePNG but an exception was thrown filename = \"", name,
+                     "\"");
+}
+
 // The one place that decides whether a picture is worth decoding. It reads only
 // the header, so a file claiming a gigantic size costs nothing: the game never
 // uses a picture above kMaxPictureSide a side or kMaxPictureBytes once padded.
-bool pictureSizeAcceptable(const unsigned char* data, size_t size, const std::string& name) {
+// Empty when acceptable, else the problem.
+std::string pictureSizeProblem(const unsigned char* data, size_t size, const std::string& name) {
   unsigned w = 0, h = 0;
   lodepng::State probe;
 #ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
   probe.decoder.ignore_crc = 1;
 #endif
-  if (const unsigned err = lodepng_inspect(&w, &h, &probe, data, size)) {
-    logLine("ERROR: LodePNG error filename = \"", name, "\" error = ", lodepng_error_text(err));
-    return false;
-  }
-  if (w == 0 || h == 0) {
-    logLine("ERROR: LodePNG error one or more dimensions of the image are 0 filename = \"", name, "\"");
-    return false;
-  }
+  if (const unsigned err = lodepng_inspect(&w, &h, &probe, data, size)) return lodepngProblem(name, err);
+  if (w == 0 || h == 0)
+    return problemLine("ERROR: LodePNG error one or more dimensions of the image are 0 filename = \"", name, "\"");
   const bool sideTooLarge = w > static_cast<unsigned>(kMaxPictureSide) || h > static_cast<unsigned>(kMaxPictureSide);
   if (sideTooLarge || static_cast<uint64_t>(nextPowerOfTwo(static_cast<int>(w))) *
                               static_cast<uint64_t>(nextPowerOfTwo(static_cast<int>(h))) * 4 >
                           kMaxPictureBytes) {
-    logLine("ERROR: Picture too large filename = \"", name, "\" size = ", w, " x ", h);
-    return false;
+    return problemLine("ERROR: Picture too large filename = \"", name, "\" size = ", w, " x ", h);
+  }
+  return {};
+}
+
+// LodePNG's own inflate is the slowest part of decoding a large picture;
+// libdeflate does the same work several times faster. LodePNG hands every
+// zlib stream of the file to it: the pixel data, whose unpacked size the header
+// fixes, and the rare colour profile, which must fit in as much (or the picture
+// is decoded again without it).
+struct QuickInflate {
+  size_t expectedSize = 0;
+};
+
+unsigned quickInflate(unsigned char** out, size_t* outSize, const unsigned char* in, size_t inSize,
+                      const LodePNGDecompressSettings* settings) {
+  const size_t expected = static_cast<const QuickInflate*>(settings->custom_context)->expectedSize;
+  if (expected == 0) return 1;
+  libdeflate_decompressor* d = libdeflate_alloc_decompressor();
+  if (!d) return 1;
+  // LodePNG frees what it is given with free().
+  auto* buffer = static_cast<unsigned char*>(std::malloc(expected));
+  size_t produced = 0;
+  const libdeflate_result r =
+      buffer ? libdeflate_zlib_decompress(d, in, inSize, buffer, expected, &produced) : LIBDEFLATE_BAD_DATA;
+  libdeflate_free_decompressor(d);
+  if (r != LIBDEFLATE_SUCCESS) {
+    std::free(buffer);
+    return 1;
+  }
+  *out = buffer;
+  *outSize = produced;
+  return 0;
+}
+
+struct FreeDeleter {
+  void operator()(unsigned char* p) const { std::free(p); }
+};
+
+// Rows as the file holds them (no colour conversion yet), or the LodePNG error.
+struct DecodedPng {
+  std::unique_ptr<unsigned char, FreeDeleter> pixels;
+  unsigned width = 0, height = 0;
+  lodepng::State state;
+  unsigned error = 0;
+};
+
+DecodedPng decodeRaw(const unsigned char* data, size_t size, bool quick) {
+  DecodedPng r;
+  lodepng::State& state = r.state;
+  state.decoder.color_convert = 0;
+  // Text and unknown chunks are never used; skipping them also skips their decompression.
+  state.decoder.read_text_chunks = 0;
+  state.decoder.remember_unknown_chunks = 0;
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+  // The fuzzer cannot forge checksums; without this it never gets past them.
+  state.decoder.ignore_crc = 1;
+  state.decoder.zlibsettings.ignore_adler32 = 1;
+#endif
+  QuickInflate context;
+  if (quick) {
+    unsigned w = 0, h = 0;
+    lodepng::State probe;
+    // Interlaced pictures unpack to a different size: they take LodePNG's own inflate.
+    if (lodepng_inspect(&w, &h, &probe, data, size) == 0 && probe.info_png.interlace_method == 0) {
+      // Sides are within kMaxPictureSide here, so this cannot overflow.
+      const size_t rowBytes = (static_cast<size_t>(w) * lodepng_get_bpp(&probe.info_png.color) + 7) / 8;
+      context.expectedSize = static_cast<size_t>(h) * (rowBytes + 1);
+    }
+    state.decoder.zlibsettings.custom_zlib = quickInflate;
+    state.decoder.zlibsettings.custom_context = &context;
+  }
+  unsigned char* out = nullptr;
+  r.error = lodepng_decode(&out, &r.width, &r.height, &state, data, size);
+  r.pixels.reset(out);
+  if (r.error) r.pixels.reset();
+  return r;
+}
+
+// Writes the decoded picture as RGBA into the padded (transparent black) power-of-two
+// picture, bottom row first when flipped. Plain 8-bit RGB and RGBA, what our pictures
+// are, go straight in; any other kind goes through LodePNG's converter first.
+bool toPaddedRgba(const DecodedPng& raw, PngImage& img, bool flip) {
+  const size_t w = raw.width, h = raw.height;
+  const size_t stride = static_cast<size_t>(img.paddedWidth) * 4;
+  img.pixels.assign(stride * static_cast<size_t>(img.paddedHeight), 0);
+  const LodePNGColorMode& mode = raw.state.info_png.color;
+  const bool rgb8 = mode.colortype == LCT_RGB && mode.bitdepth == 8 && !mode.key_defined;
+  const bool rgba8 = mode.colortype == LCT_RGBA && mode.bitdepth == 8;
+  std::unique_ptr<unsigned char, FreeDeleter> converted;
+  const unsigned char* source = raw.pixels.get();
+  if (!rgb8 && !rgba8) {
+    LodePNGColorMode rgba = lodepng_color_mode_make(LCT_RGBA, 8);
+    converted.reset(static_cast<unsigned char*>(std::malloc(w * h * 4)));
+    if (!converted || lodepng_convert(converted.get(), source, &rgba, &mode, raw.width, raw.height)) return false;
+    source = converted.get();
+  }
+  const size_t sourceRow = rgb8 ? w * 3 : w * 4;
+  for (size_t y = 0; y < h; ++y) {
+    const unsigned char* from = source + y * sourceRow;
+    unsigned char* to = &img.pixels[(flip ? h - 1 - y : y) * stride];
+    if (!rgb8) {
+      std::memcpy(to, from, w * 4);
+      continue;
+    }
+    for (size_t x = 0; x < w; ++x, from += 3, to += 4) {
+      to[0] = from[0];
+      to[1] = from[1];
+      to[2] = from[2];
+      to[3] = 255;
+    }
   }
   return true;
 }
@@ -82,70 +212,154 @@ bool compileStage(GLenum type, const char* source, const char* stageMessage, con
 
 }  // namespace
 
-PngImage decodePng(const unsigned char* data, size_t size, const std::string& name, bool flip) {
+namespace {
+
+PngImage decodePicture(const unsigned char* data, size_t size, const std::string& name, bool flip,
+                       std::string& problem) {
   PngImage img;
   try {
-    if (!pictureSizeAcceptable(data, size, name)) return img;
-    lodepng::State state;
-    state.info_raw.colortype = LCT_RGBA;
-    state.info_raw.bitdepth = 8;
-    // Text and unknown chunks are never used; skipping them also skips their decompression.
-    state.decoder.read_text_chunks = 0;
-    state.decoder.remember_unknown_chunks = 0;
-#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
-    // The fuzzer cannot forge checksums; without this it never gets past them.
-    state.decoder.ignore_crc = 1;
-    state.decoder.zlibsettings.ignore_adler32 = 1;
-#endif
-    std::vector<unsigned char> raw;
-    unsigned w = 0, h = 0;
-    const unsigned err = lodepng::decode(raw, w, h, state, data, size);
-    if (err) {
-      logLine("ERROR: LodePNG error filename = \"", name, "\" error = ", lodepng_error_text(err));
+    problem = pictureSizeProblem(data, size, name);
+    if (!problem.empty()) return img;
+    DecodedPng raw = decodeRaw(data, size, true);
+    // Anything the quick inflate turned down is decoded again the old way, so a
+    // broken file fails with the same message as it always has.
+    if (raw.error) raw = decodeRaw(data, size, false);
+    if (raw.error) {
+      problem = lodepngProblem(name, raw.error);
       return img;
     }
-    img.width = static_cast<int>(w);
-    img.height = static_cast<int>(h);
+    img.width = static_cast<int>(raw.width);
+    img.height = static_cast<int>(raw.height);
     img.paddedWidth = nextPowerOfTwo(img.width);
     img.paddedHeight = nextPowerOfTwo(img.height);
-    const size_t rowBytes = static_cast<size_t>(w) * 4;
-    if (img.paddedWidth == img.width && img.paddedHeight == img.height) {
-      if (!flip) {
-        img.pixels = std::move(raw);
-        return img;
-      }
-      img.pixels.resize(raw.size());
-      for (size_t y = 0; y < h; ++y) std::memcpy(&img.pixels[(h - 1 - y) * rowBytes], &raw[y * rowBytes], rowBytes);
-      return img;
+    if (img.paddedWidth != img.width) img.uvU = static_cast<float>(img.width) / static_cast<float>(img.paddedWidth);
+    if (img.paddedHeight != img.height)
+      img.uvV = static_cast<float>(img.height) / static_cast<float>(img.paddedHeight);
+    if (!toPaddedRgba(raw, img, flip)) {
+      problem = lodepngProblem(name, 83);
+      return PngImage{};
     }
-    img.pixels.assign(static_cast<size_t>(img.paddedWidth) * static_cast<size_t>(img.paddedHeight) * 4, 0);
-    const size_t stride = static_cast<size_t>(img.paddedWidth) * 4;
-    for (size_t y = 0; y < h; ++y) {
-      const size_t dst = flip ? h - 1 - y : y;
-      std::memcpy(&img.pixels[dst * stride], &raw[y * rowBytes], rowBytes);
-    }
-    img.uvU = static_cast<float>(img.width) / static_cast<float>(img.paddedWidth);
-    img.uvV = static_cast<float>(img.height) / static_cast<float>(img.paddedHeight);
   } catch (...) {
-    logLine("ERROR: Tried to load a PNG with LodePNG but an exception was thrown filename = \"", name, "\"");
+    problem = exceptionProblem(name);
     return PngImage{};
   }
   return img;
 }
 
-PngImage loadPngFile(const std::string& path, const std::string& name, bool flip) {
+PngImage readPicture(const std::string& path, const std::string& name, bool flip, std::string& problem) {
   std::vector<unsigned char> bytes;
   try {
     // LodePNG opens files by narrow path; our own opener reaches any name.
     if (!platform::readFile(path, bytes)) {
-      logLine("ERROR: LodePNG error filename = \"", name, "\" error = ", lodepng_error_text(78));
+      problem = lodepngProblem(name, 78);
       return {};
     }
   } catch (...) {
-    logLine("ERROR: Tried to load a PNG with LodePNG but an exception was thrown filename = \"", name, "\"");
+    problem = exceptionProblem(name);
     return {};
   }
-  return decodePng(bytes.data(), bytes.size(), name, flip);
+  return decodePicture(bytes.data(), bytes.size(), name, flip, problem);
+}
+
+// The pictures decoded ahead of their first use, on one worker thread, in the
+// order given; each is handed over once, to the first loadPng asking for it.
+class PicturePrefetch {
+ public:
+  ~PicturePrefetch() { stop(); }
+
+  void start(const std::vector<std::string>& names) {
+    stop();
+    std::lock_guard lock(mutex_);
+    for (const std::string& name : names)
+      if (std::none_of(jobs_.begin(), jobs_.end(), [&](const Job& j) { return j.name == name; }))
+        jobs_.push_back({name, platform::dataPath("Images", name), false, {}, {}});
+    try {
+      worker_ = std::thread([this] { run(); });
+    } catch (...) {
+      jobs_.clear();  // no thread: every picture is decoded when asked for, as before
+    }
+  }
+
+  // Waits for the picture if it is still being decoded; false when it was never asked for.
+  bool take(const std::string& name, PngImage& img, std::string& problem) {
+    std::unique_lock lock(mutex_);
+    auto job = std::find_if(jobs_.begin(), jobs_.end(), [&](const Job& j) { return j.name == name; });
+    if (job == jobs_.end()) return false;
+    ready_.wait(lock, [&] { return job->done; });
+    img = std::move(job->img);
+    problem = std::move(job->problem);
+    jobs_.erase(job);
+    return true;
+  }
+
+  // Lets the worker finish the picture in hand and drops the rest.
+  void stop() {
+    {
+      std::lock_guard lock(mutex_);
+      stopping_ = true;
+    }
+    if (worker_.joinable()) worker_.join();
+    std::lock_guard lock(mutex_);
+    jobs_.clear();
+    stopping_ = false;
+  }
+
+ private:
+  struct Job {
+    std::string name, path;
+    bool done = false;
+    PngImage img;
+    std::string problem;
+  };
+
+  void run() {
+    for (;;) {
+      std::list<Job>::iterator job;
+      {
+        std::lock_guard lock(mutex_);
+        job = std::find_if(jobs_.begin(), jobs_.end(), [](const Job& j) { return !j.done; });
+        if (stopping_ || job == jobs_.end()) return;
+      }
+      // Only this thread touches an unfinished job, and nothing removes it before it is done.
+      std::string problem;
+      PngImage img = readPicture(job->path, job->name, true, problem);
+      std::lock_guard lock(mutex_);
+      job->img = std::move(img);
+      job->problem = std::move(problem);
+      job->done = true;
+      ready_.notify_all();
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable ready_;
+  std::list<Job> jobs_;  // a list: removing one job leaves the worker's in place
+  std::thread worker_;
+  bool stopping_ = false;
+};
+
+PicturePrefetch& prefetch() {
+  static PicturePrefetch p;
+  return p;
+}
+
+PngImage logged(PngImage img, const std::string& problem) {
+  if (!problem.empty()) logLine(problem);
+  return img;
+}
+
+}  // namespace
+
+PngImage decodePng(const unsigned char* data, size_t size, const std::string& name, bool flip) {
+  std::string problem;
+  PngImage img = decodePicture(data, size, name, flip, problem);
+  return logged(std::move(img), problem);
+}
+
+PngImage loadPngFile(const std::string& path, const std::string& name, bool flip) {
+  std::string problem;
+  PngImage img = readPicture(path, name, flip, problem);
+  return logged(std::move(img), problem);
 }
 
 PngImage loadPng(const std::string& fileName, bool flip) {
@@ -153,8 +367,14 @@ PngImage loadPng(const std::string& fileName, bool flip) {
     logLine("ERROR: Tried to load a texure with no filename");
     return {};
   }
+  PngImage img;
+  std::string problem;
+  if (flip && prefetch().take(fileName, img, problem)) return logged(std::move(img), problem);
   return loadPngFile(platform::dataPath("Images", fileName), fileName, flip);
 }
+
+void prefetchPictures(const std::vector<std::string>& fileNames) { prefetch().start(fileNames); }
+void stopPrefetchingPictures() { prefetch().stop(); }
 
 void loadTexture(Loader& loader, const std::string& fileName) {
   for (const TextureRecord& r : reg().textures) {
@@ -300,6 +520,7 @@ void setAspectRatio(float value) {
 float aspectRatio() { return reg().aspectRatio; }
 
 void deleteGpuResources() {
+  prefetch().stop();
   const bool gl = gl::contextReady();
   for (const TextureRecord& r : reg().textures)
     if (gl && r.texture) glDeleteTextures(1, &r.texture);

@@ -41,6 +41,13 @@ PngImage loadPngFile(const std::string& path, const std::string& nameForLog, boo
 // The same for a PNG file already in memory.
 PngImage decodePng(const unsigned char* data, size_t size, const std::string& nameForLog, bool flipVertically);
 
+// Starts decoding these Data/Images pictures (flipped, as textures take them) on a
+// worker thread, so that loadPng finds them ready. Failures are logged, as ever,
+// by the loadPng that asks for the picture. A new call drops what was not taken.
+void prefetchPictures(const std::vector<std::string>& fileNames);
+// Waits for the picture in hand and drops the others.
+void stopPrefetchingPictures();
+
 // Shares one texture per file name. Without a GL context the picture is still
 // decoded so sizes and UV scales are known, and the texture name stays 0.
 // A file that failed once is not read again this run (until deleteGpuResources).

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "render/display.hpp"
+#include "render/gpu_resources.hpp"
 #include "core/version.hpp"
 #include "scenes/scene.hpp"
 #include "ui/font.hpp"
@@ -14,9 +15,10 @@
 namespace qv {
 
 inline constexpr const char* kTitlePicture = "Title Quillon Vale.png";
+inline constexpr const char* kBackdropPicture = "Menu Screenshot.png";
 
 struct SceneImages {
-  ImageRect backdrop{"Menu Screenshot.png", 0.0f, 0.0f, kAnchorCentre};
+  ImageRect backdrop{kBackdropPicture, 0.0f, 0.0f, kAnchorCentre};
   ImageRect cursor{"Mouse Cursor Size 1.png", 0.0f, 0.0f, kAnchorTopLeft};
   std::shared_ptr<Hud> title, versionPlate, logo;
 };
@@ -24,6 +26,12 @@ struct SceneImages {
 SceneImages& sceneImages() {
   static SceneImages images;
   return images;
+}
+
+void prefetchLoadingScreenPictures() {
+  // The backdrop is by far the largest picture: decoded while the window opens,
+  // it is ready when the loading screen is first drawn.
+  prefetchPictures({kBackdropPicture, kTitlePicture});
 }
 
 void drawBackdrop() {

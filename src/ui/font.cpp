@@ -140,8 +140,13 @@ const Font* getFont(int nominalSize) {
   if (!s.loaded) {
     s.loaded = true;
     for (int i = 0; i < 4; ++i) {
-      s.fonts[static_cast<size_t>(i)] = std::make_unique<Font>();
-      loadFontDescription(*s.fonts[static_cast<size_t>(i)], kFontSizes[i], fontDescriptionName(kFontSizes[i]));
+      // Reloaded in place: texts made before a release (the shared tooltip's) keep a valid font.
+      std::unique_ptr<Font>& font = s.fonts[static_cast<size_t>(i)];
+      if (font)
+        *font = Font{};
+      else
+        font = std::make_unique<Font>();
+      loadFontDescription(*font, kFontSizes[i], fontDescriptionName(kFontSizes[i]));
     }
   }
   const int i = sizeIndex(nominalSize);
@@ -150,7 +155,8 @@ const Font* getFont(int nominalSize) {
 
 void releaseFonts() {
   FontStore& s = store();
-  for (auto& f : s.fonts) f.reset();
+  // Kept, not freed, until the next getFont reads the files into them again:
+  // texts made before (the shared tooltip's) still point at them.
   s.loaded = false;
 }
 

@@ -45,7 +45,8 @@ struct Font {
 
 // 26, 33, 37 or 47; nullptr for any other size. The first call loads all four.
 const Font* getFont(int nominalSize);
-// Shut-down (and tests): drops the fonts so the next getFont reads the files again.
+// Shut-down (and tests): the next getFont reads the files again, into the same Font
+// objects, so a text made before keeps a valid font.
 void releaseFonts();
 // "Brindlewood 0.17 - Size <n>.fnt" / ".png".
 std::string fontDescriptionName(int nominalSize);

@@ -24,7 +24,7 @@ DEB="$WORK/pkg/quillon-vale_${VERSION}_$(dpkg --print-architecture).deb"
 field() { dpkg-deb -f "$DEB" "$1"; }
 [ "$(field Version)" = "$VERSION" ] || fail "package version $(field Version), game $VERSION"
 [ "$(field Section)" = "games" ] || fail "section $(field Section)"
-for lib in libglfw3 libsdl2-mixer-2.0-0 liblodepng0 libstdc++6; do
+for lib in libglfw3 libsdl2-mixer-2.0-0 liblodepng0 libdeflate0 libstdc++6; do
   field Depends | grep -q "$lib" || fail "Depends lacks $lib: $(field Depends)"
 done
 CONTROL="$(dpkg-deb -I "$DEB" | awk '/ bytes, +[0-9]+ lines/ {print $NF}' | sort | tr '\n' ' ')"

@@ -2,7 +2,7 @@
 # Cross-builds the Windows game on Debian:
 #   tools/windows/build.sh           -> dist/windows/Quillon Vale/ and dist/windows/Quillon Vale.zip
 #   tools/windows/build.sh --tests   -> also the headless unit test programs (build-windows/unit_*.exe)
-# Installs what is missing (MinGW-w64, Wine), builds GLFW, SDL2, SDL2_mixer, LodePNG, meshoptimizer and
+# Installs what is missing (MinGW-w64, Wine), builds GLFW, SDL2, SDL2_mixer, LodePNG, libdeflate, meshoptimizer and
 # GoogleTest for Windows from Debian's own sources into build-windows/deps (kept between runs),
 # and takes the Data folder from the Linux build's generators.
 set -euo pipefail
@@ -132,6 +132,21 @@ install(TARGETS lodepng ARCHIVE DESTINATION lib)
 install(FILES "$LODEPNG_SRC/lodepng.h" DESTINATION include)
 EOF
 build_dep lodepng "$(srcver lodepng)" "$DEPS/lodepng-cmake"
+
+# libdeflate's Makefile builds a DLL and programs too; the game needs only the
+# decompressor, as a static library.
+LIBDEFLATE_SRC=$(fetch_source libdeflate)
+mkdir -p "$DEPS/libdeflate-cmake"
+cat >"$DEPS/libdeflate-cmake/CMakeLists.txt" <<EOF
+cmake_minimum_required(VERSION 3.20)
+project(libdeflate C)
+add_library(deflate STATIC "$LIBDEFLATE_SRC/lib/deflate_decompress.c" "$LIBDEFLATE_SRC/lib/zlib_decompress.c"
+  "$LIBDEFLATE_SRC/lib/adler32.c" "$LIBDEFLATE_SRC/lib/utils.c" "$LIBDEFLATE_SRC/lib/x86/cpu_features.c")
+target_include_directories(deflate PRIVATE "$LIBDEFLATE_SRC")
+install(TARGETS deflate ARCHIVE DESTINATION lib)
+install(FILES "$LIBDEFLATE_SRC/libdeflate.h" DESTINATION include)
+EOF
+build_dep libdeflate "$(srcver libdeflate)" "$DEPS/libdeflate-cmake"
 
 # The models' detail levels and vertex-cache ordering.
 MESHOPT_SRC=$(fetch_source meshoptimizer)

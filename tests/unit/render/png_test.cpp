@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <lodepng.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <unistd.h>
@@ -93,6 +94,28 @@ TEST_F(PictureFolder, TexturesAreSharedByNameAndAFailedFileIsTriedOnce) {
   EXPECT_EQ(c.textureWidth, 0);
 }
 
+TEST_F(PictureFolder, PicturesDecodedAheadAreTheSameHandedOverOnceAndFailuresLoggedWhenAskedFor) {
+  write("ahead.png", 100, 60);
+  const PngImage direct = loadPng("ahead.png", true);
+  LogCapture log;
+  prefetchPictures({"ahead.png", "absent.png", "ahead.png"});
+  const PngImage early = loadPng("ahead.png", true);
+  EXPECT_EQ(early.pixels, direct.pixels);
+  EXPECT_EQ(std::pair(early.width, early.uvV), std::pair(100, 0.9375f));
+  // The worker may well have tried the missing file by now: its line waits for the asking.
+  EXPECT_EQ(log.text(), "");
+  EXPECT_TRUE(loadPng("absent.png", true).empty());
+  EXPECT_EQ(log.count("ERROR: LodePNG error filename = \"absent.png\" error = "), 1) << log.text();
+  // Handed over once: a later load reads the file as it is now.
+  write("ahead.png", 8, 8);
+  EXPECT_EQ(loadPng("ahead.png", true).width, 8);
+  // What nobody took is dropped with the textures.
+  prefetchPictures({"ahead.png"});
+  deleteGpuResources();
+  write("ahead.png", 4, 4);
+  EXPECT_EQ(loadPng("ahead.png", true).width, 4);
+}
+
 namespace {
 // A PNG of just its signature, header chunk (with a right checksum) and end chunk:
 // enough for a decoder to believe the size and try to make room for it.
@@ -133,4 +156,72 @@ TEST_F(PictureFolder, PicturesLargerThanTheGameUsesAreRefusedFromTheirHeader) {
   write("wide.png", 8192, 2);
   const PngImage wide = loadPng("wide.png", true);
   EXPECT_EQ(std::pair(wide.paddedWidth, wide.paddedHeight), std::pair(8192, 2));
+}
+
+TEST(PictureDecoding, EveryKindOfPngGivesWhatLodePngAloneGives) {
+  // Colours with a soft alpha edge, so every kind below has something to keep or lose.
+  const unsigned w = 37, h = 11;
+  std::vector<unsigned char> rgba(static_cast<size_t>(w) * h * 4);
+  for (size_t i = 0; i < rgba.size(); i += 4) {
+    const size_t x = (i / 4) % w, y = (i / 4) / w;
+    rgba[i] = static_cast<unsigned char>(x * 7);
+    rgba[i + 1] = static_cast<unsigned char>(y * 23);
+    rgba[i + 2] = static_cast<unsigned char>((x + y) % 3 * 100);
+    rgba[i + 3] = x == 0 ? 0 : 255;
+  }
+  const struct { LodePNGColorType type; unsigned bits; bool interlaced; } kinds[] = {
+      {LCT_RGB, 8, false},  {LCT_RGBA, 8, false},      {LCT_PALETTE, 8, false},  {LCT_GREY_ALPHA, 16, false},
+      {LCT_RGB, 16, false}, {LCT_RGBA, 8, true},       {LCT_GREY, 1, false},     {LCT_PALETTE, 2, true}};
+  for (const auto& k : kinds) {
+    for (bool colourKey : {false, true}) {
+      lodepng::State enc;
+      enc.encoder.auto_convert = 0;
+      enc.info_png.color.colortype = k.type;
+      enc.info_png.color.bitdepth = k.bits;
+      enc.info_png.interlace_method = k.interlaced ? 1 : 0;
+      if (k.type == LCT_PALETTE)
+        for (unsigned c = 0; c < (1u << k.bits); ++c)
+          lodepng_palette_add(&enc.info_png.color, static_cast<unsigned char>(c * 40), 0, 0, c == 0 ? 0 : 255);
+      // An RGB picture may name one colour as see-through instead of having alpha.
+      if (colourKey) {
+        if (k.type != LCT_RGB) continue;
+        enc.info_png.color.key_defined = 1;
+      }
+      std::vector<unsigned char> png;
+      const std::vector<unsigned char> source = colourKey || k.type == LCT_PALETTE || k.bits == 1
+                                                    ? std::vector<unsigned char>(rgba.size(), 0)
+                                                    : rgba;
+      ASSERT_EQ(lodepng::encode(png, source, w, h, enc), 0u) << k.type << " " << k.bits;
+      std::vector<unsigned char> expected;
+      unsigned ew = 0, eh = 0;
+      ASSERT_EQ(lodepng::decode(expected, ew, eh, png), 0u);
+      const PngImage img = decodePng(png.data(), png.size(), "kind.png", true);
+      ASSERT_EQ(img.pixels.size(), 64u * 16u * 4u) << k.type << " " << k.bits;
+      for (unsigned y = 0; y < h; ++y)
+        ASSERT_EQ(0, std::memcmp(&img.pixels[(h - 1 - y) * 64 * 4], &expected[y * w * 4], w * 4))
+            << "kind " << k.type << " bits " << k.bits << " key " << colourKey << " row " << y;
+    }
+  }
+}
+
+TEST(PictureDecoding, DamagedPixelDataFailsWithLodePngsOwnMessage) {
+  const std::vector<unsigned char> rgba(64 * 64 * 4, 200);
+  std::vector<unsigned char> png;
+  ASSERT_EQ(lodepng::encode(png, rgba, 64, 64), 0u);
+  // Damage the compressed pixels (the bytes after the zlib header of the first IDAT)
+  // and give the chunk a right checksum again, so only the inflate can notice.
+  size_t idat = 8;
+  while (std::memcmp(&png[idat + 4], "IDAT", 4) != 0) idat += 12 + lodepng_chunk_length(&png[idat]);
+  for (size_t i = idat + 10; i < idat + 16; ++i) png[i] ^= 0x5a;
+  lodepng_chunk_generate_crc(&png[idat]);
+  std::vector<unsigned char> out;
+  unsigned w = 0, h = 0;
+  const unsigned lodepngError = lodepng::decode(out, w, h, png);
+  ASSERT_NE(lodepngError, 0u);
+  LogCapture log;
+  EXPECT_TRUE(decodePng(png.data(), png.size(), "damaged.png", true).empty());
+  EXPECT_EQ(log.count(std::string("ERROR: LodePNG error filename = \"damaged.png\" error = ") +
+                      lodepng_error_text(lodepngError)),
+            1)
+      << log.text();
 }
