@@ -78,6 +78,9 @@ TEST_F(TerrainToolsTest, RoundToolsPeakAtTheCentreFlatToolsMoveAllAlike) {
   forInside(before, 10.0f, [&](int i, int j, float was) { EXPECT_NEAR(terrain.height(i, j) - was, step, 1e-4f); });
   hold(kLower, c, 10.0f, 2);
   EXPECT_NEAR(terrain.height(kCi, kCj), before[static_cast<size_t>(kCj * kV + kCi)] - step, 1e-4f);
+  // Held long enough, heights stop at their jittered limits.
+  hold(kRaise, c, 6.0f, 400);
+  EXPECT_FLOAT_EQ(terrain.height(kCi, kCj), terrain.maxHeight(kCi, kCj));
 }
 
 TEST_F(TerrainToolsTest, FlattenKeepsTheSlopeOrTheStartLevelAndRoughenKeepsTheAverage) {

@@ -73,8 +73,10 @@ TEST(WaterGeometry, StaggeredGridOfCounterClockwiseTrianglesAndTheEdgeWalls) {
 // ---------------------------------------------------------------- sky
 
 TEST(Sky, ColoursFollowTheSkyAndTheBandTilesTheRing) {
-  SkyHorizon blue(Colour{0.2f, 0.4f, 1.0f, 1.0f});
-  EXPECT_TRUE(blue.horizonColour().g > 0.4f && blue.horizonColour().g < 1.0f) << "the horizon is paler than the sky";
+  SkyHorizon sky(Colour{0.2f, 0.4f, 1.0f, 1.0f});
+  EXPECT_TRUE(sky.setSkyColour({0.9f, 0.0f, 0.0f, 1.0f}));
+  const Colour horizon = sky.horizonColour();
+  EXPECT_TRUE(horizon.g > 0.0f && horizon.g < horizon.r && horizon.r < 1.0f) << "a paler horizon follows the new sky";
   // Night darkens the clear colour to a quarter; full day keeps it.
   EXPECT_NEAR(clearColourFor({0.4f, 0.8f, 1.0f, 1.0f}, 0.0f).b, 0.25f, 1e-6f);
   EXPECT_FLOAT_EQ(clearColourFor({0.4f, 0.8f, 1.0f, 1.0f}, 1.0f).g, 0.8f);
