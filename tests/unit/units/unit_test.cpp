@@ -145,22 +145,6 @@ TEST(UnitHabitat, AWaterUnitStrandedOnLandHeadsForTheSea) {
   EXPECT_GE(f->position.x, -0.1f);
 }
 
-TEST(UnitWithoutWorld, NoTerrainMeansNoBehaviourButTheDeadStillFade) {
-  qvtest::useTestData();
-  World::Options o;
-  o.terrain = o.water = o.sky = o.clouds = false;
-  World w(o);
-  auto t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed, true);
-  t->eats = {qvtest::makeTemplate(0)};
-  auto u = w.placeUnitOf(t, {1, 1, 0}, 0.0f, true), d = w.placeUnitOf(t, {2, 2, 0}, 0.0f, true);
-  qvtest::settle(w);
-  d->health = 0.0f;
-  for (int i = 0; i < 30; ++i) w.step(0.05f, 1.0f);
-  EXPECT_TRUE(u->food == 1.0f && u->activity == Unit3D::kIdle);
-  EXPECT_TRUE(w.dying.empty() && w.unitCount() == 1u) << "the dead still fade out";
-  EXPECT_FALSE(w.standTest({0, 0}, nullptr, *t, false));
-}
-
 TEST(UnitLists, AnOffspringThatDiesWhileFadingInLeavesTheNewUnitsList) {
   auto w = qvtest::makeWorld(3);
   auto t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
