@@ -12,7 +12,6 @@
 #include "platform/platform.hpp"
 #include "support/test_program.hpp"
 #include "render/model3d.hpp"
-#include "render/palette.hpp"
 
 using namespace qv;
 
@@ -258,14 +257,6 @@ TEST_F(ModelFiles, MissingFileIsTriedAgainNoNameEmptyFileAndBadNumberAreErrors) 
   EXPECT_TRUE(log.contains("\"oops\""));
   EXPECT_FALSE(broken.hasGeometry());
   EXPECT_FALSE(modelCached("Broken.obj"));
-}
-
-TEST(Palette, LookUpsByNameAndColour) {
-  EXPECT_EQ(paletteColour("red"), nullptr);  // names are case-sensitive
-  EXPECT_EQ(paletteColour("Primary"), nullptr);
-  EXPECT_EQ(paletteIndexOf({0.5f, 0.5f, 0.5f, 1.0f}), 9);
-  EXPECT_EQ(paletteIndexOf({0.5f, 0.5f, 0.51f, 1.0f}), -1);
-  for (int i = 0; i < kPaletteSize; ++i) EXPECT_EQ(paletteIndexOf(kPalette[i].colour), i) << kPalette[i].name;
 }
 
 // ---- The shipped models ----

@@ -61,17 +61,4 @@ TEST_F(GridTest, ErasingDuringTheWalkSkipsNothing) {
   EXPECT_TRUE(grid.unitCount() == 4u && q2.next().get() == units[3].get());
 }
 
-TEST_F(GridTest, MoveRefilesOnlyAcrossBordersAndRebuildEmpties) {
-  auto a = make(1.0f, 1.0f), b = make(1.5f, 1.0f);
-  a->position.x = 2.0f;
-  grid.gridMove(a);
-  EXPECT_EQ(grid.cell(a->gridCellX, a->gridCellY).front(), a) << "same cell: order kept";
-  a->position.x = 9.0f;
-  grid.gridMove(a);
-  EXPECT_TRUE(a->gridCellX == 12 && grid.cell(11, 11).size() == 1u && grid.cell(12, 11).size() == 1u);
-  EXPECT_TRUE(grid.remove(*b) && !grid.remove(*b)) << "removing twice is harmless";
-  grid.gridRebuild();
-  EXPECT_TRUE(grid.unitCount() == 0u && a->gridCellX == -1);
-}
-
 }  // namespace

@@ -45,43 +45,6 @@ bool bitEqual(const std::vector<float>& a, const std::vector<float>& b) {
   return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
 }
 
-TEST(Sculpting, UnitsStayOnRaisedAndLoweredGround) {
-  auto w = qvtest::makeLevelWorld(5);
-  TerrainSculptor sculptor;
-  auto plant = qvtest::makeTemplate(Unit3DTemplate::kStationary);
-  auto rock = qvtest::makeTemplate(Unit3DTemplate::kStationary, false, 3, "UnitsTest Tall.obj");
-  auto walker = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
-  w->templates.all = {plant, rock, walker};
-  auto p = qvtest::put(*w, plant, 0.0f, 0.0f);
-  auto r = qvtest::put(*w, rock, 4.0f, 2.0f);
-  auto c = qvtest::put(*w, walker, -3.0f, -4.0f);
-  auto outside = qvtest::put(*w, plant, 30.0f, 0.0f);
-  c->decisionTimer = 1e6f;  // idle throughout
-  qvtest::settle(*w);
-
-  const struct { int tool; int frames; float minRise; } rows[] = {
-      {terraintool::kRaiseRound, 40, 3.0f},   // a hill grows under all three
-      {terraintool::kRaise, 20, 5.0f},        // a plateau on top of it
-      {terraintool::kRoughen, 20, -100.0f},   // bumps, up and down
-      {terraintool::kFlattenKeepAngle, 20, -100.0f},
-      {terraintool::kFlattenHorizontal, 20, -100.0f},
-      {terraintool::kLowerRound, 30, -100.0f},
-      {terraintool::kLower, 10, -100.0f},
-  };
-  for (const auto& row : rows) {
-    stroke(*w, sculptor, row.tool, {0.0f, 0.0f}, 9.0f, row.frames);
-    for (const auto& u : {p, r, c}) {
-      const float g = w->groundHeight(u->position.x, u->position.y);
-      EXPECT_FLOAT_EQ(u->position.z, g) << "tool " << row.tool << " unit at " << u->position.x;
-      EXPECT_EQ(u->inWater, 0);
-      EXPECT_GE(u->drawPosition().z, g - 1e-4f) << "drawn above the ground";
-    }
-    EXPECT_GE(w->groundHeight(0, 0) - 1.0f, row.minRise);
-  }
-  EXPECT_EQ(c->activity, Unit3D::kIdle);
-  EXPECT_FLOAT_EQ(outside->position.z, 1.0f) << "ground far from the brush did not move its units";
-}
-
 TEST(Sculpting, GroundLoweredUnderWaterFollowsTheTemplatesWaterRules) {
   auto w = qvtest::makeLevelWorld(8);
   TerrainSculptor sculptor;

@@ -145,12 +145,6 @@ TEST(UnitTemplateMeasures, ModelSwapsCarryMeasures) {
   EXPECT_TRUE(flat->hopSpeed == tallHop && tall->hopSpeed == flatHop) << "the bounce goes with the model";
 }
 
-TEST(UnitTemplateMeasures, MissingModelGivesZeroMeasuresAndNoHop) {
-  qvtest::useTestData();
-  Unit3DTemplate t("No Such Model.obj", 1.0f, {}, {}, 2, {}, 1, 1, true, true, 1);
-  EXPECT_EQ(t.radius() + t.hopSpeed + t.hopDuration, 0.0f);
-}
-
 TEST(UnitTemplateDefaults, SixUnassignedInIdOrderAllPrimaryGroundWithPaletteColours) {
   qvtest::useTestData();
   TemplateLists lists;

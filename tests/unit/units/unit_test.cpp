@@ -7,23 +7,6 @@ using qvtest::col;
 
 namespace {
 
-TEST(UnitCreation, PlacementTakesAndAdvancesTheNextColoursOffspringInherit) {
-  rng::seed(5);
-  auto t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
-  t->primaryColourOptions = {col(1, 0, 0), col(0, 1, 0), col(0, 0, 1), col(1, 1, 0)};
-  const Colour w{1, 1, 1, 1};
-  Unit3D placed(0, t, {1, 2, 3}, 0.5f, {1, 2}, {1, 2}, false, w, w, w, true, false);
-  EXPECT_TRUE(t->nextPrimaryChosen) << "a fresh next colour was drawn on first use";
-  // Holding keeps the next colour for the next unit; advancing draws a fresh one.
-  t->nextPrimaryColour = col(0, 0, 1);
-  Unit3D held(0, t, {}, 0, {}, {}, false, w, w, w, false, false);
-  EXPECT_TRUE(held.primaryColour.sameAs(col(0, 0, 1)) && t->nextPrimaryColour.sameAs(col(0, 0, 1)));
-  Unit3D child(1, t, {}, 0, {}, {}, true, col(0, 1, 0), col(0, 0, 1), w, false, true);
-  EXPECT_TRUE(child.fadeIn == 1.0f && child.secondaryColour.sameAs(col(0, 0, 1)));
-  Unit3D none(0, nullptr, {}, 0, {}, {}, false, w, w, w, true, false);
-  EXPECT_TRUE(none.primaryColour.sameAs(w) && none.breedTimer == 1.0f) << "no template, no breeding clock";
-}
-
 // A bounce peaks at a third of the unit's height (two thirds as high for slow
 // units, five thirds for fast ones), lands when it ends and grows with the size.
 TEST(UnitAnimation, BouncesPeakAtAThirdOfTheHeightAndEraserReachAddsHalfTheRadius) {
@@ -160,22 +143,6 @@ TEST(UnitHabitat, AWaterUnitStrandedOnLandHeadsForTheSea) {
   // Once at sea it stays there: wandering tests candidates for water.
   for (int i = 0; i < 600 && f->position.x >= -0.1f; ++i) w->step(0.05f, 1.0f);
   EXPECT_GE(f->position.x, -0.1f);
-}
-
-TEST(UnitWithoutWorld, NoTerrainMeansNoBehaviourButTheDeadStillFade) {
-  qvtest::useTestData();
-  World::Options o;
-  o.terrain = o.water = o.sky = o.clouds = false;
-  World w(o);
-  auto t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed, true);
-  t->eats = {qvtest::makeTemplate(0)};
-  auto u = w.placeUnitOf(t, {1, 1, 0}, 0.0f, true), d = w.placeUnitOf(t, {2, 2, 0}, 0.0f, true);
-  qvtest::settle(w);
-  d->health = 0.0f;
-  for (int i = 0; i < 30; ++i) w.step(0.05f, 1.0f);
-  EXPECT_TRUE(u->food == 1.0f && u->activity == Unit3D::kIdle);
-  EXPECT_TRUE(w.dying.empty() && w.unitCount() == 1u) << "the dead still fade out";
-  EXPECT_FALSE(w.standTest({0, 0}, nullptr, *t, false));
 }
 
 TEST(UnitLists, AnOffspringThatDiesWhileFadingInLeavesTheNewUnitsList) {
