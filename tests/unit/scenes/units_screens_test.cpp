@@ -86,8 +86,6 @@ struct UnitsScreens : ::testing::Test {
   Scene* requested() const { return switcher().requested(); }
 };
 
-// ---------------------------------------------------------------- units screen
-
 TEST_F(UnitsScreens, DefaultSetIsBuiltOnceAndTemplateButtonsFillThreePagesOfTwentyOne) {
   Units::ensureTemplatesExist(w);
   const size_t count = w.templates.all.size();
@@ -102,7 +100,6 @@ TEST_F(UnitsScreens, DefaultSetIsBuiltOnceAndTemplateButtonsFillThreePagesOfTwen
   makeTemplates(25);
   Units& u = *g.units;
   u.refreshTemplateButtons();
-  // The first 25 buttons show the list, the rest are disabled.
   for (int k = 0; k < kTemplateButtonCount; ++k) {
     HudButtonUnit3DTemplate& b = u.templateButton(k);
     EXPECT_EQ(b.state, k < 25 ? kStateActive : kStateDisabled) << k;
@@ -141,7 +138,6 @@ TEST_F(UnitsScreens, ModesAreARadioAndATemplatePressFollowsTheModeUpToDelete) {
   EXPECT_TRUE(w.selectedTemplate == 2 && w.toolMode == 1);
   EXPECT_EQ(requested(), g.unitPlacement.get());
   EXPECT_TRUE(w.templates.assigned[2]->nextPrimaryChosen) << "next colours made valid for the preview";
-  // Back from the units screen drops the tool.
   switcher().clear();
   EXPECT_TRUE(u.handleCommand(Units::kBack));
   EXPECT_EQ(w.toolMode, 0);
@@ -161,7 +157,6 @@ TEST_F(UnitsScreens, ModesAreARadioAndATemplatePressFollowsTheModeUpToDelete) {
   w.selectedTemplate = 2;
   ASSERT_EQ(w.unitCount(), 35u);
 
-  // Cancel first: nothing happens.
   u.setMode(Units::kDelete);
   EXPECT_TRUE(u.handleCommand(Units::kFirstTemplate + 1));
   EXPECT_EQ(requested(), g.deleteUnit.get());
@@ -184,8 +179,6 @@ TEST_F(UnitsScreens, ModesAreARadioAndATemplatePressFollowsTheModeUpToDelete) {
   EXPECT_FALSE(g.deleteUnit->deleteMarked());
   EXPECT_EQ(w.templates.assigned.size(), 3u);
 }
-
-// ---------------------------------------------------------------- placement panel
 
 TEST_F(UnitsScreens, ColourArrowsKeysAndKeepColourFollowTheOptionsOfEnabledRows) {
   makeTemplates(2);
@@ -348,8 +341,6 @@ TEST_F(UnitsScreens, PressesDuringAFadeInOrOutAreIgnored) {
   EXPECT_FALSE(edit->highlighted) << "a screen left under the mouse forgets the hover";
 }
 
-// ---------------------------------------------------------------- editor
-
 TEST_F(UnitsScreens, EditorBackDiscardsSaveWritesEveryRowAndRowsStayConsistent) {
   makeTemplates(4);
   Editor& e = *g.editUnit;
@@ -495,12 +486,9 @@ TEST_F(UnitsScreens, PendingListsHoldThreeAndRemoveBySlot) {
   e.mouse(-900.0f, 500.0f, kMousePress);
   EXPECT_EQ(e.removeMode(), -1);
 
-  // Habitat opens its own chooser.
   e.handleCommand(Editor::kHabitatAdd);
   EXPECT_EQ(c.purpose(), Chooser::kAddHabitat);
 }
-
-// ---------------------------------------------------------------- chooser
 
 TEST_F(UnitsScreens, AddMakesANewTemplateFromAnUnusedModelAndChangeModelSwapsOnSaveOnly) {
   makeTemplates(3, 3);
