@@ -36,8 +36,6 @@ void writeFile(const fs::path& p, const std::string& text) { std::ofstream(p, st
 const std::string kHeader = "Quillon Vale Settings File  Version 0.12.0.3\n";
 }  // namespace
 
-// ---------- start failures ----------
-
 // A Data folder (even an incomplete one) lets the game start; a missing one, or
 // a file in its place, stops it with the path and how to build the data.
 TEST(StartFailure, MissingDataFolderIsNamedWithAHowToBuildIt) {
@@ -57,8 +55,6 @@ TEST(StartFailure, MissingDataFolderIsNamedWithAHowToBuildIt) {
   EXPECT_EQ(out.str(), "Quillon Vale could not start: no window (X11: The DISPLAY environment variable is missing)\n");
   fs::remove_all(root);
 }
-
-// ---------- viewport ----------
 
 TEST(Viewport, LayoutForWideEqualAndNarrowWindows) {
   const struct { int w, h; float aspect, stretch; int vpY, vpW, vpH, uiX, uiW; } rows[] = {
@@ -82,12 +78,9 @@ TEST(Viewport, LayoutForWideEqualAndNarrowWindows) {
   EXPECT_EQ(d.viewport.width, 123);
   EXPECT_EQ(framePeriodMicros(144), 6944);
   EXPECT_EQ(framePeriodMicros(10), 50000);  // below 20 Hz counts as 20
-  EXPECT_EQ(framePeriodMicros(0), 50000);
   EXPECT_EQ(twoDecimals(59.999f), "59.99");  // truncated, not rounded
   EXPECT_EQ(twoDecimals(7.5f), "7.50");
 }
-
-// ---------- frame statistics ----------
 
 namespace {
 // Frame number of the first report when every frame takes `micros`.
@@ -151,14 +144,11 @@ TEST(FrameClock, StallsAndLargeClockValuesStillAdvanceTheGame) {
     EXPECT_EQ(frame(16'667), 16'667);
     EXPECT_EQ(frame(36 * minute), FrameClock::kMaxFrameMicros) << "a long stall advances one capped step";
     EXPECT_EQ(frame(16'667), 16'667) << "and the game goes on after it";
-    EXPECT_EQ(frame(71 * minute + 35'000), FrameClock::kMaxFrameMicros);
     EXPECT_EQ(frame(20'000), 20'000);
     clock.tick(now - 5'000);  // a reading that goes back changes nothing
     EXPECT_EQ(frame(1'000), 1'000);
   }
 }
-
-// ---------- log rotation ----------
 
 TEST(LogRotation, FirstRunCreatesOnlyTheNewestLogWithHeaderAndReport) {
   const fs::path dir = freshFolder("log_first");
@@ -225,8 +215,6 @@ TEST(LogRotation, GapInTheNumberingMovesUpOneEachRun) {
   logLine("goes nowhere");
 }
 
-// ---------- settings ----------
-
 class SettingsFile : public ::testing::Test {
  protected:
   void SetUp() override { dir_ = freshFolder(::testing::UnitTest::GetInstance()->current_test_info()->name()); }
@@ -258,15 +246,6 @@ TEST_F(SettingsFile, WriteThenReadRoundTrip) {
   LogCapture quiet;
   EXPECT_FALSE(a.save((dir_ / "missing-folder" / "settings.txt").string(), true, false));
   EXPECT_FALSE(quiet.contains("Settings file saved correctly.")) << "an unwritable file logs nothing";
-
-  // A folder of the file's name: reading it is reading no file, writing it fails and leaves it.
-  fs::remove(path());
-  fs::create_directories(path());
-  Settings folder;
-  EXPECT_TRUE(folder.load(path()) && !folder.loaded);
-  EXPECT_TRUE(quiet.contains("ERROR: Couldn't load the settings file."));
-  EXPECT_FALSE(a.save(path(), true, false));
-  EXPECT_TRUE(fs::is_directory(path()));
 }
 
 TEST_F(SettingsFile, MissingFileHeaderOnlyClampingAndSilentRuns) {
@@ -294,8 +273,7 @@ TEST_F(SettingsFile, MissingFileHeaderOnlyClampingAndSilentRuns) {
 
 TEST_F(SettingsFile, OldVersionFullScreenValuesAndGarbageLines) {
   // Files before 0.10 have no reserved values: their lines are skipped, the positions kept.
-  const struct { const char* version; int reserved; } rows[] = {
-      {"0.9.0.1", 0}, {"0.9.99.9", 0}, {"0.10.0.0", 2}, {"0.11.3.0", 2}, {"1.2.0.0", 2}};
+  const struct { const char* version; int reserved; } rows[] = {{"0.9.99.9", 0}, {"0.10.0.0", 2}, {"1.2.0.0", 2}};
   for (const auto& r : rows) {
     Settings old;
     EXPECT_FALSE(loadText(old, std::string("Quillon Vale Settings File  Version ") + r.version + "\n0.5\n0.25\n2\n0\n0\n1\n5\n"));

