@@ -51,22 +51,23 @@ void SculptHistory::endStroke() {
 }
 
 bool SculptHistory::undo(Terrain& terrain, Vec2& centre, float& radius) {
-  endStroke();
-  if (done_.empty()) return false;
-  Stroke s = std::move(done_.back());
-  done_.pop_back();
-  terrain.setHeights(s.data(), s.size(), false, centre, radius);
-  undone_.push_back(std::move(s));
-  return true;
+  return replay(done_, undone_, false, terrain, centre, radius);
 }
 
 bool SculptHistory::redo(Terrain& terrain, Vec2& centre, float& radius) {
+  return replay(undone_, done_, true, terrain, centre, radius);
+}
+
+// Undo and redo are one move: the newest stroke of one list is applied (its heights
+// before or after) and handed to the other list.
+bool SculptHistory::replay(std::vector<Stroke>& from, std::vector<Stroke>& to, bool after, Terrain& terrain,
+                           Vec2& centre, float& radius) {
   endStroke();
-  if (undone_.empty()) return false;
-  Stroke s = std::move(undone_.back());
-  undone_.pop_back();
-  terrain.setHeights(s.data(), s.size(), true, centre, radius);
-  done_.push_back(std::move(s));
+  if (from.empty()) return false;
+  Stroke s = std::move(from.back());
+  from.pop_back();
+  terrain.setHeights(s.data(), s.size(), after, centre, radius);
+  to.push_back(std::move(s));
   return true;
 }
 

@@ -48,6 +48,8 @@ class SculptHistory final : public HeightRecorder {
   std::vector<uint8_t> touched_;   // vertices already in the open stroke
   std::vector<Stroke> done_;       // oldest first
   std::vector<Stroke> undone_;     // most recently undone last
+  bool replay(std::vector<Stroke>& from, std::vector<Stroke>& to, bool after, Terrain& terrain, Vec2& centre,
+              float& radius);
 };
 
 }  // namespace qv
