@@ -212,6 +212,7 @@ int run() {
 void resetFrameStatistics() { loop().stats.requestReset(); }
 
 int programEntry() {
+  platform::keepFreedMemoryForReuse();
   initLog();
   const int exitCode = run();
   logLine("Reached end of program");

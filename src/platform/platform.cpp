@@ -23,6 +23,9 @@
 #else
 #include <cpuid.h>
 #include <fcntl.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <sys/stat.h>
 #include <sys/sysinfo.h>
 #include <sys/utsname.h>
@@ -372,6 +375,14 @@ volatile std::sig_atomic_t g_quitSignal = 0;
 // the handler before calling it, so there too a second request ends the process.)
 extern "C" void onQuitSignal(int sig) { g_quitSignal = sig; }
 }  // namespace
+
+void keepFreedMemoryForReuse() {
+#if defined(__GLIBC__)
+  // Setting either threshold also stops glibc from moving them as it sees large frees.
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);
+  mallopt(M_TRIM_THRESHOLD, 128 << 20);
+#endif
+}
 
 void installQuitSignalHandlers() {
 #ifdef _WIN32

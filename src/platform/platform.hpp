@@ -55,6 +55,12 @@ std::string localTimeStamp();
 // High-resolution monotonic clock in microseconds.
 int64_t nowMicros();
 
+// Keeps freed heap memory in the process instead of handing it back to the system
+// at once. A software GL driver allocates and frees its vertex buffers every frame;
+// returned each time, those pages are faulted in again on the next frame, which cost
+// more than drawing a few hundred units. Call once at start, before any window.
+void keepFreedMemoryForReuse();
+
 // Termination requests from outside (SIGTERM, SIGINT, SIGHUP; Ctrl+C on a
 // console) only raise a flag; the frame loop reads it and ends the game the
 // way the window's close box does. A second request ends the process at once.

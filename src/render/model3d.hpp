@@ -46,6 +46,10 @@ struct ModelMeshes {
   float lodError[kModelLods] = {};
   // Radius around the model origin holding every vertex, whatever the turn and roll.
   float boundRadius = 0.0f;
+  // The full mesh is a closed surface seen from outside: every edge (vertices welded
+  // by position, across parts) is crossed once each way as often as the other, and the
+  // enclosed volume is positive. Only then may back faces be skipped unseen.
+  bool closed = false;
   // Distinct per loaded file (the batcher groups copies by it); -1 when empty.
   int32_t id = -1;
 };

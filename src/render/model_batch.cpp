@@ -277,13 +277,30 @@ void ModelBatch::flush(Vec3 sunPos, const Colour& waterColour, const Colour& sun
   glUniform1i(underWaterLoc_, cameraUnderWater ? 1 : 0);
   glEnable(GL_DEPTH_TEST);
 
+  // Back faces of a closed model are always hidden behind its front, so opaque copies
+  // skip them: a software renderer then rasterises half the triangles. Translucent
+  // copies keep them, as their far side shows through.
+  bool culling = false;
+  const size_t opaqueGroups = slots_.size() * kModelLods;
   uint32_t start = 0;
   for (size_t g = 0; g < groups; ++g) {
     const uint32_t end = groupStart_[g];
     const size_t slot = (g / kModelLods) % slots_.size();
-    if (end > start) drawRange(slots_[slot].meshes, static_cast<int>(g % kModelLods), start, end - start);
+    if (end > start) {
+      const ModelMeshes& meshes = slots_[slot].meshes;
+      const bool cull = g < opaqueGroups && meshes.closed;
+      if (cull != culling) {
+        if (cull)
+          glEnable(GL_CULL_FACE);
+        else
+          glDisable(GL_CULL_FACE);
+        culling = cull;
+      }
+      drawRange(meshes, static_cast<int>(g % kModelLods), start, end - start);
+    }
     start = end;
   }
+  if (culling) glDisable(GL_CULL_FACE);
   glBindVertexArray(0);
   glDisable(GL_DEPTH_TEST);
   pending_.clear();

@@ -24,6 +24,65 @@ constexpr float kLevelShare[kModelLods] = {1.0f, 0.5f, 0.2f, 0.0f};
 // The last level aims at a few dozen triangles for the whole model.
 constexpr size_t kFewestTriangles = 40;
 
+// See ModelMeshes::closed. Positions are welded by exact value: the parts of a model
+// share the corners where they meet, written out the same way.
+bool isClosedOutward(const ObjMesh& mesh) {
+  struct Corner {
+    float x, y, z;
+    uint32_t index;  // running over all parts
+  };
+  std::vector<Corner> corners;
+  std::vector<uint32_t> firstOfPart(kModelPartCount + 1, 0);
+  for (int p = 0; p < kModelPartCount; ++p) {
+    const std::vector<float>& v = mesh.vertices[p];
+    firstOfPart[p] = static_cast<uint32_t>(corners.size());
+    for (size_t i = 0; i + 2 < v.size(); i += kFloatsPerVertex)
+      corners.push_back({v[i], v[i + 1], v[i + 2], static_cast<uint32_t>(corners.size())});
+  }
+  firstOfPart[kModelPartCount] = static_cast<uint32_t>(corners.size());
+  if (corners.empty()) return false;
+  std::vector<uint32_t> weld(corners.size());
+  std::sort(corners.begin(), corners.end(), [](const Corner& a, const Corner& b) {
+    return a.x != b.x ? a.x < b.x : a.y != b.y ? a.y < b.y : a.z < b.z;
+  });
+  uint32_t id = 0;
+  for (size_t i = 0; i < corners.size(); ++i) {
+    if (i > 0 && (corners[i].x != corners[i - 1].x || corners[i].y != corners[i - 1].y ||
+                  corners[i].z != corners[i - 1].z))
+      ++id;
+    weld[corners[i].index] = id;
+  }
+
+  std::vector<uint64_t> edges;
+  double volume = 0.0;
+  for (int p = 0; p < kModelPartCount; ++p) {
+    const std::vector<float>& v = mesh.vertices[p];
+    const std::vector<uint32_t>& idx = mesh.indices[p];
+    for (size_t t = 0; t + 2 < idx.size(); t += 3) {
+      uint32_t w[3];
+      for (int k = 0; k < 3; ++k) w[k] = weld[firstOfPart[p] + idx[t + k]];
+      for (int k = 0; k < 3; ++k) edges.push_back(uint64_t{w[k]} << 32 | w[(k + 1) % 3]);
+      const float* a = &v[idx[t] * kFloatsPerVertex];
+      const float* b = &v[idx[t + 1] * kFloatsPerVertex];
+      const float* c = &v[idx[t + 2] * kFloatsPerVertex];
+      volume += double{a[0]} * (double{b[1]} * c[2] - double{b[2]} * c[1]) -
+                double{a[1]} * (double{b[0]} * c[2] - double{b[2]} * c[0]) +
+                double{a[2]} * (double{b[0]} * c[1] - double{b[1]} * c[0]);
+    }
+  }
+  if (edges.empty() || !(volume > 0.0)) return false;
+  std::sort(edges.begin(), edges.end());
+  for (size_t i = 0; i < edges.size();) {
+    size_t j = i;
+    while (j < edges.size() && edges[j] == edges[i]) ++j;
+    const uint64_t back = (edges[i] << 32) | (edges[i] >> 32);
+    const auto range = std::equal_range(edges.begin(), edges.end(), back);
+    if (static_cast<size_t>(range.second - range.first) != j - i) return false;
+    i = j;
+  }
+  return true;
+}
+
 struct PartLevels {
   std::vector<uint32_t> all;  // every level, one after the other
 };
@@ -66,6 +125,8 @@ void buildModelMeshes(ObjMesh& mesh, ModelMeshes& out) {
     partScale[p] = meshopt_simplifyScale(v.data(), v.size() / kFloatsPerVertex, kFloatsPerVertex * sizeof(float));
     totalTriangles += mesh.indices[p].size() / 3;
   }
+
+  out.closed = isClosedOutward(mesh);
 
   PartLevels levels[kModelPartCount];
   std::vector<uint32_t> scratch, shadow, groupStart, groupMembers;

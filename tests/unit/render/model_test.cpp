@@ -259,6 +259,33 @@ TEST_F(ModelFiles, MissingFileIsTriedAgainNoNameEmptyFileAndBadNumberAreErrors) 
   EXPECT_FALSE(modelCached("Broken.obj"));
 }
 
+// Opaque copies of closed models are drawn without their back faces; a model a player
+// made with open sides or turned inside out must keep them, or it shows holes.
+TEST(ModelMeshes, OnlyClosedModelsSeenFromOutsideSkipTheirBackFaces) {
+  const std::string corners = "v 1 0 0\nv 0 1 0\nv -1 -1 0\nv 0 0 1\nvn 0 0 1\n";
+  const std::string sides = "f 1//1 2//1 4//1\nf 2//1 3//1 4//1\nf 3//1 1//1 4//1\n";
+  const std::string base = "f 1//1 3//1 2//1\n";
+  const std::string inverted = "f 1//1 4//1 2//1\nf 2//1 4//1 3//1\nf 3//1 4//1 1//1\nf 1//1 2//1 3//1\n";
+  const struct {
+    std::string body;
+    bool closed;
+  } cases[] = {
+      {corners + sides + base, true},
+      {corners + sides, false},                             // no floor: open underneath
+      {corners + inverted, false},                          // every face turned inwards
+      {corners + sides + "usemtl Blue\n" + base, true},    // the floor is another part
+      {corners + sides + base + "f 1//1 3//1 2//1\n", false},  // one face twice
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.body);
+    Parsed p = parse(c.body);
+    ASSERT_TRUE(p.ok);
+    ModelMeshes meshes;
+    buildModelMeshes(p.mesh, meshes);
+    EXPECT_EQ(meshes.closed, c.closed);
+  }
+}
+
 // ---- The shipped models ----
 
 TEST(ShippedModels, EveryModelLoadsWithSaneMeasures) {
@@ -301,6 +328,7 @@ TEST(ShippedModels, EveryModelLoadsWithSaneMeasures) {
       coarsest += mm.lodIndexCount[p][mm.lodCount - 1] / 3;
     }
     EXPECT_LE(coarsest, 120);
+    EXPECT_TRUE(mm.closed) << "an open model is drawn with its back faces, at twice the cost";
     coarsestSum += coarsest;
     EXPECT_LT(mm.lodError[mm.lodCount - 1], 0.3f * mm.boundRadius);
   }
