@@ -187,7 +187,7 @@ int run() {
     reportStartFailure(std::cerr, missing, "");
     return kStartFailedExitCode;
   }
-  prefetchLoadingScreenPictures();
+  prefetchStartupFiles();
   if (!openWindow()) {
     logLine("ERROR: Problem loading OpenGL");
     reportStartFailure(std::cerr, "no window with OpenGL 3.3 could be opened: " + windowFailedStep(),

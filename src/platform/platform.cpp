@@ -473,6 +473,24 @@ bool renameFile(const std::string& from, const std::string& to) {
 #endif
 }
 
+std::vector<std::string> fileNamesIn(const std::string& folder, const std::string& extension) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(nativePath(folder), ec), end; !ec && it != end; it.increment(ec)) {
+    if (!it->is_regular_file(ec)) continue;
+#ifdef _WIN32
+    const std::wstring w = it->path().filename().wstring();
+    std::string name = utf8(w.c_str(), w.size());
+#else
+    std::string name = it->path().filename().string();
+#endif
+    if (name.size() >= extension.size() && name.compare(name.size() - extension.size(), extension.size(), extension) == 0)
+      names.push_back(std::move(name));
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 std::filesystem::path nativePath(const std::string& path) {
 #ifdef _WIN32
   return std::filesystem::path(wide(path));

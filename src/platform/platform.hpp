@@ -75,6 +75,8 @@ bool openWebPage(const std::string& url);
 bool makeFolder(const std::string& path);
 bool fileExists(const std::string& path);
 bool isFolder(const std::string& path);
+// Names (UTF-8, sorted) of the plain files in a folder ending in `extension`; none when it cannot be read.
+std::vector<std::string> fileNamesIn(const std::string& folder, const std::string& extension);
 bool removeFile(const std::string& path);
 // Replaces `to` when it exists.
 bool renameFile(const std::string& from, const std::string& to);

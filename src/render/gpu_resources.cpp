@@ -6,13 +6,10 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <condition_variable>
-#include <list>
 #include <memory>
-#include <mutex>
-#include <thread>
 
 #include "core/log.hpp"
+#include "core/prefetch.hpp"
 #include "platform/platform.hpp"
 #include "render/gl.hpp"
 
@@ -261,85 +258,18 @@ PngImage readPicture(const std::string& path, const std::string& name, bool flip
   return decodePicture(bytes.data(), bytes.size(), name, flip, problem);
 }
 
-// The pictures decoded ahead of their first use, on one worker thread, in the
-// order given; each is handed over once, to the first loadPng asking for it.
-class PicturePrefetch {
- public:
-  ~PicturePrefetch() { stop(); }
-
-  void start(const std::vector<std::string>& names) {
-    stop();
-    std::lock_guard lock(mutex_);
-    for (const std::string& name : names)
-      if (std::none_of(jobs_.begin(), jobs_.end(), [&](const Job& j) { return j.name == name; }))
-        jobs_.push_back({name, platform::dataPath("Images", name), false, {}, {}});
-    try {
-      worker_ = std::thread([this] { run(); });
-    } catch (...) {
-      jobs_.clear();  // no thread: every picture is decoded when asked for, as before
-    }
-  }
-
-  // Waits for the picture if it is still being decoded; false when it was never asked for.
-  bool take(const std::string& name, PngImage& img, std::string& problem) {
-    std::unique_lock lock(mutex_);
-    auto job = std::find_if(jobs_.begin(), jobs_.end(), [&](const Job& j) { return j.name == name; });
-    if (job == jobs_.end()) return false;
-    ready_.wait(lock, [&] { return job->done; });
-    img = std::move(job->img);
-    problem = std::move(job->problem);
-    jobs_.erase(job);
-    return true;
-  }
-
-  // Lets the worker finish the picture in hand and drops the rest.
-  void stop() {
-    {
-      std::lock_guard lock(mutex_);
-      stopping_ = true;
-    }
-    if (worker_.joinable()) worker_.join();
-    std::lock_guard lock(mutex_);
-    jobs_.clear();
-    stopping_ = false;
-  }
-
- private:
-  struct Job {
-    std::string name, path;
-    bool done = false;
-    PngImage img;
-    std::string problem;
-  };
-
-  void run() {
-    for (;;) {
-      std::list<Job>::iterator job;
-      {
-        std::lock_guard lock(mutex_);
-        job = std::find_if(jobs_.begin(), jobs_.end(), [](const Job& j) { return !j.done; });
-        if (stopping_ || job == jobs_.end()) return;
-      }
-      // Only this thread touches an unfinished job, and nothing removes it before it is done.
-      std::string problem;
-      PngImage img = readPicture(job->path, job->name, true, problem);
-      std::lock_guard lock(mutex_);
-      job->img = std::move(img);
-      job->problem = std::move(problem);
-      job->done = true;
-      ready_.notify_all();
-    }
-  }
-
-  std::mutex mutex_;
-  std::condition_variable ready_;
-  std::list<Job> jobs_;  // a list: removing one job leaves the worker's in place
-  std::thread worker_;
-  bool stopping_ = false;
+// The pictures decoded ahead of their first use, each handed to the first loadPng asking for it.
+struct DecodedPicture {
+  PngImage img;
+  std::string problem;
 };
-
-PicturePrefetch& prefetch() {
-  static PicturePrefetch p;
+Prefetch<DecodedPicture>& prefetch() {
+  static Prefetch<DecodedPicture> p([](const std::string& name) { return platform::dataPath("Images", name); },
+                                    [](const std::string& name, const std::string& file) {
+                                      DecodedPicture d;
+                                      d.img = readPicture(file, name, true, d.problem);
+                                      return d;
+                                    });
   return p;
 }
 
@@ -367,9 +297,8 @@ PngImage loadPng(const std::string& fileName, bool flip) {
     logLine("ERROR: Tried to load a texure with no filename");
     return {};
   }
-  PngImage img;
-  std::string problem;
-  if (flip && prefetch().take(fileName, img, problem)) return logged(std::move(img), problem);
+  DecodedPicture ready;
+  if (flip && prefetch().take(fileName, ready)) return logged(std::move(ready.img), ready.problem);
   return loadPngFile(platform::dataPath("Images", fileName), fileName, flip);
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/log.hpp"
+#include "core/prefetch.hpp"
 #include "platform/platform.hpp"
 #include "render/gl.hpp"
 #include "render/palette.hpp"
@@ -321,30 +322,58 @@ bool objHasTriangles(const ObjMesh& mesh) {
   return false;
 }
 
-bool Model3D::readFile(const std::string& path) {
+PreparedModel prepareModel(const std::string& path) {
+  PreparedModel m;
   std::string text;
-  if (!readWholeFile(path, text)) {
-    logLine("ERROR: Couldn't load the an OBJ model filename = \"", fileName_, "\"");
-    return false;
+  if (!readWholeFile(path, text)) return m;
+  if (!parseObj(text, m.mesh, m.errorLine, m.errorText)) {
+    m.outcome = PreparedModel::Outcome::kBadNumber;
+    return m;
   }
-  ObjMesh mesh;
-  int errorLine = 0;
-  std::string errorText;
-  if (!parseObj(text, mesh, errorLine, errorText)) {
-    logLine("ERROR: Exception thrown while reading the OBJ model filename = \"", fileName_, "\" line ", errorLine,
-            ": cannot read a number from \"", errorText, "\"");
-    return false;
+  if (!objHasTriangles(m.mesh)) {
+    m.outcome = PreparedModel::Outcome::kNoTriangles;
+    return m;
   }
-  if (!objHasTriangles(mesh)) {
-    // An empty or cut-off file would otherwise pass as a model that is never seen.
-    logLine("ERROR: The OBJ model has no triangles filename = \"", fileName_, "\"");
-    return false;
+  prepareModelMeshes(m.mesh, m.meshes, m.levels);
+  m.outcome = PreparedModel::Outcome::kReady;
+  return m;
+}
+
+namespace {
+Prefetch<PreparedModel>& modelPrefetch() {
+  static Prefetch<PreparedModel> p([](const std::string& name) { return platform::dataPath("Models", name); },
+                                   [](const std::string&, const std::string& file) { return prepareModel(file); });
+  return p;
+}
+}  // namespace
+
+void prefetchModels(const std::vector<std::string>& fileNames) { modelPrefetch().start(fileNames); }
+
+bool Model3D::readFile(const std::string& path) {
+  PreparedModel m;
+  if (!modelPrefetch().take(fileName_, m)) m = prepareModel(path);
+  switch (m.outcome) {
+    case PreparedModel::Outcome::kUnreadable:
+      logLine("ERROR: Couldn't load the an OBJ model filename = \"", fileName_, "\"");
+      return false;
+    case PreparedModel::Outcome::kBadNumber:
+      logLine("ERROR: Exception thrown while reading the OBJ model filename = \"", fileName_, "\" line ",
+              m.errorLine, ": cannot read a number from \"", m.errorText, "\"");
+      return false;
+    case PreparedModel::Outcome::kNoTriangles:
+      // An empty or cut-off file would otherwise pass as a model that is never seen.
+      logLine("ERROR: The OBJ model has no triangles filename = \"", fileName_, "\"");
+      return false;
+    case PreparedModel::Outcome::kReady: break;
   }
-  buildModelMeshes(mesh, meshes_);
-  radiusMax_ = mesh.radiusMax;
-  heightMax_ = mesh.heightMax;
-  reachFront_ = mesh.reachFront;
-  footprintArea_ = mesh.footprintArea;
+  const int32_t id = meshes_.id;
+  meshes_ = m.meshes;
+  meshes_.id = id;
+  uploadModelMeshes(m.mesh, m.levels, meshes_);
+  radiusMax_ = m.mesh.radiusMax;
+  heightMax_ = m.mesh.heightMax;
+  reachFront_ = m.mesh.reachFront;
+  footprintArea_ = m.mesh.footprintArea;
   scaleNormalised_ = normalisedModelScale(radiusMax_, heightMax_, footprintArea_);
   return true;
 }

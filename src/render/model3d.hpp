@@ -122,10 +122,33 @@ bool parseObj(std::string_view text, ObjMesh& out, int& errorLine, std::string& 
 // A file that parses but yields no triangle (empty, or only positions) is no model.
 bool objHasTriangles(const ObjMesh& mesh);
 
+// Each part's element list: its detail levels one after the other.
+using PartLevels = std::vector<uint32_t>[kModelPartCount];
 // Reorders each part's triangles for the vertex cache and appends its simplified
-// levels (CPU side, works without a context), then uploads the parts when a context
-// exists. Fills every ModelMeshes field but id.
+// levels; CPU only, safe off the main thread. Fills every ModelMeshes field but id
+// and the GPU names.
+void prepareModelMeshes(ObjMesh& mesh, ModelMeshes& out, PartLevels& levels);
+// Uploads the parts when a context exists.
+void uploadModelMeshes(const ObjMesh& mesh, const PartLevels& levels, ModelMeshes& out);
+// Both of the above.
 void buildModelMeshes(ObjMesh& mesh, ModelMeshes& out);
+
+// A model file read, parsed and given its detail levels, ready for the upload.
+struct PreparedModel {
+  enum class Outcome { kUnreadable, kBadNumber, kNoTriangles, kReady };
+  Outcome outcome = Outcome::kUnreadable;
+  int errorLine = 0;  // kBadNumber: where, and the text that is no number
+  std::string errorText;
+  ObjMesh mesh;
+  ModelMeshes meshes;
+  PartLevels levels;
+};
+// Does everything of a model's loading but the upload and the log lines; no GL,
+// no logging, so it may run on any thread.
+PreparedModel prepareModel(const std::string& path);
+// Starts preparing the models of these files (in "Data/Models") on a worker thread,
+// so the first Model3D of each only uploads. Log lines come when the model is made.
+void prefetchModels(const std::vector<std::string>& fileNames);
 
 // Normalised model-to-world scale from the measures: a flat model is scaled by
 // its footprint, a tall one by its height, both corrected by a capped cube root.

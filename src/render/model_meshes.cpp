@@ -83,10 +83,6 @@ bool isClosedOutward(const ObjMesh& mesh) {
   return true;
 }
 
-struct PartLevels {
-  std::vector<uint32_t> all;  // every level, one after the other
-};
-
 void createInstancedArray(uint32_t vertexBuffer, uint32_t elementBuffer, uint32_t& out) {
   GLuint vao = 0;
   glGenVertexArrays(1, &vao);
@@ -110,7 +106,7 @@ void createInstancedArray(uint32_t vertexBuffer, uint32_t elementBuffer, uint32_
 
 }  // namespace
 
-void buildModelMeshes(ObjMesh& mesh, ModelMeshes& out) {
+void prepareModelMeshes(ObjMesh& mesh, ModelMeshes& out, PartLevels& levels) {
   const int32_t keepId = out.id;
   out = ModelMeshes{};
   out.id = keepId;
@@ -128,7 +124,7 @@ void buildModelMeshes(ObjMesh& mesh, ModelMeshes& out) {
 
   out.closed = isClosedOutward(mesh);
 
-  PartLevels levels[kModelPartCount];
+  for (auto& l : levels) l.clear();
   std::vector<uint32_t> scratch, shadow, groupStart, groupMembers;
   out.lodCount = kModelLods;
   for (int p = 0; p < kModelPartCount; ++p) {
@@ -140,7 +136,7 @@ void buildModelMeshes(ObjMesh& mesh, ModelMeshes& out) {
     out.vertexCount[p] = static_cast<int32_t>(vertexCount);
     // Level 0 keeps every triangle, only in an order the vertex cache likes.
     meshopt_optimizeVertexCache(idx.data(), idx.data(), idx.size(), vertexCount);
-    std::vector<uint32_t>& all = levels[p].all;
+    std::vector<uint32_t>& all = levels[p];
     all = idx;
     out.lodFirst[p][0] = 0;
     out.lodIndexCount[p][0] = static_cast<int32_t>(idx.size());
@@ -229,16 +225,24 @@ void buildModelMeshes(ObjMesh& mesh, ModelMeshes& out) {
   }
   // A level is never more exact than the one before it.
   for (int lod = 1; lod < kModelLods; ++lod) out.lodError[lod] = std::max(out.lodError[lod], out.lodError[lod - 1]);
+}
 
+void uploadModelMeshes(const ObjMesh& mesh, const PartLevels& levels, ModelMeshes& out) {
   if (!gl::contextReady()) return;
   for (int p = 0; p < kModelPartCount; ++p) {
-    if (levels[p].all.empty()) continue;
+    if (levels[p].empty()) continue;
     Loader part;
     const std::vector<float>& v = mesh.vertices[p];
-    uploadStaticMesh(part, v.data(), v.size(), levels[p].all.data(), levels[p].all.size(), {3, 3, 3});
+    uploadStaticMesh(part, v.data(), v.size(), levels[p].data(), levels[p].size(), {3, 3, 3});
     out.vertexArray[p] = part.vertexArray;
     if (part.vertexArray) createInstancedArray(part.vertexBuffer, part.elementBuffer, out.instancedArray[p]);
   }
+}
+
+void buildModelMeshes(ObjMesh& mesh, ModelMeshes& out) {
+  PartLevels levels;
+  prepareModelMeshes(mesh, out, levels);
+  uploadModelMeshes(mesh, levels, out);
 }
 
 }  // namespace qv

@@ -1,16 +1,22 @@
 #include "scenes/scene_draw.hpp"
 #include "scenes/scene_helpers.hpp"
 
+#include <algorithm>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "render/display.hpp"
+#include "platform/platform.hpp"
 #include "render/gpu_resources.hpp"
+#include "render/model3d.hpp"
 #include "core/version.hpp"
 #include "scenes/scene.hpp"
 #include "ui/font.hpp"
 #include "ui/hud.hpp"
 #include "ui/image.hpp"
+#include "units/unit_template.hpp"
+#include "world/clouds.hpp"
 
 namespace qv {
 
@@ -28,10 +34,23 @@ SceneImages& sceneImages() {
   return images;
 }
 
-void prefetchLoadingScreenPictures() {
-  // The backdrop is by far the largest picture: decoded while the window opens,
-  // it is ready when the loading screen is first drawn.
-  prefetchPictures({kBackdropPicture, kTitlePicture});
+void prefetchStartupFiles() {
+  // The loading screen's pictures first, in the order it asks for them: the backdrop,
+  // by far the largest, is ready when the window is. Then every other picture and
+  // the models the first world needs, prepared while the loading screen is drawn.
+  std::vector<std::string> pictures = {"White Pixel.png", kBackdropPicture, "Mouse Cursor Size 1.png", kTitlePicture,
+                                       "Game Version Number.png"};
+  for (const int size : kFontSizes) pictures.push_back(fontSheetName(size));
+  pictures.push_back("Company Logo - For Main Menu.png");
+  pictures.push_back("Image Hud Loading.png");
+  for (std::string& name : platform::fileNamesIn(platform::dataPath("Images", ""), ".png"))
+    if (std::find(pictures.begin(), pictures.end(), name) == pictures.end()) pictures.push_back(std::move(name));
+  prefetchPictures(pictures);
+
+  std::vector<std::string> models;
+  for (int i = 1; i <= CloudSystem::kModelCount; ++i) models.push_back(CloudSystem::modelFileName(i));
+  for (const std::string& name : defaultTemplateModelNames()) models.push_back(name);
+  prefetchModels(models);
 }
 
 void drawBackdrop() {

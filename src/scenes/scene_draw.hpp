@@ -6,8 +6,8 @@ namespace qv {
 // Made once, by the first scene constructed.
 struct SceneImages;
 SceneImages& sceneImages();
-// Starts decoding the loading screen's large pictures ahead, before there is a window.
-void prefetchLoadingScreenPictures();
+// Starts decoding the start-up's pictures and preparing its models on worker threads.
+void prefetchStartupFiles();
 void drawBackdrop();
 // Draws the cursor picture with its top-left corner (its tip) at the mouse position.
 void drawCursor(float mouseX, float mouseY);

@@ -10,6 +10,8 @@
 
 namespace qv {
 
+std::string CloudSystem::modelFileName(int i) { return "Cloud " + std::to_string(i) + ".obj"; }
+
 CloudSystem::CloudSystem() : drift(normalize(Vec3{-2.0f, -1.0f, 0.0f}) * 2.0f) {
   // A full sky holds about sixty clouds; room for more keeps edge spawns from allocating mid-game.
   clouds.reserve(256);
@@ -18,7 +20,7 @@ CloudSystem::CloudSystem() : drift(normalize(Vec3{-2.0f, -1.0f, 0.0f}) * 2.0f) {
 void CloudSystem::ensureModels() {
   if (!models_.empty()) return;
   models_.reserve(kModelCount);
-  for (int i = 1; i <= kModelCount; ++i) models_.emplace_back("Cloud " + std::to_string(i) + ".obj");
+  for (int i = 1; i <= kModelCount; ++i) models_.emplace_back(modelFileName(i));
 }
 
 bool CloudSystem::tooClose(Vec3 p) const {

@@ -36,6 +36,7 @@ class CloudSystem {
   static constexpr int kEdgeAttempts = 3;
   static constexpr int kFillAttempts = 800;
   static constexpr int kModelCount = 5;
+  static std::string modelFileName(int i);  // i from 1
   static constexpr const char* kRecordEnd = "**Current Cloud Instance End**";
 
   CloudSystem();
