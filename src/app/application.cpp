@@ -131,7 +131,9 @@ void updateScreenshotNotice(float dt) {
   }
 }
 
-void runMainLoop() {
+// afterFirstFrame runs once the first frame is on screen: work that only waits on
+// the disk should not hold back the first picture.
+void runMainLoop(void (*afterFirstFrame)()) {
   const int64_t period = framePeriodMicros(monitorRefreshRate());
   FrameClock clock(platform::nowMicros());
   FrameStats& stats = loop().stats;
@@ -155,10 +157,15 @@ void runMainLoop() {
       }
       stats.afterRender(elapsed);
       renderFrame(stats.framesPerSecond(), stats.averageMicros());
+      if (afterFirstFrame) {
+        afterFirstFrame();
+        afterFirstFrame = nullptr;
+      }
       clock.frameRan();
     }
     clock.tick(platform::nowMicros());
   }
+  if (afterFirstFrame) afterFirstFrame();  // closed before any frame
 }
 
 void shutDown() {
@@ -200,9 +207,9 @@ int run() {
   // where none is set, and is told not to, but a library update must not undo this).
   platform::installQuitSignalHandlers();
   loadStartup();
-  saveSettingsFile();
   fitViewportToWindow();
-  runMainLoop();
+  // Written with a flush to the disk, which can take longer than loading a screen.
+  runMainLoop([] { saveSettingsFile(); });
   shutDown();
   return 0;
 }
