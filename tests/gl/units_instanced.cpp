@@ -25,9 +25,6 @@ namespace {
 
 constexpr int kW = 1280, kH = 720;
 
-#define REQUIRE_GL_AND_DATA()                                                              \
-  QV_REQUIRE_GL_CONTEXT();                                                                 \
-  if (!std::filesystem::exists(platform::dataPath("Models", "Little Bug.obj"))) GTEST_SKIP() << "no Data/Models"
 
 // The one-by-one path: every unit in the game's order through Model3D::drawModel.
 void drawOneByOne(World& w, const Camera& cam, const UnitDrawLight& l, const UnitDrawEraser& e) {
@@ -135,7 +132,8 @@ int reds(const std::vector<uint8_t>& a) {
 }
 
 TEST(UnitsInstanced, BatchedUnitsMatchUnitsDrawnOneByOneAndDetailLevelsChangeOnlySmallDistantOnes) {
-  REQUIRE_GL_AND_DATA();
+  QV_REQUIRE_GL_CONTEXT();
+  if (!std::filesystem::exists(platform::dataPath("Models", "Little Bug.obj"))) GTEST_SKIP() << "no Data/Models";
   // Close over the field (units cut by every screen edge), over the shallows, from
   // under the water, and wide over the island.
   const struct { const char* name; Vec3 eye, target; } views[] = {
@@ -163,7 +161,8 @@ TEST(UnitsInstanced, BatchedUnitsMatchUnitsDrawnOneByOneAndDetailLevelsChangeOnl
 }
 
 TEST(UnitsInstanced, EveryStateShowsInTheBatchedPicture) {
-  REQUIRE_GL_AND_DATA();
+  QV_REQUIRE_GL_CONTEXT();
+  if (!std::filesystem::exists(platform::dataPath("Models", "Little Bug.obj"))) GTEST_SKIP() << "no Data/Models";
   Scene& s = scene();
   const Camera cam = lookingAt({0.0f, -10.5f, 3.9f}, {0.0f, -7.0f, 2.9f});
   // Clearing each state must change the picture where that unit stands: the batch
