@@ -41,9 +41,7 @@ Shot render(const Terrain& t, const Camera& cam, const char* screenshot = nullpt
 }
 
 Camera cameraAt(Vec3 position, double yaw, double pitch) {
-  Camera cam;
-  cam.position = position, cam.maxHeight = position.z, cam.yaw = yaw, cam.pitch = pitch;
-  return cam;
+  return {.yaw = yaw, .pitch = pitch, .position = position, .maxHeight = position.z};
 }
 
 int distance(qvtest::Rgb a, const Colour& b) {

@@ -16,13 +16,7 @@ namespace {
 constexpr float kAspect = 16.0f / 9.0f;
 
 // Level with the horizon at the origin, looking along +y.
-Camera levelCamera() {
-  Camera c;
-  c.position = {0.0f, 0.0f, 0.0f};
-  c.yaw = 0.0;
-  c.pitch = -kPi / 2.0;
-  return c;
-}
+Camera levelCamera() { return {.yaw = 0.0, .pitch = -kPi / 2.0, .position = {0.0f, 0.0f, 0.0f}}; }
 
 void begin(ModelBatch& b, const Camera& c, bool lod = true) {
   b.begin({c.yaw, c.pitch, c.position}, kAspect, 720, lod);

@@ -17,11 +17,7 @@ struct SetBrush final : HeightBrush {
 };
 
 Camera levelCamera(Vec3 at, float yawDeg = 0.0f) {
-  Camera c;
-  c.position = at;
-  c.maxHeight = at.z;
-  c.yaw = yawDeg * kPi / 180.0f;
-  return c;
+  return {.yaw = yawDeg * kPi / 180.0f, .position = at, .maxHeight = at.z};
 }
 
 TEST(CameraMovement, KeysCombineWheelIsImmediateAndXKeyIsTimed) {
