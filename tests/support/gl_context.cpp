@@ -33,8 +33,6 @@ bool ensureGlContext() {
   return true;
 }
 
-GLFWwindow* glWindow() { return g_window; }
-
 std::vector<uint8_t> readPixels(int width, int height) {
   std::vector<uint8_t> bottomUp(static_cast<size_t>(width) * height * 4);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);

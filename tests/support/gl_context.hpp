@@ -4,8 +4,6 @@
 #include <string>
 #include <vector>
 
-struct GLFWwindow;
-
 namespace qvtest {
 
 // One 1920 x 1080 GLFW window with a 3.3 core context for the whole GL test
@@ -13,13 +11,10 @@ namespace qvtest {
 // When it cannot be made: the test fails if QV_REQUIRE_GL=1 (set by ./test.sh
 // and CI, so a broken display never passes silently), else it is skipped.
 bool ensureGlContext();
-GLFWwindow* glWindow();
 
 // Reads the back buffer (after drawing, before swapping) as RGBA rows, top row first.
 std::vector<uint8_t> readPixels(int width, int height);
-struct Rgb {
-  int r, g, b;
-};
+struct Rgb { int r, g, b; };
 Rgb pixelAt(const std::vector<uint8_t>& rgba, int width, int x, int y);
 // Writes <build>/test-screenshots/<name>.png (top row first) and returns the path.
 std::string saveScreenshot(const std::string& name, const std::vector<uint8_t>& rgba, int width, int height);

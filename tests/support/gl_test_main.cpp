@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "core/random.hpp"
-#include "support/gl_context.hpp"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);

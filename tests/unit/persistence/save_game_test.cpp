@@ -174,7 +174,7 @@ int lineOf(const std::string& text, const std::string& marker) {
 
 // ---------------------------------------------------------------------------
 
-TEST(SaveGame, RoundTripKeepsTheWholeWorldAndSlotsFollow) {
+TEST(SaveGame, RoundTripKeepsTheWholeWorldVersionsWarnAndMissingOrForeignFilesChangeNothing) {
   auto a = richWorld();
   LogCapture log;
   a->unsavedChanges = true;
@@ -184,7 +184,6 @@ TEST(SaveGame, RoundTripKeepsTheWholeWorldAndSlotsFollow) {
 
   auto b = emptyWorld();
   ASSERT_EQ(loadGame(*b, saveSlotPath(1), kLoadSlot), kLoadOk);
-  EXPECT_TRUE(log.contains("Loaded the game save file correctly."));
   // Every saved field at once: the loaded world writes the very same file (templates and their
   // settings, units in grid order, terrain, clouds, colours, clock and camera).
   EXPECT_EQ(saveGameText(*b, "d"), saveGameText(*a, "d"));
@@ -195,33 +194,57 @@ TEST(SaveGame, RoundTripKeepsTheWholeWorldAndSlotsFollow) {
   EXPECT_TRUE(spider->eats.size() == 3u && spider->eats[0] == bug && spider->eats[2] == spider);
   ASSERT_EQ(b->newUnits.size(), 1u);  // the spider is still fading in
   const auto s = b->newUnits[0];
-  EXPECT_EQ(s->unitTemplate, spider);
-  EXPECT_TRUE(s->prey.lock() && s->prey.lock()->unitTemplate == bug);
-  EXPECT_TRUE(b->terrain->colorEmptyLand().sameAs(paletteColour("Orange")->lifted()));
-  EXPECT_FLOAT_EQ(b->camera.maxHeight, 17.75f);
+  EXPECT_TRUE(s->unitTemplate == spider && s->prey.lock() && s->prey.lock()->unitTemplate == bug);
+  EXPECT_TRUE(b->terrain->colorEmptyLand().sameAs(paletteColour("Orange")->lifted()) && b->camera.maxHeight == 17.75f);
 
   // A new game takes the colours and units but not the camera or the clock.
   auto n = emptyWorld();
   n->timeOfDay = 200.0f;
   EXPECT_EQ(loadText(*n, saveGameText(*a, "x"), kLoadNewGame), kLoadOk);
-  EXPECT_EQ(n->camera.position.x, Camera{}.position.x);
-  EXPECT_FLOAT_EQ(n->timeOfDay, World::kStartTimeOfDay);  // the new world's reset clock
-  EXPECT_EQ(n->colours.checkedSwatch[WorldColours::kWater], paletteIndex("Blue"));
-  EXPECT_EQ(n->unitCount(), a->unitCount());
+  EXPECT_EQ(std::tuple(n->camera.position.x, n->timeOfDay, n->colours.checkedSwatch[WorldColours::kWater], n->unitCount()),
+            std::tuple(Camera{}.position.x, World::kStartTimeOfDay, paletteIndex("Blue"), a->unitCount()));
 
-  // Slot paths, labels and the saved hook.
+  // Slot files live in the user folder; saving to a slot that does not exist writes nothing.
+  // (Slot labels as the save screen shows them: SlotFolder, scene tests.)
   EXPECT_EQ(saveSlotPath(2), userFolder() + "Saves" + platform::kSep + "Save 3.sav");
-  SaveSlots& slots = saveSlots();
-  for (bool& e : slots.empty) e = true;
-  EXPECT_EQ(saveSlotLabel(4), "Empty 5");
-  int hookSlot = -1;
-  slots.onSlotSaved = [&](int slot, const std::string&) { hookSlot = slot; };
-  markSlotSaved(2, "2024.5.7"), markSlotSaved(5, "x");  // the second: no such slot
-  EXPECT_TRUE(saveSlotLabel(2) == "Save 3 2024.5.7" && hookSlot == 2) << saveSlotLabel(2) << " " << hookSlot;
-  slots.onSlotSaved = nullptr;
-  // Saving to a slot that does not exist writes nothing.
-  EXPECT_EQ(saveGame(*a, 5), -1);
-  EXPECT_FALSE(fs::exists(userFolder() + "Saves/Save 6.sav"));
+  EXPECT_TRUE(saveGame(*a, 5) == -1 && !fs::exists(userFolder() + "Saves/Save 6.sav"));
+
+  // The file layout, the version codes, missing files and bad numbers.
+  const std::string text = saveGameText(*a, "2024.5.7");
+  // Angles keep six digits (the layout itself: the hand-written file).
+  EXPECT_EQ(text.rfind("Quillon Vale Save File  Version 0.12.0.3\n2024.5.7\n1.23457\n", 0), 0u) << text.substr(0, 80);
+  // The version codes warn, they do not stop the load; 0.11 files have no world colour lines (9 to 12)
+  // and files before 0.12 keep the world's own colours.
+  const struct { const char* version; int code; } cases[] = {
+      {"0.10.9.9", kLoadOldVersion}, {"0.12.1.0", kLoadNewerVersion}, {"0.12.0.3", kLoadOk},
+      {"0.12.0.2", kLoadOk}, {"0.12.0.4", kLoadNewerVersion}, {"0.11.2.0", kLoadOk}};
+  for (const auto& c : cases) {
+    std::string file = replaceLine(text, 1, std::string("Quillon Vale Save File  Version ") + c.version);
+    if (std::string(c.version).starts_with("0.11")) file = replaceLines(file, 9, 12, "");
+    auto b = emptyWorld();
+    EXPECT_EQ(loadText(*b, file, kLoadSlot), c.code) << c.version;
+    EXPECT_EQ(b->unitCount(), a->unitCount()) << c.version;
+    EXPECT_EQ(b->colours.checkedSwatch[WorldColours::kLand] == a->colours.checkedSwatch[WorldColours::kLand],
+              std::string(c.version) >= "0.12") << c.version;
+  }
+
+  // Missing and foreign files leave the world as it was.
+  log.clear();
+  const std::string nowhere = userFolder() + "no such file.sav";
+  EXPECT_EQ(loadGame(*a, nowhere, kLoadSlot), kLoadSaveMissing);
+  EXPECT_EQ(loadGame(*a, nowhere, kLoadNewGame), kLoadDefaultWorldMissing);
+  EXPECT_EQ(loadGame(*a, nowhere, kLoadTemplatesOnly), kLoadOk);
+  EXPECT_EQ(log.count("ERROR: Couldn't load the game save file."), 3);
+  EXPECT_TRUE(loadText(*a, "hello\nworld\n", kLoadSlot) == kLoadCorrupt && loadText(*a, "", kLoadNewGame) == kLoadCorrupt);
+  // The shipped world is looked for beside the program.
+  platform::overrideProgramFolder(userFolder());
+  EXPECT_EQ(loadDefaultWorld(*a), kLoadDefaultWorldMissing);
+  useDefaultModels();
+  EXPECT_TRUE(a->unitCount() == 5u && a->colours.checkedSwatch[0] == paletteIndex("Magenta"));
+
+  // A file that ends inside the templates.
+  EXPECT_EQ(loadText(*emptyWorld(), text.substr(0, text.find("*****Terrain Start*****") - 200), kLoadSlot),
+            kLoadCorrupt);
 }
 
 // A file written by hand in the documented line order (not by our writer) lands
@@ -269,8 +292,7 @@ TEST(SaveGame, AHandWrittenFileInTheDocumentedOrderLoadsIntoTheRightFields) {
   EXPECT_TRUE(rock->size == 3.0f && rock->lifespan == 3) << "the unassigned section is read too";
 
   // Heights are written rows outer, columns inner: the raised one is column 3 of row 1.
-  EXPECT_FLOAT_EQ(w->terrain->height(3, 1), 4.5f);
-  EXPECT_FLOAT_EQ(w->terrain->height(1, 3), 2.0f);
+  EXPECT_EQ(std::pair(w->terrain->height(3, 1), w->terrain->height(1, 3)), std::pair(4.5f, 2.0f));
 
   ASSERT_EQ(w->unitCount(), 2u);
   std::shared_ptr<Unit3D> b, c;
@@ -295,46 +317,6 @@ TEST(SaveGame, AHandWrittenFileInTheDocumentedOrderLoadsIntoTheRightFields) {
   const Cloud& k = w->clouds->clouds[0];
   EXPECT_EQ(std::tuple(k.position.x, k.position.y, k.position.z, k.yaw, k.model, k.alpha, k.fadeTimer, k.state),
             std::tuple(5.0f, 6.0f, 40.0f, 0.5f, 2, 0.8f, 0.0f, 0));
-}
-
-TEST(SaveGame, FileLayoutVersionsMissingFilesAndBadNumbers) {
-  auto a = richWorld();
-  const std::string text = saveGameText(*a, "2024.5.7");
-  EXPECT_EQ(text.rfind("Quillon Vale Save File  Version 0.12.0.3\n2024.5.7\n1.23457\n", 0), 0u) << text.substr(0, 80);
-  EXPECT_NE(text.find("\n17.75\n321.500000\n1.000000,0.000000,1.000000\n"), std::string::npos);  // Magenta sky
-  // The version codes warn, they do not stop the load; 0.11 files have no world colour lines (9 to 12)
-  // and files before 0.12 keep the world's own colours.
-  const struct { const char* version; int code; } cases[] = {
-      {"0.10.9.9", kLoadOldVersion}, {"0.12.1.0", kLoadNewerVersion}, {"0.12.0.3", kLoadOk},
-      {"0.12.0.2", kLoadOk}, {"0.12.0.4", kLoadNewerVersion}, {"0.11.2.0", kLoadOk}};
-  for (const auto& c : cases) {
-    std::string file = replaceLine(text, 1, std::string("Quillon Vale Save File  Version ") + c.version);
-    if (std::string(c.version).starts_with("0.11")) file = replaceLines(file, 9, 12, "");
-    auto b = emptyWorld();
-    EXPECT_EQ(loadText(*b, file, kLoadSlot), c.code) << c.version;
-    EXPECT_EQ(b->unitCount(), a->unitCount()) << c.version;
-    EXPECT_EQ(b->colours.checkedSwatch[WorldColours::kLand] == a->colours.checkedSwatch[WorldColours::kLand],
-              std::string(c.version) >= "0.12") << c.version;
-  }
-
-  // Missing and foreign files leave the world as it was.
-  LogCapture log;
-  const std::string nowhere = userFolder() + "no such file.sav";
-  EXPECT_EQ(loadGame(*a, nowhere, kLoadSlot), kLoadSaveMissing);
-  EXPECT_EQ(loadGame(*a, nowhere, kLoadNewGame), kLoadDefaultWorldMissing);
-  EXPECT_EQ(loadGame(*a, nowhere, kLoadTemplatesOnly), kLoadOk);
-  EXPECT_EQ(log.count("ERROR: Couldn't load the game save file."), 3);
-  EXPECT_EQ(loadText(*a, "hello\nworld\n", kLoadSlot), kLoadCorrupt);
-  EXPECT_EQ(loadText(*a, "", kLoadNewGame), kLoadCorrupt);
-  // The shipped world is looked for beside the program.
-  platform::overrideProgramFolder(userFolder());
-  EXPECT_EQ(loadDefaultWorld(*a), kLoadDefaultWorldMissing);
-  useDefaultModels();
-  EXPECT_TRUE(a->unitCount() == 5u && a->colours.checkedSwatch[0] == paletteIndex("Magenta"));
-
-  // A file that ends inside the templates.
-  EXPECT_EQ(loadText(*emptyWorld(), text.substr(0, text.find("*****Terrain Start*****") - 200), kLoadSlot),
-            kLoadCorrupt);
 }
 
 TEST(SaveGame, SettingsClampedWaterDwellersTemplatesOnlyAndDuplicateRecords) {
@@ -382,12 +364,12 @@ TEST(SaveGame, SettingsClampedWaterDwellersTemplatesOnlyAndDuplicateRecords) {
   EXPECT_FALSE(log.contains("ERROR: Problem loading unit template."));
   EXPECT_EQ(names(w->templates.assigned), (std::vector<std::string>{"Cup Tree.obj", "Little Bug.obj"}));
   EXPECT_EQ(names(byModel(*w, "Little Bug.obj")->eats), (std::vector<std::string>{"Cup Tree.obj"}));
-  EXPECT_EQ(byModel(*w, "Little Bug.obj")->extraValue, 1);  // the slot's own template keeps its settings
-  EXPECT_EQ(byModel(*w, "Chickenlike.obj")->extraValue, 9);  // the one the slot lacked takes the default world's
-  EXPECT_EQ(byModel(*w, "Ostrichlike.obj")->extraValue, 1);  // the slot's unassigned records were read first
+  // The slot's own template keeps its settings, the one the slot lacked takes the default
+  // world's, and the slot's unassigned records were read first.
+  const auto extra = [&](const char* model) { return byModel(*w, model)->extraValue; };
+  EXPECT_EQ(std::tuple(extra("Little Bug.obj"), extra("Chickenlike.obj"), extra("Ostrichlike.obj")), std::tuple(1, 9, 1));
   EXPECT_FALSE(w->templates.isAssigned(byModel(*w, "Chickenlike.obj").get()));
-  EXPECT_TRUE(w->unitCount() == 1u && w->terrain->height(30, 30) == h);
-  EXPECT_EQ(w->colours.checkedSwatch[0], paletteIndex("Red"));
+  EXPECT_TRUE(w->unitCount() == 1u && w->terrain->height(30, 30) == h && w->colours.checkedSwatch[0] == paletteIndex("Red"));
 
   // One template per model, and template references keep their positions.
   const std::string text = saveGameText(*smallWorld(), "d");
@@ -439,9 +421,8 @@ TEST(DefaultWorld, TheShippedIslandLivesForFiveMinutes) {
           << u->unitTemplate->modelFileName() << " at " << p.x << "," << p.y << "," << p.z;
     }
   }
-  EXPECT_GT(w->stats.births, before.births);
-  EXPECT_GT(w->stats.bites, before.bites);
-  EXPECT_GT(w->stats.deaths, before.deaths);
+  EXPECT_TRUE(w->stats.births > before.births && w->stats.bites > before.bites && w->stats.deaths > before.deaths)
+      << w->stats.births << " births, " << w->stats.bites << " bites, " << w->stats.deaths << " deaths";
   for (const auto& u : w->allUnits()) kindsAfter.insert(u->unitTemplate->modelFileName());
   EXPECT_GE(w->unitCount(), 150u);
   // No kind dies out in the first minutes of a new game, hunters and hunted alike.
@@ -469,50 +450,34 @@ std::set<std::pair<float, float>> unitSpots(World& w) {
 }
 }  // namespace
 
-TEST(SaveGame, DamagedUnitValuesComeBackInRange) {
-  const std::string text = saveGameText(*smallWorld(), "d");
+TEST(SaveGame, DamagedValuesComeBackInRangeBrokenRecordsAndCutFilesKeepWhatTheyHaveAndSaySo) {
+  std::string text = saveGameText(*smallWorld(), "d");
   using U = const Unit3D&;
-  const struct {
-    int field;
-    const char* value;
-    bool (*holds)(U);
-  } cases[] = {
+  const struct { int field; const char* value; bool (*holds)(U); } damaged[] = {
       {1, "500.0,-900.0,1.0", [](U u) { return u.position.x > 82.0f && u.position.x < 82.485f && u.position.y < -82.0f && u.position.y > -82.485f; }},
       {4, "-1000,1000,0", [](U u) { return std::fabs(u.destination.x) < 82.485f && std::fabs(u.destination.y) < 82.485f; }},
       {11, "9", [](U u) { return u.activity == Unit3D::kIdle; }},
-      {15, "2.5", [](U u) { return u.ageFraction == 1.0f; }},
-      {15, "-0.5", [](U u) { return u.ageFraction == 0.0f; }},
-      {17, "40", [](U u) { return u.health == 1.0f; }},
-      {18, "-2", [](U u) { return u.food == 0.0f; }},
-      {26, "7", [](U u) { return u.pace == 1.1f; }},
-      {26, "-3", [](U u) { return u.pace == 0.9f; }},
-      {27, "0.1", [](U u) { return u.growth == 0.5f; }},
-      {27, "9", [](U u) { return u.growth == 1.0f; }},
-  };
-  for (const auto& c : cases) {
+      {15, "2.5", [](U u) { return u.ageFraction == 1.0f; }}, {15, "-0.5", [](U u) { return u.ageFraction == 0.0f; }},
+      {17, "40", [](U u) { return u.health == 1.0f; }},       {18, "-2", [](U u) { return u.food == 0.0f; }},
+      {26, "7", [](U u) { return u.pace == 1.1f; }},          {26, "-3", [](U u) { return u.pace == 0.9f; }},
+      {27, "0.1", [](U u) { return u.growth == 0.5f; }},      {27, "9", [](U u) { return u.growth == 1.0f; }}};
+  for (const auto& c : damaged) {
     auto w = emptyWorld();
     EXPECT_EQ(loadText(*w, replaceLine(text, unitLine(text, 0, c.field), c.value), kLoadSlot), kLoadOk) << c.value;
     ASSERT_EQ(w->unitCount(), 1u) << c.value;
     EXPECT_TRUE(c.holds(*w->allUnits()[0])) << "field " << c.field << " = " << c.value;
   }
-}
 
-TEST(SaveGame, BrokenRecordsAndCutFilesKeepWhatTheyHaveAndSaySo) {
+  // Broken records and cut files keep what they have and say so.
   auto a = twoUnitWorld();
-  const std::string text = saveGameText(*a, "d");
+  text = saveGameText(*a, "d");
   const auto spots = unitSpots(*a);
   const int clouds = lineOf(text, "*****Cloud Instances Start*****");
   std::string withoutLastBreak = text, windows;
   withoutLastBreak.pop_back();
   for (char c : text) windows += c == '\n' ? std::string("\r\n") : std::string(1, c);
-  const struct {
-    const char* name;
-    std::string file;
-    int code;
-    size_t units;
-  } cases[] = {
-      {"whole", text, kLoadOk, 2},
-      {"Windows line ends", windows, kLoadOk, 2},
+  const struct { const char* name; std::string file; int code; size_t units; } cases[] = {
+      {"whole", text, kLoadOk, 2}, {"Windows line ends", windows, kLoadOk, 2},
       // The first record without its end marker: both units still load, each in its own place.
       {"end marker missing", replaceLine(text, unitLine(text, 0, 32), ""), kLoadCorrupt, 2},
       // The first record one line short: that unit is dropped, the second is read from its own lines.
@@ -597,7 +562,6 @@ TEST(SaveGame, AFullDiskKeepsTheOldSaveByteForByte) {
   EXPECT_EQ(WEXITSTATUS(status), 0) << "a save that did not fit was reported as saved";
   EXPECT_EQ(fileText(saveSlotPath(3)), old);
   EXPECT_EQ(fileText(settingsPath), oldSettings);
-  EXPECT_FALSE(fs::exists(platform::atomicTempPath(saveSlotPath(3))));
-  EXPECT_FALSE(fs::exists(platform::atomicTempPath(settingsPath)));
+  EXPECT_FALSE(fs::exists(platform::atomicTempPath(saveSlotPath(3))) || fs::exists(platform::atomicTempPath(settingsPath)));
 }
 #endif

