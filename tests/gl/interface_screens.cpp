@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <tuple>
 #include <unistd.h>
 
@@ -17,17 +16,9 @@
 #include "persistence/save_game.hpp"
 #include "platform/platform.hpp"
 #include "render/display.hpp"
-#include "render/gpu_resources.hpp"
 #include "render/palette.hpp"
 #include "scenes/game_scenes.hpp"
-#include "scenes/eraser_panel.hpp"
-#include "scenes/terrain_panel.hpp"
-#include "scenes/top_hud_scenes.hpp"
-#include "scenes/world_colours_panel.hpp"
 #include "support/gl_world_helpers.hpp"
-#include "ui/font.hpp"
-#include "ui/hud.hpp"
-#include "ui/image.hpp"
 #include "ui/template_preview.hpp"
 #include "units/world.hpp"
 
@@ -40,22 +31,16 @@ namespace {
 
 constexpr int kW = 1920, kH = 1080;  // one design pixel per screen pixel
 
-bool setUpContext() {
-  if (!qvtest::ensureGlContext()) return false;
-  glViewport(0, 0, kW, kH);
-  setAspectRatio(static_cast<float>(kW) / kH);
-  glDisable(GL_DEPTH_TEST);
-  glEnable(GL_BLEND);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  return true;
-}
-
-// Without a 1920 x 1080 context: skipped, or failed when QV_REQUIRE_GL=1.
-#define GALLERY_CONTEXT()                         \
-  if (!setUpContext()) {                          \
-    QV_REQUIRE_GL_CONTEXT();                      \
-    FAIL() << "no 1920 x 1080 context";           \
+struct UiGallery : ::testing::Test {
+  void SetUp() override {
+    QV_REQUIRE_GL_CONTEXT();
+    glViewport(0, 0, kW, kH);
+    setAspectRatio(static_cast<float>(kW) / kH);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   }
+};
 
 void clear(float r, float g, float b) {
   glClearColor(r, g, b, 1.0f);
@@ -91,8 +76,7 @@ using Parts = std::initializer_list<std::shared_ptr<HudComponent>>;
 
 }  // namespace
 
-TEST(UiGallery, GreyOutAlphaClampAndTurn) {
-  GALLERY_CONTEXT();
+TEST_F(UiGallery, GreyOutAlphaClampAndTurn) {
   ImageRect white("White Pixel.png", 100, 100, kAnchorTopLeft);
   clear(0, 0, 1);
   drawRect(white, pxToUnits(-300), pxToUnits(100), 0, 1, 1, 1, 1, {1, 1, 1, 1}, 0.5f);  // grey-out
@@ -110,8 +94,7 @@ TEST(UiGallery, GreyOutAlphaClampAndTurn) {
   qvtest::saveScreenshot("ui_grey_and_clamp", px, kW, kH);
 }
 
-TEST(UiGallery, EveryWidgetInItsStates) {
-  GALLERY_CONTEXT();
+TEST_F(UiGallery, EveryWidgetInItsStates) {
   LogCapture log;
   const qvtest::Rgb bgRgb{90, 60, 110};
   clear(90 / 255.0f, 60 / 255.0f, 110 / 255.0f);
@@ -181,8 +164,7 @@ TEST(UiGallery, EveryWidgetInItsStates) {
 // A checkbox row: the plate's bright line runs under the label and under the
 // box, not through them. Label ink, box and line are told apart by drawing the
 // row three ways (with and without its label, checked and not).
-TEST(UiGallery, CheckboxRowKeepsThePlateLineUnderLabelAndBox) {
-  GALLERY_CONTEXT();
+TEST_F(UiGallery, CheckboxRowKeepsThePlateLineUnderLabelAndBox) {
   const auto drawRow = [](const char* label, bool checked) {
     clear(0.1f, 0.15f, 0.15f);
     HudCheckboxAndLabel row(label, -200, 100, 1308);
@@ -219,8 +201,7 @@ TEST(UiGallery, CheckboxRowKeepsThePlateLineUnderLabelAndBox) {
 
 // The second line of a static text is drawn one line height below the first,
 // starting at the same left edge.
-TEST(UiGallery, SecondLineOfStaticTextSitsOneLineBelowTheFirst) {
-  GALLERY_CONTEXT();
+TEST_F(UiGallery, SecondLineOfStaticTextSitsOneLineBelowTheFirst) {
   // Rows and columns (screen pixels) holding lit pixels: first and last of each.
   const auto extent = [](const char* text) {
     clear(0, 0, 0);
@@ -292,16 +273,12 @@ TEST(TopHudRender, BarAndEveryToolPanelDrawOverTheWorld) {
   SceneGameplayWithTopHudAndTerrainHud terrain;
   SceneGameplayWithTopHudAndWorldColorsHud colours;
   terrain.selectTerrainTool(terraintool::kFlattenKeepAngle);
-  const struct {
-    Scene* scene;
-    const Hud* panel;  // null: the bar alone
-    int toolMode;
-    float width, height;
-    const char* name;
-  } shots[] = {{&top, nullptr, 0, 0, 0, "top_hud_bar"},
-               {&eraser, &eraser.panel(), 2, 714.0f, 64.0f, "top_hud_eraser"},
-               {&terrain, &terrain.panel(), 3, 1449.0f, 118.0f, "top_hud_terrain"},
-               {&colours, &colours.panel(), 4, 850.0f, 220.0f, "top_hud_world_colors"}};
+  // A null panel: the bar alone.
+  const struct { Scene* scene; const Hud* panel; int toolMode; float width, height; const char* name; } shots[] = {
+      {&top, nullptr, 0, 0, 0, "top_hud_bar"},
+      {&eraser, &eraser.panel(), 2, 714.0f, 64.0f, "top_hud_eraser"},
+      {&terrain, &terrain.panel(), 3, 1449.0f, 118.0f, "top_hud_terrain"},
+      {&colours, &colours.panel(), 4, 850.0f, 220.0f, "top_hud_world_colors"}};
   for (const auto& s : shots) {
     SCOPED_TRACE(s.name);
     // Runs the scene a moment so the world and the fade-in settle.
@@ -332,13 +309,18 @@ namespace {
 constexpr int kW = 1280, kH = 720;
 using Shot = std::vector<uint8_t>;
 
-// Brings the scene in the way the frame loop does and draws one settled frame.
-Shot show(Scene* scene, bool backdrop, const char* name) {
+// Brings the scene in the way the frame loop does and draws one settled frame
+// in the layout's viewport of a w x h window.
+Shot show(Scene* scene, bool backdrop, const char* name, int w = kW, int h = kH) {
   switcher().clear();
   requestScene(scene, 0, backdrop);
   switcher().switchToRequestedScene();
   for (int i = 0; i < 12; ++i) scene->update(0.05f);
-  return qvtest::capture(kW, kH, World::shared().clearColour, [&] { scene->draw(); }, name);
+  const IntRect v = display().viewport;
+  return qvtest::capture(w, h, World::shared().clearColour, [&] {
+    glViewport(v.x, v.y, v.width, v.height);
+    scene->draw();
+  }, name);
 }
 
 // Counts pixels in a box (design pixels from the interface centre, y up) that differ clearly between two shots.
@@ -414,24 +396,10 @@ TEST_F(MenusDialogs, MainMenuLeavesLogoAndVersionPlateClearInEveryWindowShape) {
   const struct { int w, h; } windows[] = {{1280, 549}, {1280, 720}, {1152, 720}, {960, 720}, {900, 720}, {405, 720}};
   for (const auto& win : windows) {
     computeViewport(win.w, win.h);
-    const IntRect v = display().viewport, ui = display().interfaceRect;
-    const auto shot = [&](Scene* scene, const char* name) {
-      switcher().clear();
-      requestScene(scene, 0, false);
-      switcher().switchToRequestedScene();
-      for (int i = 0; i < 12; ++i) scene->update(0.05f);
-      glViewport(v.x, v.y, v.width, v.height);
-      glClearColor(0, 0, 0, 1);
-      glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-      scene->draw();
-      glFinish();
-      auto px = qvtest::readPixels(win.w, win.h);
-      if (name) qvtest::saveScreenshot(name, px, win.w, win.h);
-      return px;
-    };
+    const IntRect ui = display().interfaceRect;
     const std::string name = "menus_main_menu_" + std::to_string(win.w) + "x" + std::to_string(win.h);
-    const Shot menu = shot(g.mainMenu.get(), name.c_str());
-    const Shot bare = shot(g.loading.get(), nullptr);
+    const Shot menu = show(g.mainMenu.get(), false, name.c_str(), win.w, win.h);
+    const Shot bare = show(g.loading.get(), false, nullptr, win.w, win.h);
     // Window pixel of a design point (y up from the interface centre).
     const auto wx = [&](float x) { return static_cast<int>(ui.x + (x + 960.0f) / 1920.0f * ui.width); };
     const auto wy = [&](float y) { return static_cast<int>(win.h - ui.y - ui.height + (540.0f - y) / 1080.0f * ui.height); };
@@ -445,7 +413,6 @@ TEST_F(MenusDialogs, MainMenuLeavesLogoAndVersionPlateClearInEveryWindowShape) {
     }
   }
   computeViewport(kW, kH);
-  glViewport(0, 0, kW, kH);
 }
 
 TEST_F(MenusDialogs, EveryDialogDrawsItsPanelOverTheFrozenWorld) {
@@ -614,15 +581,10 @@ TEST_F(UnitsScreensRender, PreviewsStayInsideTheirBoxes) {
     // The preview square: 9 design pixels into the button, 182 x 228 (85 x 108 small).
     const float w0 = r.small ? 85.0f : 182.0f, h0 = r.small ? 108.0f : 228.0f;
     const int x0 = pxX(-150 + 9), x1 = pxX(-150 + 9 + w0), y0 = pxY(150 - 9), y1 = pxY(150 - 9 - h0);
-    int inside = 0, outside = 0;
-    for (int y = 0; y < kH; ++y)
-      for (int x = 0; x < kW; ++x) {
-        if (diff(with.at(x, y), without.at(x, y)) <= 30) continue;
-        const bool in = x >= x0 - 1 && x <= x1 + 1 && y >= y0 - 1 && y <= y1 + 1;
-        (in ? inside : outside)++;
-      }
+    const auto changed = [&](int x, int y) { return diff(with.at(x, y), without.at(x, y)) > 30; };
+    const int inside = countWhere(x0 - 1, y0 - 1, x1 + 2, y1 + 2, 1, changed);
     EXPECT_GT(inside, 100) << r.model << " is drawn";
-    EXPECT_EQ(outside, 0) << r.model << " x" << r.scale << " spills out of its box";
+    EXPECT_EQ(countWhere(0, 0, kW, kH, 1, changed), inside) << r.model << " x" << r.scale << " spills out of its box";
   }
   previewClock().angle = 0.9f;
 }

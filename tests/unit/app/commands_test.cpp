@@ -5,14 +5,12 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
-#include <string>
 #include <signal.h>
 #if !GTEST_OS_WINDOWS
 #include <sys/resource.h>
 #include <sys/wait.h>
 #endif
 #include <unistd.h>
-#include <vector>
 
 #include "app/commands.hpp"
 #include "app/input.hpp"
@@ -24,7 +22,6 @@
 #include "scenes/app_config.hpp"
 #include "scenes/census_panel.hpp"
 #include "scenes/game_scenes.hpp"
-#include "ui/hud.hpp"
 #include "units/world.hpp"
 
 namespace fs = std::filesystem;
@@ -42,11 +39,10 @@ struct RecordingShell final : Shell {
   void setSwapInterval(int interval) override { swapIntervals.push_back(interval); }
   void openWebPage(const std::string& url) override { pages.push_back(url); }
 };
-std::set<int>& keysDown() { static std::set<int> k; return k; }
-bool fakeKeyDown(int key) { return keysDown().count(key) != 0; }
+std::set<int> keysDown;
 void holdKeys(std::set<int> keys) {
-  keysDown() = std::move(keys);
-  applyHeldKeys(fakeKeyDown);
+  keysDown = std::move(keys);
+  applyHeldKeys([](int key) { return keysDown.count(key) != 0; });
 }
 
 fs::path tempFolder(const std::string& name) {
@@ -63,24 +59,23 @@ fs::path tempFolder(const std::string& name) {
 class Commands : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    userFolder() = tempFolder("user");
-    programFolder() = tempFolder("program");  // no default world here
-    platform::overrideUserDataFolder(userFolder().string());
-    platform::overrideProgramFolder(programFolder().string());
+    userFolder = tempFolder("user");
+    programFolder = tempFolder("program");  // no default world here
+    platform::overrideUserDataFolder(userFolder.string());
+    platform::overrideProgramFolder(programFolder.string());
     gameScenes().loading = std::make_unique<SceneLoading>();
     gameScenes().createAllButLoading(nullptr);
     installUiSounds();
   }
   static void TearDownTestSuite() {
     gameScenes().destroyAll();
-    fs::remove_all(userFolder());
-    fs::remove_all(programFolder());
+    fs::remove_all(userFolder);
+    fs::remove_all(programFolder);
   }
-  static fs::path& userFolder() { static fs::path p; return p; }
-  static fs::path& programFolder() { static fs::path p; return p; }
+  static inline fs::path userFolder, programFolder;
 
   void SetUp() override {
-    keysDown().clear();
+    keysDown.clear();
     commandState() = {};
     switcher().clear();
     switcher().entryCounter = 2;
@@ -147,7 +142,7 @@ TEST_F(Commands, ButtonsRequestTheirScenesAndRememberWhereToReturn) {
   EXPECT_EQ(press(g.topHud.get(), 204), g.eraser.get());
   EXPECT_EQ(w.toolMode, 2);
   EXPECT_EQ(shell.pages, (std::vector<std::string>{kFeedbackPage, kMailingListPage}));
-  EXPECT_TRUE(fs::exists(userFolder() / "settings.txt")) << "leaving settings saves them";
+  EXPECT_TRUE(fs::exists(userFolder / "settings.txt")) << "leaving settings saves them";
   press(g.mainMenu.get(), "Early Access");
   EXPECT_EQ(switcher().entryCounter, 0);  // the notice shows the title standing still again
   EXPECT_EQ(press(g.mainMenu.get(), "Load Game"), g.saveSlots.get());
@@ -268,9 +263,9 @@ TEST_F(Commands, SlotsAskBeforeOverwritingAndReportLoadErrorsBySeverity) {
     showLoadResult(code, g.saveSlots.get());
     EXPECT_EQ(switcher().requested(), g.errorMessage.get());
     const bool fatal = code == 3 || code == 5;
-    EXPECT_EQ(g.errorMessage->backLeft->state, fatal ? kStateHidden : kStateActive);
-    EXPECT_EQ(g.errorMessage->continueAnyway->state, fatal ? kStateHidden : kStateActive);
-    EXPECT_EQ(g.errorMessage->backCentred->state, fatal ? kStateActive : kStateHidden);
+    const auto& e = *g.errorMessage;
+    EXPECT_EQ(std::tuple(e.backLeft->state, e.continueAnyway->state, e.backCentred->state),
+              fatal ? std::tuple(kStateHidden, kStateHidden, kStateActive) : std::tuple(kStateActive, kStateActive, kStateHidden));
     EXPECT_EQ(g.errorMessage->continueScene, g.topHud.get());
     if (code <= 5) EXPECT_TRUE(log.contains(E::messageFor(code)));
   }
@@ -281,7 +276,7 @@ TEST_F(Commands, SlotsAskBeforeOverwritingAndReportLoadErrorsBySeverity) {
 }
 
 TEST_F(Commands, SettingsFileSnapsOntoTheSlidersAndTheScreensButtonsAct) {
-  const fs::path file = userFolder() / "settings.txt";
+  const fs::path file = userFolder / "settings.txt";
   std::ofstream(file, std::ios::binary) << "Quillon Vale Settings File  Version 0.12.0.3\n0.33\n1.7\n0\n0\n0\n1\n0\n";
   Settings& s = settings() = Settings{};
   s.load(file.string());
@@ -406,7 +401,7 @@ TEST_F(Commands, MovementKeysMoveTheCameraTheWayItFaces) {
       EXPECT_NEAR(along[r.axis] * r.sign, 1.25f, 0.01f) << "key " << r.key << " yaw " << yaw;
       EXPECT_NEAR(w.camera.position.z, 20.0f, 1e-4f) << "level flight";
     }
-  keysDown().clear();
+  keysDown.clear();
 }
 
 TEST_F(Commands, HeldKeysReachOnlyTheLiveScenesAndTheOpenPanel) {

@@ -2,20 +2,12 @@
 
 #include <filesystem>
 #include <fstream>
-#include <string>
 #include <unistd.h>
-#include <vector>
 
 #include "persistence/save_game.hpp"
-#include "platform/platform.hpp"
-#include "render/gpu_resources.hpp"
-#include "scenes/dialog_scenes.hpp"
 #include "scenes/game_scenes.hpp"
-#include "scenes/menu_scenes.hpp"
-#include "scenes/scene.hpp"
 #include "ui/hud.hpp"
 #include "unit/units/units_fixture.hpp"
-#include "units/world.hpp"
 
 namespace fs = std::filesystem;
 using namespace qv;

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <vector>
 
 #include "render/palette.hpp"
 #include "scenes/game_scenes.hpp"

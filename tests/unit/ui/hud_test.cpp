@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <memory>
 
 #include "ui/hud.hpp"
 #include "ui/popup_notice.hpp"
