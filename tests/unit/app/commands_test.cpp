@@ -100,6 +100,8 @@ class Commands : public ::testing::Test {
   Scene* arrive() { switcher().switchToRequestedScene(); return switcher().current(); }
   // Presses identifier id while `from` is current and returns the scene requested.
   Scene* press(Scene* from, int id) { at(from); handleCommand(id); return switcher().requested(); }
+  // Sends a key while `from` is current and returns the scene requested.
+  Scene* key(Scene* from, int k, int action = GLFW_PRESS) { at(from); handleKey(k, action); return switcher().requested(); }
   // Presses the button the player reads as `label` on that screen.
   Scene* press(Scene* from, const std::string& label) {
     for (const auto& hud : from->huds())
@@ -178,10 +180,8 @@ TEST_F(Commands, MainMenuAndQuitAskAboutSavingOnlyWithUnsavedChangesAndSaveWhenA
   w.unsavedChanges = true;
   saveSlots().selected = 2;
   EXPECT_EQ(press(g.inGameMenu.get(), "Save Game"), g.gameSaved.get());
-  EXPECT_TRUE(fs::exists(saveSlotPath(2)));
-  EXPECT_FALSE(saveSlots().empty[2]);
+  EXPECT_TRUE(fs::exists(saveSlotPath(2)) && !saveSlots().empty[2] && !w.unsavedChanges);
   EXPECT_EQ(g.saveSlots->slotButtons()[2]->label().rfind("Save 3 ", 0), 0u);
-  EXPECT_FALSE(w.unsavedChanges);
   EXPECT_EQ(press(g.gameSaved.get(), "Ok"), g.inGameMenu.get());
   // "Save" in the quit question saves before quitting.
   fs::remove(saveSlotPath(2));
@@ -243,8 +243,7 @@ TEST_F(Commands, SlotsAskBeforeOverwritingAndReportLoadErrorsBySeverity) {
   // No default world beside this test program: a fatal error, back to the slots.
   EXPECT_EQ(press(g.saveSlots.get(), 2814), g.errorMessage.get());
   EXPECT_EQ(saveSlots().selected, 3);
-  EXPECT_EQ(g.errorMessage->message, E::messageFor(3));
-  EXPECT_EQ(g.errorMessage->backScene, g.saveSlots.get());
+  EXPECT_TRUE(g.errorMessage->message == E::messageFor(3) && g.errorMessage->backScene == g.saveSlots.get());
   EXPECT_EQ(arrive(), g.errorMessage.get());
   EXPECT_EQ(g.errorMessage->backdropMode(), 2);
   handleCommand(3401);
@@ -291,12 +290,9 @@ TEST_F(Commands, SettingsFileSnapsOntoTheSlidersAndTheScreensButtonsAct) {
   handleCommand(1308);
   saveSettingsFile();
   std::ifstream in(file);
-  std::vector<std::string> got;
-  for (std::string line; std::getline(in, line);) got.push_back(line);
-  ASSERT_GE(got.size(), 7u);
-  EXPECT_EQ(got[1], "0.35");
-  EXPECT_EQ(got[5], "1");
-  EXPECT_EQ(got[6], "1");
+  std::vector<std::string> got(7);
+  for (auto& line : got) std::getline(in, line);
+  EXPECT_EQ(std::tuple(got[1], got[5], got[6]), std::tuple("0.35", "1", "1")) << "music, vertical sync, frame limit";
 
   // The sliders drive the settings they show.
   g.settings->soundSlider->setValue(0.42f);  // snaps to 40 %
@@ -327,8 +323,7 @@ TEST_F(Commands, SpeedKeysActOnPressRepeatAndRelease) {
     handleKey(GLFW_KEY_P, action);
     EXPECT_TRUE(w.paused);
     handleKey(GLFW_KEY_KP_2, action);
-    EXPECT_FALSE(w.paused);
-    EXPECT_FLOAT_EQ(w.timeScale, 5.0f);
+    EXPECT_TRUE(!w.paused && w.timeScale == 5.0f);
   }
   // Outside the five top-bar scenes the number row means nothing.
   at(g.inGameMenu.get());
@@ -337,36 +332,25 @@ TEST_F(Commands, SpeedKeysActOnPressRepeatAndRelease) {
 }
 
 TEST_F(Commands, UIsIgnoredWhileASwitchIsPendingAndEscapeOnlyPutsAToolAway) {
-  at(g.topHud.get());
-  handleKey(GLFW_KEY_U, GLFW_PRESS);
-  EXPECT_EQ(switcher().requested(), g.units.get());
+  EXPECT_EQ(key(g.topHud.get(), GLFW_KEY_U), g.units.get());
   requestScene(g.inGameMenu.get(), 0);
   handleKey(GLFW_KEY_U, GLFW_RELEASE);
   EXPECT_EQ(switcher().requested(), g.inGameMenu.get());
-  at(g.mainMenu.get());
-  handleKey(GLFW_KEY_U, GLFW_PRESS);
-  EXPECT_EQ(switcher().requested(), nullptr);
+  EXPECT_EQ(key(g.mainMenu.get(), GLFW_KEY_U), nullptr);
 
-  at(g.topHud.get());
-  handleKey(GLFW_KEY_ESCAPE, GLFW_PRESS);
-  EXPECT_EQ(switcher().requested(), nullptr);
+  EXPECT_EQ(key(g.topHud.get(), GLFW_KEY_ESCAPE), nullptr);
   at(g.eraser.get());
   w.toolMode = 2;
   switcher().entryCounter = 5;
   handleKey(GLFW_KEY_ESCAPE, GLFW_RELEASE);  // only a press counts
   EXPECT_EQ(switcher().requested(), nullptr);
   handleKey(GLFW_KEY_ESCAPE, GLFW_PRESS);
-  EXPECT_EQ(w.toolMode, 0);
-  EXPECT_EQ(switcher().entryCounter, 1);
   EXPECT_EQ(switcher().requested(), g.topHud.get());
-  EXPECT_EQ(g.eraser->setIndex(), 2);
+  EXPECT_EQ(std::tuple(w.toolMode, switcher().entryCounter, g.eraser->setIndex()), std::tuple(0, 1, 2)) << "tool, entries, out set";
 
-  at(g.topHud.get());
-  handleKey(GLFW_KEY_E, GLFW_RELEASE);
-  EXPECT_EQ(w.toolMode, 0);
-  handleKey(GLFW_KEY_T, GLFW_PRESS);
+  EXPECT_TRUE(key(g.topHud.get(), GLFW_KEY_E, GLFW_RELEASE) == nullptr && w.toolMode == 0);
+  EXPECT_EQ(key(g.topHud.get(), GLFW_KEY_T), g.terrain.get());
   EXPECT_EQ(w.toolMode, 3);
-  EXPECT_EQ(switcher().requested(), g.terrain.get());
 }
 
 TEST_F(Commands, DeveloperKeysNeedDeveloperModeAndPeriodHoldsTheColourOnlyWhilePlacing) {
@@ -426,8 +410,7 @@ TEST_F(Commands, HeldKeysReachOnlyTheLiveScenesAndTheOpenPanel) {
   // Terrain: size, rate and the seven tool keys; the same keys in the plain top bar do nothing.
   at(g.terrain.get());
   holdKeys({GLFW_KEY_V, GLFW_KEY_B});
-  EXPECT_FLOAT_EQ(g.terrain->sizeChangeRate(), 3.0f);
-  EXPECT_FLOAT_EQ(g.terrain->rateChangeRate(), -1.5f);
+  EXPECT_EQ(std::pair(g.terrain->sizeChangeRate(), g.terrain->rateChangeRate()), std::pair(3.0f, -1.5f));
   const int toolKeys[7] = {GLFW_KEY_F, GLFW_KEY_G, GLFW_KEY_H, GLFW_KEY_J, GLFW_KEY_K, GLFW_KEY_L, GLFW_KEY_SEMICOLON};
   for (int i = 0; i < 7; ++i) {
     holdKeys({toolKeys[i]});
@@ -440,8 +423,7 @@ TEST_F(Commands, HeldKeysReachOnlyTheLiveScenesAndTheOpenPanel) {
   g.terrain->setSizeChangeRate(0.0f);
   g.terrain->setRateChangeRate(0.0f);
 
-  at(g.topHud.get());
-  handleKey(GLFW_KEY_PERIOD, GLFW_PRESS);
+  key(g.topHud.get(), GLFW_KEY_PERIOD);
   EXPECT_FALSE(placementKeepsColours());
   at(g.unitPlacement.get());
   for (int action : {GLFW_PRESS, GLFW_REPEAT}) {  // holding it keeps it
@@ -463,15 +445,13 @@ TEST_F(Commands, BackspaceUndoesAndShiftBackspaceRedoesStrokesTabTogglesTheCensu
   const float raised = w.terrain->height(34, 34);
   ASSERT_GT(raised, flat);
 
-  at(g.inGameMenu.get());  // a dialog freezes the world: no undo behind it
-  handleKey(GLFW_KEY_BACKSPACE, GLFW_PRESS);
+  key(g.inGameMenu.get(), GLFW_KEY_BACKSPACE);  // a dialog freezes the world: no undo behind it
   EXPECT_EQ(w.terrain->height(34, 34), raised);
   const bool open = censusPanelOpen();
   handleKey(GLFW_KEY_TAB, GLFW_PRESS);
   EXPECT_EQ(censusPanelOpen(), open);
 
-  at(g.terrain.get());
-  handleKey(GLFW_KEY_BACKSPACE, GLFW_RELEASE);  // a release does nothing
+  key(g.terrain.get(), GLFW_KEY_BACKSPACE, GLFW_RELEASE);  // a release does nothing
   EXPECT_EQ(w.terrain->height(34, 34), raised);
   handleKey(GLFW_KEY_BACKSPACE, GLFW_PRESS);
   EXPECT_EQ(w.terrain->height(34, 34), flat);

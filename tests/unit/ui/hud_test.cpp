@@ -58,9 +58,8 @@ TEST_F(HudTest, ButtonStatesClicksLabelsAndPulse) {
   EXPECT_EQ(b.mouse(hx, hy, kMousePress), 0) << "hidden components are never hit";
 
   ASSERT_TRUE(b.staticLabel.has_value());
-  const Colour scheme = schemeColour(1);
   b.setHighlighted(true), b.setHighlighted(false);
-  EXPECT_TRUE(b.staticLabel->drawColour.sameAs(scheme));
+  EXPECT_TRUE(b.staticLabel->drawColour.sameAs(schemeColour(1)));
 
   // The pulse keeps changing the label colour and repeats once a second.
   HudButtonLargeLong go("Go", 0, 0, 5);
@@ -156,26 +155,23 @@ TEST_F(HudTest, SliderSnapsToOptions) {
   EXPECT_EQ(s.mouse(trackStart + 0.6f * track, y, kMousePress), kMusicVolumeSliderId);
   EXPECT_EQ(s.valueText.text(), "50");
   EXPECT_EQ(sounds, std::vector<float>{0.5f}) << "sound mode 1 clicks at the new value's volume";
-  s.mouse(trackStart + 0.7f * track, y, kMouseDrag);
-  EXPECT_EQ(s.selectedIndex(), 3);
-  s.mouse(trackStart + 0.72f * track, y, kMouseDrag);
-  EXPECT_EQ(sounds.size(), 2u) << "no click when the value did not change";
-  EXPECT_FLOAT_EQ(seen.back(), 0.75f);
   // Near the right end of the shape the raw position passes 1: it clamps to the last option.
-  s.mouse(335, y, kMouseDrag);
-  EXPECT_EQ(s.selectedIndex(), 4);
-  s.mouse(10, y, kMouseDrag);
-  EXPECT_EQ(s.selectedIndex(), 0);
+  for (auto [x, index] : {std::pair{trackStart + 0.7f * track, 3}, {trackStart + 0.72f * track, 3}, {10.0f, 0}, {335.0f, 4}}) {
+    s.mouse(x, y, kMouseDrag);
+    EXPECT_EQ(s.selectedIndex(), index) << x;
+  }
+  EXPECT_EQ(sounds.size(), 4u) << "no click when the value did not change";
+  EXPECT_FLOAT_EQ(seen.back(), 1.0f);
 
   // Leaving the shape stops the effect; releasing ends the drag; a drag that did not start here moves nothing.
   const float mid = trackStart + 0.5f * track;
   s.mouse(mid, y - 40, kMouseDrag);
   s.mouse(mid, y, kMouseRelease);
   s.mouse(mid, y, kMouseDrag), s.mouse(mid, y, kMouseMove);
-  EXPECT_EQ(s.selectedIndex(), 0);
+  EXPECT_EQ(s.selectedIndex(), 4);
   s.setState(kStateDisabled);
   EXPECT_EQ(s.mouse(mid, y, kMousePress), 0);
-  EXPECT_EQ(s.selectedIndex(), 0);
+  EXPECT_EQ(s.selectedIndex(), 4);
 
   // With fine steps the raw index can pass the last option; it must stay in the list.
   std::vector<std::string> labels(41);
@@ -245,6 +241,13 @@ TEST_F(HudTest, HudRadioLayersAndHighlights) {
 
   hud.setSelected(7, 0), hud.setSelected(1, -1);  // the first is out of range: ignored
   EXPECT_FALSE(a->highlighted);
+
+  // Overlapping components: the last one hit answers.
+  Hud two;
+  auto last = button(6, 0);
+  two.addComponent(back, 0);
+  two.addComponent(*last, 2);  // a reference; layer 1 is created empty
+  EXPECT_EQ(two.mouse(kCx, cy(0), kMousePress), 6);
 }
 
 TEST_F(HudTest, HudPagesFollowPageButtons) {
@@ -285,14 +288,6 @@ TEST_F(HudTest, HudPagesFollowPageButtons) {
   p1->tooltipText = "x", p1->tooltipPhase = 1;
   hud.update(1.0f);
   EXPECT_EQ(p1->tooltipPhase, 1) << "update reaches only visible layers";
-}
-
-TEST_F(HudTest, HudReturnsTheLastHit) {
-  Hud hud;
-  auto a = button(5, 0), b = button(6, 0);  // overlapping
-  hud.addComponent(a, 0);
-  hud.addComponent(*b, 2);  // a reference; layer 1 is created empty
-  EXPECT_EQ(hud.mouse(kCx, cy(0), kMousePress), 6);
 }
 
 // "Screenshot saved" stays two seconds and then goes by itself; a new message starts it again.
