@@ -42,8 +42,7 @@ TEST(StartFailure, MissingDataFolderIsNamedWithAHowToBuildIt) {
   const fs::path root = freshFolder("data");
   const std::string folder = root.string() + "/";
   const std::string missing = missingDataProblem(folder);
-  EXPECT_NE(missing.find(folder + "Data"), std::string::npos) << missing;
-  EXPECT_NE(missing.find("--target data"), std::string::npos) << missing;
+  EXPECT_TRUE(missing.find(folder + "Data") != std::string::npos && missing.find("--target data") != std::string::npos) << missing;
   writeFile(root / "Data", "not a folder");
   EXPECT_FALSE(missingDataProblem(folder).empty());
   fs::remove(root / "Data");
@@ -183,8 +182,8 @@ TEST(LogRotation, AnUnusableUserFolderMovesTheLogToTheTempFolder) {
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0) << "the folder counted as usable, or the settings as written";
   const std::string log = readFile(tmp / "Quillon Vale Logs" / "Log Newest.log");
-  EXPECT_NE(log.find("ERROR: The user data folder \"" + (home / "Documents" / "Quillon Vale").string()), std::string::npos) << log;
-  EXPECT_NE(log.find("still logging"), std::string::npos);
+  const std::string said = "ERROR: The user data folder \"" + (home / "Documents" / "Quillon Vale").string();
+  EXPECT_TRUE(log.find(said) != std::string::npos && log.find("still logging") != std::string::npos) << log;
   EXPECT_EQ(readFile(home / "Documents" / "Quillon Vale"), "not a folder");
 }
 #endif
@@ -192,9 +191,8 @@ TEST(LogRotation, AnUnusableUserFolderMovesTheLogToTheTempFolder) {
 TEST(LogRotation, TwelfthRunKeepsTenOldLogsAndDropsTheOldest) {
   const fs::path dir = freshFolder("log_twelve");
   for (int run = 1; run <= 12; ++run) initLogIn(dir.string()), logLine("run " + std::to_string(run)), disableLog();
-  EXPECT_NE(readFile(dir / "Log Newest.log").find("run 12"), std::string::npos);
-  EXPECT_NE(readFile(dir / "Log Old 1.log").find("run 11"), std::string::npos);
-  EXPECT_NE(readFile(dir / "Log Old 10.log").find("run 2\n"), std::string::npos);
+  for (auto [file, run] : {std::pair{"Newest", "run 12"}, {"Old 1", "run 11"}, {"Old 10", "run 2\n"}})
+    EXPECT_NE(readFile(dir / ("Log " + std::string(file) + ".log")).find(run), std::string::npos) << file;
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator{}), 11);
 }
 
@@ -249,8 +247,7 @@ TEST_F(SettingsFile, MissingFileHeaderOnlyClampingAndSilentRuns) {
   EXPECT_TRUE(missing.load(path()) && !missing.loaded) << "no file means full screen";
   EXPECT_TRUE(log.contains("ERROR: Couldn't load the settings file."));
   missing.apply(true);
-  EXPECT_FALSE(log.contains("Settings were set correctly."));
-  EXPECT_TRUE(missing.verticalSync && !missing.frameLimit);
+  EXPECT_TRUE(!log.contains("Settings were set correctly.") && missing.verticalSync && !missing.frameLimit);
 
   Settings header;
   EXPECT_TRUE(loadText(header, kHeader));
@@ -284,16 +281,14 @@ TEST_F(SettingsFile, OldVersionFullScreenValuesAndGarbageLines) {
   Settings s;
   EXPECT_TRUE(loadText(s, kHeader + "0.4\nabc\n0\n0\n0\n0\n0\n"));  // full screen keeps its default
   EXPECT_TRUE(log.contains("ERROR: Exception thrown couldn't load the settings file") && !s.loaded);
-  EXPECT_FLOAT_EQ(s.musicVolumeAsRead, 0.4f);
-  EXPECT_FLOAT_EQ(s.musicVolume, 1.0f);  // not applied
+  EXPECT_EQ(std::pair(s.musicVolumeAsRead, s.musicVolume), std::pair(0.4f, 1.0f)) << "read, not applied";
 }
 
 TEST_F(SettingsFile, ReservedValuesAndDamagedFiles) {
   Settings s, n;
   s.reservedValue = 1, n.reservedValue = 2;
   loadText(s, kHeader + "1\n1\n7\n0\n1\n0\n-3\n");
-  EXPECT_EQ(s.reservedValue, 1);  // above 2: unchanged
-  EXPECT_EQ(s.secondReservedValue, 0);
+  EXPECT_EQ(std::pair(s.reservedValue, s.secondReservedValue), std::pair(1, 0)) << "above 2: unchanged";
   loadText(n, kHeader + "1\n1\n-4\n");
   EXPECT_EQ(n.reservedValue, 0);
   // Binary junk and a NaN volume must not poison the values.

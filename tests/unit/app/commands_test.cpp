@@ -126,7 +126,8 @@ TEST_F(Commands, ButtonsRequestTheirScenesAndRememberWhereToReturn) {
       {g.inGameMenu.get(), "Back", g.eraser.get(), -1},      {g.help.get(), "Back", g.terrain.get(), -1},
       {g.inGameMenu.get(), "Send Feedback", g.feedback.get(), -1}, {g.feedback.get(), "Ok", nullptr, -1},  // the prompt stays
       {g.feedback.get(), "Back", g.inGameMenu.get(), -1},    {g.earlyAccess.get(), "Join Mailing List", nullptr, -1},
-      {g.earlyAccess.get(), "Ok", g.mainMenu.get(), -1},
+      {g.earlyAccess.get(), "Ok", g.mainMenu.get(), -1},     {g.topHud.get(), "#203", g.units.get(), -1},
+      {g.topHud.get(), "#204", g.eraser.get(), -1},
   };
   // Unset return scenes fall back instead of stranding the player.
   EXPECT_EQ(press(g.help.get(), 1501), g.topHud.get());
@@ -140,9 +141,7 @@ TEST_F(Commands, ButtonsRequestTheirScenesAndRememberWhereToReturn) {
       EXPECT_EQ(r.expected->backdropMode(), r.backdrop);
     }
   }
-  EXPECT_EQ(press(g.topHud.get(), 203), g.units.get());
-  EXPECT_EQ(press(g.topHud.get(), 204), g.eraser.get());
-  EXPECT_EQ(w.toolMode, 2);
+  EXPECT_EQ(w.toolMode, 2) << "the eraser's icon takes the eraser up";
   EXPECT_EQ(shell.pages, (std::vector<std::string>{kFeedbackPage, kMailingListPage}));
   EXPECT_TRUE(fs::exists(userFolder / "settings.txt")) << "leaving settings saves them";
   press(g.mainMenu.get(), "Early Access");
