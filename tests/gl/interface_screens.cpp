@@ -25,6 +25,12 @@
 using namespace qv;
 namespace fs = std::filesystem;
 
+namespace {
+// Pixel of a design point (y up from the interface centre) in a 1280 x 720 window.
+int pxX(float x) { return static_cast<int>(640 + x * 720 / 1080.0f); }
+int pxY(float y) { return static_cast<int>(360 - y * 720 / 1080.0f); }
+}  // namespace
+
 // Every interface widget drawn on a real context, probed and saved for a look.
 namespace gallery {
 namespace {
@@ -319,11 +325,10 @@ Shot show(Scene* scene, bool backdrop, const char* name, int w = kW, int h = kH)
   }, name);
 }
 
-// Counts pixels in a box (design pixels from the interface centre, y up) that differ clearly between two shots.
-int changedIn(const Shot& a, const Shot& b, float x0, float y0, float x1, float y1) {
-  auto wx = [](float x) { return static_cast<int>(kW / 2 + x * kH / 1080.0f); };
-  auto wy = [](float y) { return static_cast<int>(kH / 2 - y * kH / 1080.0f); };
-  return qvtest::countWhere(wx(x0), wy(y0), wx(x1), wy(y1), 2, [&](int x, int y) {
+// Counts pixels in a box (design pixels from `at`, by default the interface
+// centre, y up) that differ clearly between two shots.
+int changedIn(const Shot& a, const Shot& b, float x0, float y0, float x1, float y1, qv::Vec2 at = {}) {
+  return qvtest::countWhere(pxX(at.x + x0), pxY(at.y + y0), pxX(at.x + x1), pxY(at.y + y1), 2, [&](int x, int y) {
     return qvtest::diff(qvtest::pixelAt(a, kW, x, y), qvtest::pixelAt(b, kW, x, y)) > 60;
   });
 }
@@ -379,9 +384,8 @@ TEST_F(MenusDialogs, MenusOverTheBackdropAndSaveSlotsByMode) {
   saveSlots().mode = kSlotsForLoading;
   const Shot load = show(g.saveSlots.get(), false, "menus_save_slots_load");
   // Slot 1 (empty) dims in load mode; slot 2 (used) looks the same in both.
-  const Vec2 slots = panelCorner(*g.saveSlots);
-  EXPECT_GT(changedIn(fresh, load, slots.x + 55, slots.y - 105, slots.x + 355, slots.y - 165), 50);
-  EXPECT_LT(changedIn(fresh, load, slots.x + 55, slots.y - 183, slots.x + 355, slots.y - 243), 10);
+  EXPECT_GT(changedIn(fresh, load, 55, -105, 355, -165, panelCorner(*g.saveSlots)), 50);
+  EXPECT_LT(changedIn(fresh, load, 55, -183, 355, -243, panelCorner(*g.saveSlots)), 10);
   show(g.overwriteSlot.get(), false, "menus_overwrite_slot");
 }
 
@@ -436,17 +440,15 @@ TEST_F(MenusDialogs, SettingsSwapsTheModeButtonAndErrorsShowOneOrTwoButtons) {
   const Shot fullScreen = show(g.settings.get(), true, "dialog_settings_full_screen");
   g.settings->isFullScreen = nullptr;
   // "Fullscreen" and "Windowed" share the place; only the label differs.
-  const Vec2 settings = panelCorner(*g.settings);
-  EXPECT_GT(changedIn(windowed, fullScreen, settings.x + 97, settings.y - 453, settings.x + 397, settings.y - 513), 10);
-  EXPECT_LT(changedIn(windowed, fullScreen, settings.x + 55, settings.y - 100, settings.x + 500, settings.y - 200), 5);
+  EXPECT_GT(changedIn(windowed, fullScreen, 97, -453, 397, -513, panelCorner(*g.settings)), 10);
+  EXPECT_LT(changedIn(windowed, fullScreen, 55, -100, 500, -200, panelCorner(*g.settings)), 5);
 
   g.errorMessage->show(5, g.saveSlots.get(), g.topHud.get());
   const Shot fatal = show(g.errorMessage.get(), true, "dialog_error_fatal");
   g.errorMessage->show(4, g.saveSlots.get(), g.topHud.get());
   const Shot mild = show(g.errorMessage.get(), true, "dialog_error_continue");
   // "Continue Anyway" sits right of the centre only in the mild case.
-  const Vec2 error = panelCorner(*g.errorMessage);
-  EXPECT_GT(changedIn(fatal, mild, error.x + 420, error.y - 179, error.x + 640, error.y - 230), 50);
+  EXPECT_GT(changedIn(fatal, mild, 420, -179, 640, -230, panelCorner(*g.errorMessage)), 50);
 }
 }  // namespace menus
 
@@ -467,10 +469,6 @@ Frame drawScene(Scene* scene, const char* name, void (*after)() = nullptr) {
     if (after) after();
   }, name)};
 }
-
-// Window pixel of a point in design pixels from the interface centre (y up).
-int pxX(float x) { return static_cast<int>(kW / 2 + x * kH / 1080.0f); }
-int pxY(float y) { return static_cast<int>(kH / 2 - y * kH / 1080.0f); }
 
 // Pixels of a preview square (design pixels relative to its Hud) unlike the
 // square's own grey: the model drawn inside it.
