@@ -164,16 +164,16 @@ TEST_F(Commands, MainMenuAndQuitAskAboutSavingOnlyWithUnsavedChangesAndSaveWhenA
   }
   press(g.inGameMenu.get(), "Main Menu");
   EXPECT_EQ(commandState().askSaveDestination, g.mainMenu.get());
-  EXPECT_EQ(press(g.askSave.get(), "Don't Save"), g.mainMenu.get()) << "\"Don't Save\" goes on without saving";
-  EXPECT_TRUE(w.unsavedChanges);
-  EXPECT_EQ(press(g.askSave.get(), "Cancel"), g.inGameMenu.get());
-  EXPECT_EQ(press(g.saveAndQuit.get(), "Back"), g.inGameMenu.get());
-  EXPECT_EQ(shell.quits, 0);
-  press(g.saveAndQuit.get(), "Don't Save");
-  EXPECT_EQ(shell.quits, 1);
-  EXPECT_EQ(press(g.quit.get(), "Back"), g.inGameMenu.get());
-  press(g.quit.get(), "Quit");
-  EXPECT_EQ(shell.quits, 2);
+  // Played in order; a null scene: not checked. "Don't Save" goes on without saving.
+  const struct { Scene* from; const char* label; Scene* expected; int quits; } rows[] = {
+      {g.askSave.get(), "Don't Save", g.mainMenu.get(), 0},  {g.askSave.get(), "Cancel", g.inGameMenu.get(), 0},
+      {g.saveAndQuit.get(), "Back", g.inGameMenu.get(), 0}, {g.saveAndQuit.get(), "Don't Save", nullptr, 1},
+      {g.quit.get(), "Back", g.inGameMenu.get(), 1},        {g.quit.get(), "Quit", nullptr, 2}};
+  for (const auto& r : rows) {
+    Scene* const to = press(r.from, r.label);
+    if (r.expected) EXPECT_EQ(to, r.expected) << r.label;
+    EXPECT_TRUE(shell.quits == r.quits && w.unsavedChanges) << r.label;
+  }
 
   // Saving writes the selected slot and relabels it.
   w.unsavedChanges = true;

@@ -296,8 +296,7 @@ TEST_F(UnitsScreens, PressesDuringAFadeInOrOutAreIgnored) {
   for (int f = 0; f < 100 && !g.topHud->update(0.02f); ++f) {}
   switcher().switchToRequestedScene();
   ASSERT_TRUE(switcher().current() == &u && u.transitionState() == 1) << "fading in";
-  EXPECT_EQ(pressEdit(), 0);
-  EXPECT_EQ(u.mode(), Units::kPlace);
+  EXPECT_TRUE(pressEdit() == 0 && u.mode() == Units::kPlace);
   for (int f = 0; f < 100 && u.transitionState() != 0; ++f) u.update(0.02f);
   EXPECT_EQ(pressEdit(), Units::kEditMode) << "the same press once it has settled";
   u.setMode(Units::kPlace);
@@ -311,8 +310,7 @@ TEST_F(UnitsScreens, PressesDuringAFadeInOrOutAreIgnored) {
   requestScene(g.topHud.get(), 0);
   u.update(0.02f);
   ASSERT_EQ(u.transitionState(), 2) << "fading out";
-  EXPECT_EQ(pressEdit(), 0);
-  EXPECT_EQ(u.mode(), Units::kPlace);
+  EXPECT_TRUE(pressEdit() == 0 && u.mode() == Units::kPlace);
   for (int f = 0; f < 100 && !u.update(0.02f); ++f) {}
   EXPECT_FALSE(edit->highlighted) << "a screen left under the mouse forgets the hover";
 }
@@ -402,8 +400,7 @@ TEST_F(UnitsScreens, EditorBackDiscardsSaveWritesEveryRowAndRowsStayConsistent) 
     const int moving = speed ? kStateActive : kStateDisabled, still = speed ? kStateDisabled : kStateActive;
     for (int s : {Editor::kMoveAnimation, Editor::kDamage, Editor::kHunger, Editor::kSleeps})
       EXPECT_EQ(e.slider(s).state, moving) << s;
-    EXPECT_EQ(e.listButton(Editor::kHabitatAdd).state, moving);
-    EXPECT_EQ(e.slider(Editor::kColourGround).state, still);
+    EXPECT_EQ(std::pair(e.listButton(Editor::kHabitatAdd).state, e.slider(Editor::kColourGround).state), std::pair(moving, still));
   }
   EXPECT_EQ(e.listButton(Editor::kEatsRemove).state, kStateDisabled) << "nothing to remove";
   for (int v = 0; v < 4; ++v) {
@@ -429,8 +426,7 @@ TEST_F(UnitsScreens, PendingListsHoldThreeAndRemoveBySlot) {
   EXPECT_EQ(command(c, Chooser::kFirstEntry + 3), g.editUnit.get());
   EXPECT_EQ(eats, std::vector<TemplatePtr>{a[3]});
   e.handleCommand(Editor::kEatsAdd);
-  EXPECT_EQ(c.entries().size(), 4u);
-  EXPECT_EQ(countOf(c.entries(), a[3]), 0);
+  EXPECT_TRUE(c.entries().size() == 4 && countOf(c.entries(), a[3]) == 0) << "the listed one is left out";
   c.handleCommand(Chooser::kFirstEntry + 0);  // a[0]
   e.addPending(Editor::kEats, a[0]);          // already listed: ignored
   e.addPending(Editor::kEats, a[4]);
