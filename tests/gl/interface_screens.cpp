@@ -319,7 +319,8 @@ Shot show(Scene* scene, bool backdrop, const char* name, int w = kW, int h = kH)
   switcher().switchToRequestedScene();
   for (int i = 0; i < 12; ++i) scene->update(0.05f);
   const IntRect v = display().viewport;
-  return qvtest::capture(w, h, World::shared().clearColour, [&] {
+  const Colour bars{0, 0, 0, 1};  // around a letterboxed viewport, as the window clears
+  return qvtest::capture(w, h, v.width == w && v.height == h ? World::shared().clearColour : bars, [&] {
     glViewport(v.x, v.y, v.width, v.height);
     scene->draw();
   }, name);

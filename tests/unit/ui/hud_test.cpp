@@ -136,13 +136,12 @@ TEST_F(HudTest, CheckboxTogglesOnPress) {
   EXPECT_EQ(box.mouse(100 + kMargin + 26, hy, kMousePress), 0);
 
   HudCheckbox owned(0, 0, 43, true, "", true, {1, 0, 0, 1});
-  EXPECT_EQ(owned.mouse(kMargin + 5, -kMargin - 5, kMousePress), 43);
-  EXPECT_FALSE(owned.checked) << "the owner decides when click-when-disabled is set";
+  EXPECT_TRUE(owned.mouse(kMargin + 5, -kMargin - 5, kMousePress) == 43 && !owned.checked)
+      << "the owner decides when click-when-disabled is set";
 
   HudCheckboxAndLabel labelled("AB", 0, -100, 44);  // the box stands on the row's top edge at (56, -100)
   EXPECT_EQ(labelled.mouse(56 + kMargin + 5, -100 - kMargin - 30, kMousePress), 0) << "down on the plate's line";
-  EXPECT_EQ(labelled.mouse(56 + kMargin + 5, -100 - kMargin - 5, kMousePress), 44);
-  EXPECT_TRUE(labelled.checked);
+  EXPECT_TRUE(labelled.mouse(56 + kMargin + 5, -100 - kMargin - 5, kMousePress) == 44 && labelled.checked);
 }
 
 TEST_F(HudTest, SliderSnapsToOptions) {
@@ -274,14 +273,11 @@ TEST_F(HudTest, HudPagesFollowPageButtons) {
   EXPECT_TRUE(hud.currentPage == 2 && hud.layers[5].visible && !hud.layers[3].visible);
 
   // Only the visible page answers; a press there selects only with keep-selection.
-  EXPECT_EQ(hud.mouse(kCx, cy(-400), kMousePress), 33);
-  EXPECT_EQ(hud.layers[5].selected, -1);
+  EXPECT_TRUE(hud.mouse(kCx, cy(-400), kMousePress) == 33 && hud.layers[5].selected == -1);
   hud.keepSelectionInPageLayers = true;
-  EXPECT_EQ(hud.mouse(kCx, cy(-400), kMousePress), 33);
-  EXPECT_EQ(hud.layers[5].selected, 0);
+  EXPECT_TRUE(hud.mouse(kCx, cy(-400), kMousePress) == 33 && hud.layers[5].selected == 0);
   // A press in a layer before the page layers clears the page layers' selection.
-  EXPECT_EQ(hud.mouse(kCx, cy(-300), kMousePress), 20);
-  EXPECT_EQ(hud.layers[5].selected, -1);
+  EXPECT_TRUE(hud.mouse(kCx, cy(-300), kMousePress) == 20 && hud.layers[5].selected == -1);
 
   for (int page : {7, -1}) hud.showPage(page);  // no such pages
   EXPECT_EQ(hud.currentPage, 2);
