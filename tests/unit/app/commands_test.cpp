@@ -100,6 +100,8 @@ class Commands : public ::testing::Test {
   Scene* arrive() { switcher().switchToRequestedScene(); return switcher().current(); }
   // Presses identifier id while `from` is current and returns the scene requested.
   Scene* press(Scene* from, int id) { at(from); handleCommand(id); return switcher().requested(); }
+  // Holds exactly `keys` while `from` is current.
+  void hold(Scene* from, std::set<int> keys) { at(from); holdKeys(std::move(keys)); }
   // Sends a key while `from` is current and returns the scene requested.
   Scene* key(Scene* from, int k, int action = GLFW_PRESS) { at(from); handleKey(k, action); return switcher().requested(); }
   // Presses the button the player reads as `label` on that screen.
@@ -269,8 +271,7 @@ TEST_F(Commands, SlotsAskBeforeOverwritingAndReportLoadErrorsBySeverity) {
   }
   at(g.saveSlots.get());
   showLoadResult(0, g.saveSlots.get());
-  EXPECT_EQ(arrive(), g.topHud.get());
-  EXPECT_EQ(g.topHud->backdropMode(), 0);
+  EXPECT_TRUE(arrive() == g.topHud.get() && g.topHud->backdropMode() == 0);
 }
 
 TEST_F(Commands, SettingsFileSnapsOntoTheSlidersAndTheScreensButtonsAct) {
@@ -325,8 +326,7 @@ TEST_F(Commands, SpeedKeysActOnPressRepeatAndRelease) {
     EXPECT_TRUE(!w.paused && w.timeScale == 5.0f);
   }
   // Outside the five top-bar scenes the number row means nothing.
-  at(g.inGameMenu.get());
-  handleKey(GLFW_KEY_0, GLFW_PRESS);
+  key(g.inGameMenu.get(), GLFW_KEY_0);
   EXPECT_FALSE(w.paused);
 }
 
@@ -359,8 +359,7 @@ TEST_F(Commands, DeveloperKeysNeedDeveloperModeAndPeriodHoldsTheColourOnlyWhileP
     handleKey(GLFW_KEY_F, GLFW_PRESS);
     handleKey(GLFW_KEY_F, GLFW_RELEASE);
     handleKey(GLFW_KEY_J, GLFW_PRESS);
-    EXPECT_EQ(shell.fullScreenToggles, developer ? 1 : 0);
-    EXPECT_EQ(input().developer.hideHuds, developer);
+    EXPECT_EQ(std::pair(shell.fullScreenToggles, input().developer.hideHuds), std::pair(developer ? 1 : 0, developer));
   }
   handleKey(GLFW_KEY_J, GLFW_PRESS);
   EXPECT_FALSE(input().developer.hideHuds);
@@ -389,34 +388,27 @@ TEST_F(Commands, MovementKeysMoveTheCameraTheWayItFaces) {
 
 TEST_F(Commands, HeldKeysReachOnlyTheLiveScenesAndTheOpenPanel) {
   w.camera.velocity = {};
-  at(g.inGameMenu.get());
-  holdKeys({GLFW_KEY_W, GLFW_KEY_SPACE, GLFW_KEY_LEFT_SHIFT});
-  EXPECT_FLOAT_EQ(w.camera.velocity.z, 0.0f);
-  EXPECT_TRUE(input().shiftHeld);  // shift is tracked everywhere for the mouse
-  at(g.terrain.get());
-  holdKeys({GLFW_KEY_W, GLFW_KEY_SPACE, GLFW_KEY_LEFT_SHIFT});
+  hold(g.inGameMenu.get(), {GLFW_KEY_W, GLFW_KEY_SPACE, GLFW_KEY_LEFT_SHIFT});
+  EXPECT_TRUE(w.camera.velocity.z == 0.0f && input().shiftHeld) << "shift is tracked everywhere for the mouse";
+  hold(g.terrain.get(), {GLFW_KEY_W, GLFW_KEY_SPACE, GLFW_KEY_LEFT_SHIFT});
   EXPECT_FLOAT_EQ(w.camera.velocity.z, 12.5f);
 
   // Eraser: C and V change the size; B (the terrain rate) means nothing there.
-  at(g.eraser.get());
-  holdKeys({GLFW_KEY_V});
-  EXPECT_FALSE(input().shiftHeld);
-  EXPECT_FLOAT_EQ(g.eraser->sizeChangeRate(), 3.0f);
+  hold(g.eraser.get(), {GLFW_KEY_V});
+  EXPECT_TRUE(!input().shiftHeld && g.eraser->sizeChangeRate() == 3.0f);
   holdKeys({GLFW_KEY_C});
   EXPECT_FLOAT_EQ(g.eraser->sizeChangeRate(), -3.0f);
   holdKeys({GLFW_KEY_B});
   EXPECT_FLOAT_EQ(g.terrain->rateChangeRate(), 0.0f);
   // Terrain: size, rate and the seven tool keys; the same keys in the plain top bar do nothing.
-  at(g.terrain.get());
-  holdKeys({GLFW_KEY_V, GLFW_KEY_B});
+  hold(g.terrain.get(), {GLFW_KEY_V, GLFW_KEY_B});
   EXPECT_EQ(std::pair(g.terrain->sizeChangeRate(), g.terrain->rateChangeRate()), std::pair(3.0f, -1.5f));
   const int toolKeys[7] = {GLFW_KEY_F, GLFW_KEY_G, GLFW_KEY_H, GLFW_KEY_J, GLFW_KEY_K, GLFW_KEY_L, GLFW_KEY_SEMICOLON};
   for (int i = 0; i < 7; ++i) {
     holdKeys({toolKeys[i]});
     EXPECT_EQ(w.terrainTool, i);
   }
-  at(g.topHud.get());
-  holdKeys({GLFW_KEY_F});
+  hold(g.topHud.get(), {GLFW_KEY_F});
   EXPECT_EQ(w.terrainTool, 6);
   g.eraser->setSizeChangeRate(0.0f);
   g.terrain->setSizeChangeRate(0.0f);
