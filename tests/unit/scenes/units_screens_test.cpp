@@ -38,16 +38,23 @@ TemplatePtr bareTemplate() {
 template <class V>
 int countOf(const V& v, const TemplatePtr& t) { return static_cast<int>(std::count(v.begin(), v.end(), t)); }
 
+// The game's scenes, made once from the test Data.
+GameScenes& madeScenes() {
+  qvtest::useTestData();
+  if (!gameScenes().topHud) gameScenes().createAllButLoading(nullptr);
+  return gameScenes();
+}
+
 struct UnitsScreens : ::testing::Test {
-  GameScenes& g = gameScenes();
+  GameScenes& g = madeScenes();
   World& w = World::shared();
+  Units& u = *g.units;
+  Editor& e = *g.editUnit;
+  Chooser& c = *g.selectModel;
   std::vector<TemplatePtr> made;
 
   void SetUp() override {
-    qvtest::useTestData();
     switcher().clear();
-    if (!g.topHud) g.createAllButLoading(nullptr);
-    ASSERT_TRUE(g.units && g.editUnit && g.selectModel && g.deleteUnit && g.unitPlacement);
     w.resetWorld();
     w.templates.clear();
     unitsScreenState() = {};
@@ -92,7 +99,6 @@ TEST_F(UnitsScreens, DefaultSetIsBuiltOnceAndTemplateButtonsFillThreePagesOfTwen
 
   w.templates.clear();
   makeTemplates(25);
-  Units& u = *g.units;
   u.refreshTemplateButtons();
   for (int k = 0; k < kTemplateButtonCount; ++k) {
     HudButtonUnit3DTemplate& b = u.templateButton(k);
@@ -115,7 +121,6 @@ TEST_F(UnitsScreens, DefaultSetIsBuiltOnceAndTemplateButtonsFillThreePagesOfTwen
 
 TEST_F(UnitsScreens, ModesAreARadioAndATemplatePressFollowsTheModeUpToDelete) {
   makeTemplates(4);
-  Units& u = *g.units;
   u.onBecameCurrent();
   const struct { float x; int id, mode; } rows[] = {{879, Units::kEditMode, Units::kEdit},
                                                     {1093, Units::kDeleteMode, Units::kDelete},
@@ -289,7 +294,6 @@ TEST_F(UnitsScreens, ClickingPlacesAUnitOnlyOnAnAllowedSpot) {
 // A fading scene ignores the mouse: the press that would change the mode does nothing.
 TEST_F(UnitsScreens, PressesDuringAFadeInOrOutAreIgnored) {
   makeTemplates(2);
-  Units& u = *g.units;
   const auto pressEdit = [&] { return pressIn(u, u.hud(), 879 + 40, -837 - 25); };
   switcher().setCurrent(g.topHud.get());
   requestScene(&u, 0);
@@ -317,7 +321,6 @@ TEST_F(UnitsScreens, PressesDuringAFadeInOrOutAreIgnored) {
 
 TEST_F(UnitsScreens, EditorBackDiscardsSaveWritesEveryRowAndRowsStayConsistent) {
   makeTemplates(4);
-  Editor& e = *g.editUnit;
   const TemplatePtr t = w.templates.assigned[1];
   const struct { int slider, index; int32_t Unit3DTemplate::*field; int32_t value; } sliders[] = {
       {Editor::kMoveSpeed, 3, &Unit3DTemplate::moveSpeed, 3},  {Editor::kMoveAnimation, 3, &Unit3DTemplate::moveAnimation, 3},
@@ -415,8 +418,6 @@ TEST_F(UnitsScreens, EditorBackDiscardsSaveWritesEveryRowAndRowsStayConsistent) 
 
 TEST_F(UnitsScreens, PendingListsHoldThreeAndRemoveBySlot) {
   makeTemplates(5);
-  Editor& e = *g.editUnit;
-  Chooser& c = *g.selectModel;
   const auto& a = w.templates.assigned;
   const auto& eats = e.pending(Editor::kEats);
   e.loadIntoEditor(a[1], false);  // moving
@@ -457,9 +458,6 @@ TEST_F(UnitsScreens, PendingListsHoldThreeAndRemoveBySlot) {
 
 TEST_F(UnitsScreens, AddMakesANewTemplateFromAnUnusedModelAndChangeModelSwapsOnSaveOnly) {
   makeTemplates(3, 3);
-  Units& u = *g.units;
-  Chooser& c = *g.selectModel;
-  Editor& e = *g.editUnit;
   const TemplatePtr spare = w.templates.unassigned[0];
   EXPECT_TRUE(u.handleCommand(Units::kAdd));
   EXPECT_EQ(c.purpose(), Chooser::kNewUnit);
@@ -526,8 +524,7 @@ TEST_F(UnitsScreens, BackWithAToolUpReturnsToTheTopBarAtOnce) {
   makeTemplates(2);
   for (const int tool : {1, 0}) {
     switcher().clear();
-    Units& u = *g.units;
-    switcher().setCurrent(&u);
+      switcher().setCurrent(&u);
     u.onBecameCurrent();
     w.toolMode = tool;
     EXPECT_TRUE(u.handleCommand(Units::kBack));
