@@ -238,12 +238,10 @@ TEST_F(Commands, SavesThatDoNotReachTheDiskShowTheErrorAndStay) {
 TEST_F(Commands, SlotsAskBeforeOverwritingAndReportLoadErrorsBySeverity) {
   using E = SceneGameplayWithErrorMessage;
   saveSlots().empty[1] = false;
-  EXPECT_EQ(press(g.saveSlots.get(), 2812), g.overwriteSlot.get());
-  EXPECT_EQ(saveSlots().selected, 1);
+  EXPECT_TRUE(press(g.saveSlots.get(), 2812) == g.overwriteSlot.get() && saveSlots().selected == 1);
   EXPECT_EQ(press(g.overwriteSlot.get(), "Cancel"), g.saveSlots.get());
   // No default world beside this test program: a fatal error, back to the slots.
-  EXPECT_EQ(press(g.saveSlots.get(), 2814), g.errorMessage.get());
-  EXPECT_EQ(saveSlots().selected, 3);
+  EXPECT_TRUE(press(g.saveSlots.get(), 2814) == g.errorMessage.get() && saveSlots().selected == 3);
   EXPECT_TRUE(g.errorMessage->message == E::messageFor(3) && g.errorMessage->backScene == g.saveSlots.get());
   EXPECT_EQ(arrive(), g.errorMessage.get());
   EXPECT_EQ(g.errorMessage->backdropMode(), 2);
@@ -280,9 +278,10 @@ TEST_F(Commands, SettingsFileSnapsOntoTheSlidersAndTheScreensButtonsAct) {
   Settings& s = settings() = Settings{};
   s.load(file.string());
   applySettingsToScreen(s, true, &shell);
-  EXPECT_EQ(g.settings->musicSlider->valueText.text(), "35%");
-  EXPECT_FALSE(g.settings->verticalSyncBox->checked);
-  EXPECT_TRUE(g.settings->frameLimitBox->checked);
+  const auto shown = [&] {
+    return std::tuple(g.settings->musicSlider->valueText.text(), g.settings->verticalSyncBox->checked, g.settings->frameLimitBox->checked);
+  };
+  EXPECT_EQ(shown(), std::tuple("35%", false, true)) << "music, vertical sync, frame limit";
   EXPECT_EQ(shell.swapIntervals, std::vector<int>{0});
 
   // A click on a checkbox is what gets saved, not the file's old value.
@@ -301,8 +300,7 @@ TEST_F(Commands, SettingsFileSnapsOntoTheSlidersAndTheScreensButtonsAct) {
   g.settings->musicSlider->setValue(0.0f);
   s = Settings{};
   applySettingsToScreen(s, false, nullptr);
-  EXPECT_EQ(g.settings->musicSlider->valueText.text(), "100%");
-  EXPECT_TRUE(g.settings->verticalSyncBox->checked);
+  EXPECT_EQ(shown(), std::tuple("100%", true, false));
   s = Settings{};
 
   shell.swapIntervals.clear();
