@@ -176,9 +176,7 @@ TEST_F(UiGallery, CheckboxRowKeepsThePlateLineUnderLabelAndBox) {
     row.draw(0, 0, 1.0f);
     return qvtest::readPixels(kW, kH);
   };
-  const auto shown = drawRow("Vertical Sync", false);
-  const auto bare = drawRow("", false);
-  const auto ticked = drawRow("Vertical Sync", true);
+  const auto shown = drawRow("Vertical Sync", false), bare = drawRow("", false), ticked = drawRow("Vertical Sync", true);
   qvtest::saveScreenshot("ui_checkbox_row", shown, kW, kH);
   // Screen rows of the row's band (design y 100 down to 40).
   const int y0 = sy(100), y1 = sy(40);
