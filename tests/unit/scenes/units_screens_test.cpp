@@ -122,9 +122,9 @@ TEST_F(UnitsScreens, DefaultSetIsBuiltOnceAndTemplateButtonsFillThreePagesOfTwen
 TEST_F(UnitsScreens, ModesAreARadioAndATemplatePressFollowsTheModeUpToDelete) {
   makeTemplates(4);
   u.onBecameCurrent();
-  const struct { float x; int id, mode; } rows[] = {{879, Units::kEditMode, Units::kEdit},
-                                                    {1093, Units::kDeleteMode, Units::kDelete},
-                                                    {55, Units::kBack, Units::kDelete}};  // Back is no mode
+  // Back is no mode.
+  const struct { float x; int id, mode; } rows[] = {
+      {879, Units::kEditMode, Units::kEdit}, {1093, Units::kDeleteMode, Units::kDelete}, {55, Units::kBack, Units::kDelete}};
   for (const auto& r : rows) {
     EXPECT_EQ(pressIn(u, u.hud(), r.x + 40, -837 - 25), r.id);
     EXPECT_EQ(u.mode(), r.mode) << r.id;
