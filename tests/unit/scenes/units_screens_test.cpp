@@ -108,8 +108,7 @@ TEST_F(UnitsScreens, DefaultSetIsBuiltOnceAndTemplateButtonsFillThreePagesOfTwen
 
   // The page buttons turn pages with the mouse; templates of hidden pages are not hit.
   u.showPage(0);
-  EXPECT_EQ(pressIn(u, u.hud(), 412 + 30, -837 - 25), 2);
-  EXPECT_EQ(u.page(), 1);
+  EXPECT_TRUE(pressIn(u, u.hud(), 412 + 30, -837 - 25) == 2 && u.page() == 1);
   EXPECT_EQ(pressTemplate(u, u.hud(), 21), Units::kFirstTemplate + 21);
   EXPECT_EQ(pressTemplate(u, u.hud(), 30), 0) << "disabled: past the list";
 
@@ -153,8 +152,7 @@ TEST_F(UnitsScreens, ModesAreARadioAndATemplatePressFollowsTheModeUpToDelete) {
   ASSERT_EQ(w.unitCount(), 35u);
 
   u.setMode(Units::kDelete);
-  EXPECT_EQ(command(u, Units::kFirstTemplate + 1), g.deleteUnit.get());
-  EXPECT_EQ(unitsScreenState().templateToDelete, 1);
+  EXPECT_TRUE(command(u, Units::kFirstTemplate + 1) == g.deleteUnit.get() && unitsScreenState().templateToDelete == 1);
   EXPECT_EQ(command(*g.deleteUnit, SceneGameplayWithDeleteUnit::kCancel), g.units.get());
   EXPECT_EQ(w.unitCount(), 35u);
 
@@ -163,13 +161,11 @@ TEST_F(UnitsScreens, ModesAreARadioAndATemplatePressFollowsTheModeUpToDelete) {
   EXPECT_EQ(w.unitCount(), 5u) << "all 30 go in one step";
   EXPECT_TRUE(!w.templates.isAssigned(doomed.get()) && countOf(w.templates.unassigned, doomed) == 1);
   EXPECT_EQ(w.selected(), kept) << "the selection follows the list";
-  EXPECT_EQ(unitsScreenState().templateToDelete, -1);
-  EXPECT_EQ(u.templateButton(1).preview.unitTemplate, kept);
+  EXPECT_TRUE(unitsScreenState().templateToDelete == -1 && u.templateButton(1).preview.unitTemplate == kept);
 
   // A stale mark deletes nothing.
   unitsScreenState().templateToDelete = 7;
-  EXPECT_FALSE(g.deleteUnit->deleteMarked());
-  EXPECT_EQ(w.templates.assigned.size(), 3u);
+  EXPECT_TRUE(!g.deleteUnit->deleteMarked() && w.templates.assigned.size() == 3);
 }
 
 TEST_F(UnitsScreens, ColourArrowsAndKeysFollowTheOptionsOfEnabledRows) {
@@ -527,8 +523,7 @@ TEST_F(UnitsScreens, BackWithAToolUpReturnsToTheTopBarAtOnce) {
       switcher().setCurrent(&u);
     u.onBecameCurrent();
     w.toolMode = tool;
-    EXPECT_TRUE(u.handleCommand(Units::kBack));
-    EXPECT_EQ(w.toolMode, 0);
+    EXPECT_TRUE(u.handleCommand(Units::kBack) && w.toolMode == 0) << tool;
     bool out = false;
     for (int f = 0; f < 100 && !out; ++f) out = u.update(0.02f);
     ASSERT_TRUE(out) << "tool " << tool << ": the units screen must finish leaving";
@@ -548,8 +543,7 @@ TEST_F(UnitsScreens, CensusListsTheMostNumerousFirstEightToAPage) {
   platform::overrideProgramFolder(qvtest::realProgramFolder());  // the arrows take their size from their pictures
   CensusPanel panel;
   panel.update(w, 0.0f);
-  ASSERT_EQ(panel.listedCount(), 10);
-  EXPECT_EQ(panel.pageCount(), 2);
+  ASSERT_EQ(std::pair(panel.listedCount(), panel.pageCount()), std::pair(10, 2));
   for (int row = 0; row < 8; ++row) EXPECT_EQ(panel.listedTemplate(row), made[static_cast<size_t>(9 - row)].get()) << row;
   const auto press = [&](float x) {
     const int r = panel.mouse(CensusPanel::kLeft + x + 42.0f, CensusPanel::kTop - 800.0f, kMousePress);
@@ -562,8 +556,7 @@ TEST_F(UnitsScreens, CensusListsTheMostNumerousFirstEightToAPage) {
       {next, CensusPanel::kBody, 1, made[1].get()},     {previous, CensusPanel::kPreviousPage, 0, made[9].get()}};
   for (const auto& s : steps) {
     EXPECT_EQ(press(s.arrow), s.answer) << s.arrow;
-    EXPECT_EQ(panel.page(), s.page);
-    EXPECT_EQ(panel.listedTemplate(0), s.first);
+    EXPECT_EQ(std::pair(panel.page(), panel.listedTemplate(0)), std::pair(s.page, s.first));
   }
   press(next);
   EXPECT_TRUE(panel.listedTemplate(1) == made[0].get() && !panel.listedTemplate(2)) << "the last page holds the rest";
