@@ -73,10 +73,8 @@ TEST(Viewport, LayoutForWideEqualAndNarrowWindows) {
   DisplayLayout d;
   d.viewport.width = 123;
   EXPECT_TRUE(!computeLayout(800, 0, d) && d.viewport.width == 123) << "zero height leaves the layout alone";
-  EXPECT_EQ(framePeriodMicros(144), 6944);
-  EXPECT_EQ(framePeriodMicros(10), 50000);  // below 20 Hz counts as 20
-  EXPECT_EQ(twoDecimals(59.999f), "59.99");  // truncated, not rounded
-  EXPECT_EQ(twoDecimals(7.5f), "7.50");
+  EXPECT_EQ(std::tuple(framePeriodMicros(144), framePeriodMicros(10)), std::tuple(6944, 50000)) << "below 20 Hz counts as 20";
+  EXPECT_EQ(std::pair(twoDecimals(59.999f), twoDecimals(7.5f)), std::pair(std::string("59.99"), std::string("7.50"))) << "truncated";
 }
 
 namespace {
@@ -116,9 +114,7 @@ TEST(FrameStats, FirstReportSlidingWindowAndReset) {
   s.beforeRender();  // the next full second only holds 10 ms frames
   EXPECT_EQ(s.averageMicros(), 10000);
   s.requestReset();
-  EXPECT_EQ(s.reportState(), 0);
-  EXPECT_FALSE(s.beforeRender());
-  EXPECT_EQ(s.sampleCount(), 0);
+  EXPECT_TRUE(s.reportState() == 0 && !s.beforeRender() && s.sampleCount() == 0);
   EXPECT_EQ(FrameStats::reportLine(true, false, 59.999f, 16667),
             "Vertical Sync = true   Frame Limit = false   FPS Measured = 59.99   Avg. Frame Time us Measured = 16667");
 }
