@@ -42,8 +42,7 @@ TEST(StartFailure, MissingDataFolderIsNamedWithAHowToBuildIt) {
   const fs::path root = freshFolder("data");
   const std::string folder = root.string() + "/";
   const std::string missing = missingDataProblem(folder);
-  EXPECT_NE(missing.find(folder + "Data"), std::string::npos) << missing;
-  EXPECT_NE(missing.find("--target data"), std::string::npos) << missing;
+  EXPECT_TRUE(missing.find(folder + "Data") != std::string::npos && missing.find("--target data") != std::string::npos) << missing;
   writeFile(root / "Data", "not a folder");
   EXPECT_FALSE(missingDataProblem(folder).empty());
   fs::remove(root / "Data");
@@ -67,19 +66,15 @@ TEST(Viewport, LayoutForWideEqualAndNarrowWindows) {
     ASSERT_TRUE(computeLayout(r.w, r.h, d)) << r.w;
     EXPECT_FLOAT_EQ(d.aspectRatio, r.aspect) << r.w;
     EXPECT_FLOAT_EQ(d.horizontalStretch, r.stretch) << r.w;
-    EXPECT_EQ(std::tuple(d.viewport.y, d.viewport.width, d.viewport.height, d.interfaceRect.x, d.interfaceRect.y),
-              std::tuple(r.vpY, r.vpW, r.vpH, r.uiX, r.vpY)) << r.w;
-    EXPECT_EQ(d.interfaceRect.width, r.uiW) << r.w;
-    EXPECT_EQ(d.letterboxed(), r.vpY != 0) << r.w;
+    EXPECT_EQ(std::tuple(d.viewport.y, d.viewport.width, d.viewport.height, d.interfaceRect.x, d.interfaceRect.y,
+                         d.interfaceRect.width, d.letterboxed()),
+              std::tuple(r.vpY, r.vpW, r.vpH, r.uiX, r.vpY, r.uiW, r.vpY != 0)) << r.w;
   }
   DisplayLayout d;
   d.viewport.width = 123;
-  EXPECT_FALSE(computeLayout(800, 0, d)) << "zero height leaves the layout alone";
-  EXPECT_EQ(d.viewport.width, 123);
-  EXPECT_EQ(framePeriodMicros(144), 6944);
-  EXPECT_EQ(framePeriodMicros(10), 50000);  // below 20 Hz counts as 20
-  EXPECT_EQ(twoDecimals(59.999f), "59.99");  // truncated, not rounded
-  EXPECT_EQ(twoDecimals(7.5f), "7.50");
+  EXPECT_TRUE(!computeLayout(800, 0, d) && d.viewport.width == 123) << "zero height leaves the layout alone";
+  EXPECT_EQ(std::tuple(framePeriodMicros(144), framePeriodMicros(10)), std::tuple(6944, 50000)) << "below 20 Hz counts as 20";
+  EXPECT_EQ(std::pair(twoDecimals(59.999f), twoDecimals(7.5f)), std::pair(std::string("59.99"), std::string("7.50"))) << "truncated";
 }
 
 namespace {
@@ -99,8 +94,7 @@ TEST(FrameStats, FirstReportSlidingWindowAndReset) {
   FrameStats fast;
   EXPECT_EQ(firstReport(fast, 10000), 100) << "100 frames of 10 ms make the first full second";
   EXPECT_NEAR(fast.framesPerSecond(), 100.0f, 0.01f);
-  EXPECT_EQ(fast.averageMicros(), 10000);
-  EXPECT_EQ(fast.sampleCount(), 60);
+  EXPECT_EQ(std::pair(fast.averageMicros(), fast.sampleCount()), (std::pair<int64_t, int>(10000, 60)));
   int later = 0;
   for (int frame = 0; frame < 100; ++frame) fast.afterRender(10000), later += fast.beforeRender();
   EXPECT_EQ(later, 0) << "only the first measurement is reported";
@@ -120,9 +114,7 @@ TEST(FrameStats, FirstReportSlidingWindowAndReset) {
   s.beforeRender();  // the next full second only holds 10 ms frames
   EXPECT_EQ(s.averageMicros(), 10000);
   s.requestReset();
-  EXPECT_EQ(s.reportState(), 0);
-  EXPECT_FALSE(s.beforeRender());
-  EXPECT_EQ(s.sampleCount(), 0);
+  EXPECT_TRUE(s.reportState() == 0 && !s.beforeRender() && s.sampleCount() == 0);
   EXPECT_EQ(FrameStats::reportLine(true, false, 59.999f, 16667),
             "Vertical Sync = true   Frame Limit = false   FPS Measured = 59.99   Avg. Frame Time us Measured = 16667");
 }
@@ -186,8 +178,8 @@ TEST(LogRotation, AnUnusableUserFolderMovesTheLogToTheTempFolder) {
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0) << "the folder counted as usable, or the settings as written";
   const std::string log = readFile(tmp / "Quillon Vale Logs" / "Log Newest.log");
-  EXPECT_NE(log.find("ERROR: The user data folder \"" + (home / "Documents" / "Quillon Vale").string()), std::string::npos) << log;
-  EXPECT_NE(log.find("still logging"), std::string::npos);
+  const std::string said = "ERROR: The user data folder \"" + (home / "Documents" / "Quillon Vale").string();
+  EXPECT_TRUE(log.find(said) != std::string::npos && log.find("still logging") != std::string::npos) << log;
   EXPECT_EQ(readFile(home / "Documents" / "Quillon Vale"), "not a folder");
 }
 #endif
@@ -195,9 +187,8 @@ TEST(LogRotation, AnUnusableUserFolderMovesTheLogToTheTempFolder) {
 TEST(LogRotation, TwelfthRunKeepsTenOldLogsAndDropsTheOldest) {
   const fs::path dir = freshFolder("log_twelve");
   for (int run = 1; run <= 12; ++run) initLogIn(dir.string()), logLine("run " + std::to_string(run)), disableLog();
-  EXPECT_NE(readFile(dir / "Log Newest.log").find("run 12"), std::string::npos);
-  EXPECT_NE(readFile(dir / "Log Old 1.log").find("run 11"), std::string::npos);
-  EXPECT_NE(readFile(dir / "Log Old 10.log").find("run 2\n"), std::string::npos);
+  for (auto [file, run] : {std::pair{"Newest", "run 12"}, {"Old 1", "run 11"}, {"Old 10", "run 2\n"}})
+    EXPECT_NE(readFile(dir / ("Log " + std::string(file) + ".log")).find(run), std::string::npos) << file;
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator{}), 11);
 }
 
@@ -239,9 +230,7 @@ TEST_F(SettingsFile, WriteThenReadRoundTrip) {
   Settings b;
   EXPECT_FALSE(loadText(b, readFile(path())));
   EXPECT_TRUE(b.loaded && !b.verticalSync && b.frameLimit);
-  EXPECT_FLOAT_EQ(b.musicVolume, 0.35f);
-  EXPECT_FLOAT_EQ(b.soundVolume, 0.05f);
-  EXPECT_EQ(b.reservedValue, 2);
+  EXPECT_EQ(std::tuple(b.musicVolume, b.soundVolume, b.reservedValue), std::tuple(0.35f, 0.05f, 2));
 
   LogCapture quiet;
   EXPECT_FALSE(a.save((dir_ / "missing-folder" / "settings.txt").string(), true, false));
@@ -254,8 +243,7 @@ TEST_F(SettingsFile, MissingFileHeaderOnlyClampingAndSilentRuns) {
   EXPECT_TRUE(missing.load(path()) && !missing.loaded) << "no file means full screen";
   EXPECT_TRUE(log.contains("ERROR: Couldn't load the settings file."));
   missing.apply(true);
-  EXPECT_FALSE(log.contains("Settings were set correctly."));
-  EXPECT_TRUE(missing.verticalSync && !missing.frameLimit);
+  EXPECT_TRUE(!log.contains("Settings were set correctly.") && missing.verticalSync && !missing.frameLimit);
 
   Settings header;
   EXPECT_TRUE(loadText(header, kHeader));
@@ -289,16 +277,14 @@ TEST_F(SettingsFile, OldVersionFullScreenValuesAndGarbageLines) {
   Settings s;
   EXPECT_TRUE(loadText(s, kHeader + "0.4\nabc\n0\n0\n0\n0\n0\n"));  // full screen keeps its default
   EXPECT_TRUE(log.contains("ERROR: Exception thrown couldn't load the settings file") && !s.loaded);
-  EXPECT_FLOAT_EQ(s.musicVolumeAsRead, 0.4f);
-  EXPECT_FLOAT_EQ(s.musicVolume, 1.0f);  // not applied
+  EXPECT_EQ(std::pair(s.musicVolumeAsRead, s.musicVolume), std::pair(0.4f, 1.0f)) << "read, not applied";
 }
 
 TEST_F(SettingsFile, ReservedValuesAndDamagedFiles) {
   Settings s, n;
   s.reservedValue = 1, n.reservedValue = 2;
   loadText(s, kHeader + "1\n1\n7\n0\n1\n0\n-3\n");
-  EXPECT_EQ(s.reservedValue, 1);  // above 2: unchanged
-  EXPECT_EQ(s.secondReservedValue, 0);
+  EXPECT_EQ(std::pair(s.reservedValue, s.secondReservedValue), std::pair(1, 0)) << "above 2: unchanged";
   loadText(n, kHeader + "1\n1\n-4\n");
   EXPECT_EQ(n.reservedValue, 0);
   // Binary junk and a NaN volume must not poison the values.

@@ -5,14 +5,12 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
-#include <string>
 #include <signal.h>
 #if !GTEST_OS_WINDOWS
 #include <sys/resource.h>
 #include <sys/wait.h>
 #endif
 #include <unistd.h>
-#include <vector>
 
 #include "app/commands.hpp"
 #include "app/input.hpp"
@@ -24,7 +22,6 @@
 #include "scenes/app_config.hpp"
 #include "scenes/census_panel.hpp"
 #include "scenes/game_scenes.hpp"
-#include "ui/hud.hpp"
 #include "units/world.hpp"
 
 namespace fs = std::filesystem;
@@ -42,11 +39,10 @@ struct RecordingShell final : Shell {
   void setSwapInterval(int interval) override { swapIntervals.push_back(interval); }
   void openWebPage(const std::string& url) override { pages.push_back(url); }
 };
-std::set<int>& keysDown() { static std::set<int> k; return k; }
-bool fakeKeyDown(int key) { return keysDown().count(key) != 0; }
+std::set<int> keysDown;
 void holdKeys(std::set<int> keys) {
-  keysDown() = std::move(keys);
-  applyHeldKeys(fakeKeyDown);
+  keysDown = std::move(keys);
+  applyHeldKeys([](int key) { return keysDown.count(key) != 0; });
 }
 
 fs::path tempFolder(const std::string& name) {
@@ -63,24 +59,23 @@ fs::path tempFolder(const std::string& name) {
 class Commands : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    userFolder() = tempFolder("user");
-    programFolder() = tempFolder("program");  // no default world here
-    platform::overrideUserDataFolder(userFolder().string());
-    platform::overrideProgramFolder(programFolder().string());
+    userFolder = tempFolder("user");
+    programFolder = tempFolder("program");  // no default world here
+    platform::overrideUserDataFolder(userFolder.string());
+    platform::overrideProgramFolder(programFolder.string());
     gameScenes().loading = std::make_unique<SceneLoading>();
     gameScenes().createAllButLoading(nullptr);
     installUiSounds();
   }
   static void TearDownTestSuite() {
     gameScenes().destroyAll();
-    fs::remove_all(userFolder());
-    fs::remove_all(programFolder());
+    fs::remove_all(userFolder);
+    fs::remove_all(programFolder);
   }
-  static fs::path& userFolder() { static fs::path p; return p; }
-  static fs::path& programFolder() { static fs::path p; return p; }
+  static inline fs::path userFolder, programFolder;
 
   void SetUp() override {
-    keysDown().clear();
+    keysDown.clear();
     commandState() = {};
     switcher().clear();
     switcher().entryCounter = 2;
@@ -105,6 +100,10 @@ class Commands : public ::testing::Test {
   Scene* arrive() { switcher().switchToRequestedScene(); return switcher().current(); }
   // Presses identifier id while `from` is current and returns the scene requested.
   Scene* press(Scene* from, int id) { at(from); handleCommand(id); return switcher().requested(); }
+  // Holds exactly `keys` while `from` is current.
+  void hold(Scene* from, std::set<int> keys) { at(from); holdKeys(std::move(keys)); }
+  // Sends a key while `from` is current and returns the scene requested.
+  Scene* key(Scene* from, int k, int action = GLFW_PRESS) { at(from); handleKey(k, action); return switcher().requested(); }
   // Presses the button the player reads as `label` on that screen.
   Scene* press(Scene* from, const std::string& label) {
     for (const auto& hud : from->huds())
@@ -120,17 +119,16 @@ TEST_F(Commands, ButtonsRequestTheirScenesAndRememberWhereToReturn) {
   // Played in order: the dialogs remember who opened them. backdrop < 0: not checked.
   // The top bar's icons have no label: "#id" presses by identifier.
   const struct { Scene* from; const char* label; Scene* expected; int backdrop; } rows[] = {
-      {g.mainMenu.get(), "New Game", g.saveSlots.get(), 1},    {g.mainMenu.get(), "Send Feedback", g.feedback.get(), 2},
-      {g.mainMenu.get(), "Early Access", g.earlyAccess.get(), 1},
-      {g.mainMenu.get(), "Settings", g.settings.get(), 2},   {g.settings.get(), "Back", g.mainMenu.get(), -1},
-      {g.inGameMenu.get(), "Settings", g.settings.get(), 0}, {g.settings.get(), "Back", g.inGameMenu.get(), -1},
-      {g.eraser.get(), "#201", g.inGameMenu.get(), -1},      {g.terrain.get(), "#202", g.help.get(), -1},
-      // Opening help from another scene must not overwrite where the menu returns.
-      {g.inGameMenu.get(), "Back", g.eraser.get(), -1},      {g.help.get(), "Back", g.terrain.get(), -1},
-      {g.inGameMenu.get(), "Send Feedback", g.feedback.get(), -1}, {g.feedback.get(), "Ok", nullptr, -1},  // the prompt stays
-      {g.feedback.get(), "Back", g.inGameMenu.get(), -1},    {g.earlyAccess.get(), "Join Mailing List", nullptr, -1},
-      {g.earlyAccess.get(), "Ok", g.mainMenu.get(), -1},
-  };
+      {g.mainMenu.get(), "New Game", g.saveSlots.get(), 1},        {g.mainMenu.get(), "Send Feedback", g.feedback.get(), 2},
+      {g.mainMenu.get(), "Early Access", g.earlyAccess.get(), 1},  {g.mainMenu.get(), "Settings", g.settings.get(), 2},
+      {g.settings.get(), "Back", g.mainMenu.get(), -1},            {g.inGameMenu.get(), "Settings", g.settings.get(), 0},
+      {g.settings.get(), "Back", g.inGameMenu.get(), -1},          {g.eraser.get(), "#201", g.inGameMenu.get(), -1},
+      // Opening help from another scene must not overwrite where the menu returns; Ok keeps the feedback prompt.
+      {g.terrain.get(), "#202", g.help.get(), -1},                 {g.inGameMenu.get(), "Back", g.eraser.get(), -1},
+      {g.help.get(), "Back", g.terrain.get(), -1},                 {g.inGameMenu.get(), "Send Feedback", g.feedback.get(), -1},
+      {g.feedback.get(), "Ok", nullptr, -1},                       {g.feedback.get(), "Back", g.inGameMenu.get(), -1},
+      {g.earlyAccess.get(), "Join Mailing List", nullptr, -1},     {g.earlyAccess.get(), "Ok", g.mainMenu.get(), -1},
+      {g.topHud.get(), "#203", g.units.get(), -1},                 {g.topHud.get(), "#204", g.eraser.get(), -1}};
   // Unset return scenes fall back instead of stranding the player.
   EXPECT_EQ(press(g.help.get(), 1501), g.topHud.get());
   EXPECT_EQ(press(g.settings.get(), 1301), g.mainMenu.get());
@@ -138,20 +136,14 @@ TEST_F(Commands, ButtonsRequestTheirScenesAndRememberWhereToReturn) {
     SCOPED_TRACE(r.label);
     EXPECT_EQ(r.label[0] == '#' ? press(r.from, std::atoi(r.label + 1)) : press(r.from, r.label), r.expected);
     if (r.from == g.mainMenu.get()) EXPECT_EQ(g.mainMenu->setIndex(), 0);
-    if (r.backdrop >= 0) {
-      EXPECT_EQ(arrive(), r.expected);
-      EXPECT_EQ(r.expected->backdropMode(), r.backdrop);
-    }
+    if (r.backdrop >= 0) EXPECT_TRUE(arrive() == r.expected && r.expected->backdropMode() == r.backdrop) << r.backdrop;
   }
-  EXPECT_EQ(press(g.topHud.get(), 203), g.units.get());
-  EXPECT_EQ(press(g.topHud.get(), 204), g.eraser.get());
-  EXPECT_EQ(w.toolMode, 2);
+  EXPECT_EQ(w.toolMode, 2) << "the eraser's icon takes the eraser up";
   EXPECT_EQ(shell.pages, (std::vector<std::string>{kFeedbackPage, kMailingListPage}));
-  EXPECT_TRUE(fs::exists(userFolder() / "settings.txt")) << "leaving settings saves them";
+  EXPECT_TRUE(fs::exists(userFolder / "settings.txt")) << "leaving settings saves them";
   press(g.mainMenu.get(), "Early Access");
   EXPECT_EQ(switcher().entryCounter, 0);  // the notice shows the title standing still again
-  EXPECT_EQ(press(g.mainMenu.get(), "Load Game"), g.saveSlots.get());
-  EXPECT_EQ(saveSlots().mode, kSlotsForLoading);
+  EXPECT_TRUE(press(g.mainMenu.get(), "Load Game") == g.saveSlots.get() && saveSlots().mode == kSlotsForLoading);
   press(g.mainMenu.get(), "New Game");
   EXPECT_EQ(saveSlots().mode, kSlotsForNewGame);
   // Unknown identifiers and the sliders' own change nothing.
@@ -168,25 +160,23 @@ TEST_F(Commands, MainMenuAndQuitAskAboutSavingOnlyWithUnsavedChangesAndSaveWhenA
   }
   press(g.inGameMenu.get(), "Main Menu");
   EXPECT_EQ(commandState().askSaveDestination, g.mainMenu.get());
-  EXPECT_EQ(press(g.askSave.get(), "Don't Save"), g.mainMenu.get()) << "\"Don't Save\" goes on without saving";
-  EXPECT_TRUE(w.unsavedChanges);
-  EXPECT_EQ(press(g.askSave.get(), "Cancel"), g.inGameMenu.get());
-  EXPECT_EQ(press(g.saveAndQuit.get(), "Back"), g.inGameMenu.get());
-  EXPECT_EQ(shell.quits, 0);
-  press(g.saveAndQuit.get(), "Don't Save");
-  EXPECT_EQ(shell.quits, 1);
-  EXPECT_EQ(press(g.quit.get(), "Back"), g.inGameMenu.get());
-  press(g.quit.get(), "Quit");
-  EXPECT_EQ(shell.quits, 2);
+  // Played in order; a null scene: not checked. "Don't Save" goes on without saving.
+  const struct { Scene* from; const char* label; Scene* expected; int quits; } rows[] = {
+      {g.askSave.get(), "Don't Save", g.mainMenu.get(), 0},  {g.askSave.get(), "Cancel", g.inGameMenu.get(), 0},
+      {g.saveAndQuit.get(), "Back", g.inGameMenu.get(), 0}, {g.saveAndQuit.get(), "Don't Save", nullptr, 1},
+      {g.quit.get(), "Back", g.inGameMenu.get(), 1},        {g.quit.get(), "Quit", nullptr, 2}};
+  for (const auto& r : rows) {
+    Scene* const to = press(r.from, r.label);
+    if (r.expected) EXPECT_EQ(to, r.expected) << r.label;
+    EXPECT_TRUE(shell.quits == r.quits && w.unsavedChanges) << r.label;
+  }
 
   // Saving writes the selected slot and relabels it.
   w.unsavedChanges = true;
   saveSlots().selected = 2;
   EXPECT_EQ(press(g.inGameMenu.get(), "Save Game"), g.gameSaved.get());
-  EXPECT_TRUE(fs::exists(saveSlotPath(2)));
-  EXPECT_FALSE(saveSlots().empty[2]);
+  EXPECT_TRUE(fs::exists(saveSlotPath(2)) && !saveSlots().empty[2] && !w.unsavedChanges);
   EXPECT_EQ(g.saveSlots->slotButtons()[2]->label().rfind("Save 3 ", 0), 0u);
-  EXPECT_FALSE(w.unsavedChanges);
   EXPECT_EQ(press(g.gameSaved.get(), "Ok"), g.inGameMenu.get());
   // "Save" in the quit question saves before quitting.
   fs::remove(saveSlotPath(2));
@@ -242,14 +232,11 @@ TEST_F(Commands, SavesThatDoNotReachTheDiskShowTheErrorAndStay) {
 TEST_F(Commands, SlotsAskBeforeOverwritingAndReportLoadErrorsBySeverity) {
   using E = SceneGameplayWithErrorMessage;
   saveSlots().empty[1] = false;
-  EXPECT_EQ(press(g.saveSlots.get(), 2812), g.overwriteSlot.get());
-  EXPECT_EQ(saveSlots().selected, 1);
+  EXPECT_TRUE(press(g.saveSlots.get(), 2812) == g.overwriteSlot.get() && saveSlots().selected == 1);
   EXPECT_EQ(press(g.overwriteSlot.get(), "Cancel"), g.saveSlots.get());
   // No default world beside this test program: a fatal error, back to the slots.
-  EXPECT_EQ(press(g.saveSlots.get(), 2814), g.errorMessage.get());
-  EXPECT_EQ(saveSlots().selected, 3);
-  EXPECT_EQ(g.errorMessage->message, E::messageFor(3));
-  EXPECT_EQ(g.errorMessage->backScene, g.saveSlots.get());
+  EXPECT_TRUE(press(g.saveSlots.get(), 2814) == g.errorMessage.get() && saveSlots().selected == 3);
+  EXPECT_TRUE(g.errorMessage->message == E::messageFor(3) && g.errorMessage->backScene == g.saveSlots.get());
   EXPECT_EQ(arrive(), g.errorMessage.get());
   EXPECT_EQ(g.errorMessage->backdropMode(), 2);
   handleCommand(3401);
@@ -268,27 +255,27 @@ TEST_F(Commands, SlotsAskBeforeOverwritingAndReportLoadErrorsBySeverity) {
     showLoadResult(code, g.saveSlots.get());
     EXPECT_EQ(switcher().requested(), g.errorMessage.get());
     const bool fatal = code == 3 || code == 5;
-    EXPECT_EQ(g.errorMessage->backLeft->state, fatal ? kStateHidden : kStateActive);
-    EXPECT_EQ(g.errorMessage->continueAnyway->state, fatal ? kStateHidden : kStateActive);
-    EXPECT_EQ(g.errorMessage->backCentred->state, fatal ? kStateActive : kStateHidden);
+    const auto& e = *g.errorMessage;
+    EXPECT_EQ(std::tuple(e.backLeft->state, e.continueAnyway->state, e.backCentred->state),
+              fatal ? std::tuple(kStateHidden, kStateHidden, kStateActive) : std::tuple(kStateActive, kStateActive, kStateHidden));
     EXPECT_EQ(g.errorMessage->continueScene, g.topHud.get());
     if (code <= 5) EXPECT_TRUE(log.contains(E::messageFor(code)));
   }
   at(g.saveSlots.get());
   showLoadResult(0, g.saveSlots.get());
-  EXPECT_EQ(arrive(), g.topHud.get());
-  EXPECT_EQ(g.topHud->backdropMode(), 0);
+  EXPECT_TRUE(arrive() == g.topHud.get() && g.topHud->backdropMode() == 0);
 }
 
 TEST_F(Commands, SettingsFileSnapsOntoTheSlidersAndTheScreensButtonsAct) {
-  const fs::path file = userFolder() / "settings.txt";
+  const fs::path file = userFolder / "settings.txt";
   std::ofstream(file, std::ios::binary) << "Quillon Vale Settings File  Version 0.12.0.3\n0.33\n1.7\n0\n0\n0\n1\n0\n";
   Settings& s = settings() = Settings{};
   s.load(file.string());
   applySettingsToScreen(s, true, &shell);
-  EXPECT_EQ(g.settings->musicSlider->valueText.text(), "35%");
-  EXPECT_FALSE(g.settings->verticalSyncBox->checked);
-  EXPECT_TRUE(g.settings->frameLimitBox->checked);
+  const auto shown = [&] {
+    return std::tuple(g.settings->musicSlider->valueText.text(), g.settings->verticalSyncBox->checked, g.settings->frameLimitBox->checked);
+  };
+  EXPECT_EQ(shown(), std::tuple("35%", false, true)) << "music, vertical sync, frame limit";
   EXPECT_EQ(shell.swapIntervals, std::vector<int>{0});
 
   // A click on a checkbox is what gets saved, not the file's old value.
@@ -296,12 +283,9 @@ TEST_F(Commands, SettingsFileSnapsOntoTheSlidersAndTheScreensButtonsAct) {
   handleCommand(1308);
   saveSettingsFile();
   std::ifstream in(file);
-  std::vector<std::string> got;
-  for (std::string line; std::getline(in, line);) got.push_back(line);
-  ASSERT_GE(got.size(), 7u);
-  EXPECT_EQ(got[1], "0.35");
-  EXPECT_EQ(got[5], "1");
-  EXPECT_EQ(got[6], "1");
+  std::vector<std::string> got(7);
+  for (auto& line : got) std::getline(in, line);
+  EXPECT_EQ(std::tuple(got[1], got[5], got[6]), std::tuple("0.35", "1", "1")) << "music, vertical sync, frame limit";
 
   // The sliders drive the settings they show.
   g.settings->soundSlider->setValue(0.42f);  // snaps to 40 %
@@ -310,8 +294,7 @@ TEST_F(Commands, SettingsFileSnapsOntoTheSlidersAndTheScreensButtonsAct) {
   g.settings->musicSlider->setValue(0.0f);
   s = Settings{};
   applySettingsToScreen(s, false, nullptr);
-  EXPECT_EQ(g.settings->musicSlider->valueText.text(), "100%");
-  EXPECT_TRUE(g.settings->verticalSyncBox->checked);
+  EXPECT_EQ(shown(), std::tuple("100%", true, false));
   s = Settings{};
 
   shell.swapIntervals.clear();
@@ -332,46 +315,33 @@ TEST_F(Commands, SpeedKeysActOnPressRepeatAndRelease) {
     handleKey(GLFW_KEY_P, action);
     EXPECT_TRUE(w.paused);
     handleKey(GLFW_KEY_KP_2, action);
-    EXPECT_FALSE(w.paused);
-    EXPECT_FLOAT_EQ(w.timeScale, 5.0f);
+    EXPECT_TRUE(!w.paused && w.timeScale == 5.0f);
   }
   // Outside the five top-bar scenes the number row means nothing.
-  at(g.inGameMenu.get());
-  handleKey(GLFW_KEY_0, GLFW_PRESS);
+  key(g.inGameMenu.get(), GLFW_KEY_0);
   EXPECT_FALSE(w.paused);
 }
 
 TEST_F(Commands, UIsIgnoredWhileASwitchIsPendingAndEscapeOnlyPutsAToolAway) {
-  at(g.topHud.get());
-  handleKey(GLFW_KEY_U, GLFW_PRESS);
-  EXPECT_EQ(switcher().requested(), g.units.get());
+  EXPECT_EQ(key(g.topHud.get(), GLFW_KEY_U), g.units.get());
   requestScene(g.inGameMenu.get(), 0);
   handleKey(GLFW_KEY_U, GLFW_RELEASE);
   EXPECT_EQ(switcher().requested(), g.inGameMenu.get());
-  at(g.mainMenu.get());
-  handleKey(GLFW_KEY_U, GLFW_PRESS);
-  EXPECT_EQ(switcher().requested(), nullptr);
+  EXPECT_EQ(key(g.mainMenu.get(), GLFW_KEY_U), nullptr);
 
-  at(g.topHud.get());
-  handleKey(GLFW_KEY_ESCAPE, GLFW_PRESS);
-  EXPECT_EQ(switcher().requested(), nullptr);
+  EXPECT_EQ(key(g.topHud.get(), GLFW_KEY_ESCAPE), nullptr);
   at(g.eraser.get());
   w.toolMode = 2;
   switcher().entryCounter = 5;
   handleKey(GLFW_KEY_ESCAPE, GLFW_RELEASE);  // only a press counts
   EXPECT_EQ(switcher().requested(), nullptr);
   handleKey(GLFW_KEY_ESCAPE, GLFW_PRESS);
-  EXPECT_EQ(w.toolMode, 0);
-  EXPECT_EQ(switcher().entryCounter, 1);
   EXPECT_EQ(switcher().requested(), g.topHud.get());
-  EXPECT_EQ(g.eraser->setIndex(), 2);
+  EXPECT_EQ(std::tuple(w.toolMode, switcher().entryCounter, g.eraser->setIndex()), std::tuple(0, 1, 2)) << "tool, entries, out set";
 
-  at(g.topHud.get());
-  handleKey(GLFW_KEY_E, GLFW_RELEASE);
-  EXPECT_EQ(w.toolMode, 0);
-  handleKey(GLFW_KEY_T, GLFW_PRESS);
+  EXPECT_TRUE(key(g.topHud.get(), GLFW_KEY_E, GLFW_RELEASE) == nullptr && w.toolMode == 0);
+  EXPECT_EQ(key(g.topHud.get(), GLFW_KEY_T), g.terrain.get());
   EXPECT_EQ(w.toolMode, 3);
-  EXPECT_EQ(switcher().requested(), g.terrain.get());
 }
 
 TEST_F(Commands, DeveloperKeysNeedDeveloperModeAndPeriodHoldsTheColourOnlyWhilePlacing) {
@@ -381,8 +351,7 @@ TEST_F(Commands, DeveloperKeysNeedDeveloperModeAndPeriodHoldsTheColourOnlyWhileP
     handleKey(GLFW_KEY_F, GLFW_PRESS);
     handleKey(GLFW_KEY_F, GLFW_RELEASE);
     handleKey(GLFW_KEY_J, GLFW_PRESS);
-    EXPECT_EQ(shell.fullScreenToggles, developer ? 1 : 0);
-    EXPECT_EQ(input().developer.hideHuds, developer);
+    EXPECT_EQ(std::pair(shell.fullScreenToggles, input().developer.hideHuds), std::pair(developer ? 1 : 0, developer));
   }
   handleKey(GLFW_KEY_J, GLFW_PRESS);
   EXPECT_FALSE(input().developer.hideHuds);
@@ -406,47 +375,38 @@ TEST_F(Commands, MovementKeysMoveTheCameraTheWayItFaces) {
       EXPECT_NEAR(along[r.axis] * r.sign, 1.25f, 0.01f) << "key " << r.key << " yaw " << yaw;
       EXPECT_NEAR(w.camera.position.z, 20.0f, 1e-4f) << "level flight";
     }
-  keysDown().clear();
+  keysDown.clear();
 }
 
 TEST_F(Commands, HeldKeysReachOnlyTheLiveScenesAndTheOpenPanel) {
   w.camera.velocity = {};
-  at(g.inGameMenu.get());
-  holdKeys({GLFW_KEY_W, GLFW_KEY_SPACE, GLFW_KEY_LEFT_SHIFT});
-  EXPECT_FLOAT_EQ(w.camera.velocity.z, 0.0f);
-  EXPECT_TRUE(input().shiftHeld);  // shift is tracked everywhere for the mouse
-  at(g.terrain.get());
-  holdKeys({GLFW_KEY_W, GLFW_KEY_SPACE, GLFW_KEY_LEFT_SHIFT});
+  hold(g.inGameMenu.get(), {GLFW_KEY_W, GLFW_KEY_SPACE, GLFW_KEY_LEFT_SHIFT});
+  EXPECT_TRUE(w.camera.velocity.z == 0.0f && input().shiftHeld) << "shift is tracked everywhere for the mouse";
+  hold(g.terrain.get(), {GLFW_KEY_W, GLFW_KEY_SPACE, GLFW_KEY_LEFT_SHIFT});
   EXPECT_FLOAT_EQ(w.camera.velocity.z, 12.5f);
 
   // Eraser: C and V change the size; B (the terrain rate) means nothing there.
-  at(g.eraser.get());
-  holdKeys({GLFW_KEY_V});
-  EXPECT_FALSE(input().shiftHeld);
-  EXPECT_FLOAT_EQ(g.eraser->sizeChangeRate(), 3.0f);
+  hold(g.eraser.get(), {GLFW_KEY_V});
+  EXPECT_TRUE(!input().shiftHeld && g.eraser->sizeChangeRate() == 3.0f);
   holdKeys({GLFW_KEY_C});
   EXPECT_FLOAT_EQ(g.eraser->sizeChangeRate(), -3.0f);
   holdKeys({GLFW_KEY_B});
   EXPECT_FLOAT_EQ(g.terrain->rateChangeRate(), 0.0f);
   // Terrain: size, rate and the seven tool keys; the same keys in the plain top bar do nothing.
-  at(g.terrain.get());
-  holdKeys({GLFW_KEY_V, GLFW_KEY_B});
-  EXPECT_FLOAT_EQ(g.terrain->sizeChangeRate(), 3.0f);
-  EXPECT_FLOAT_EQ(g.terrain->rateChangeRate(), -1.5f);
+  hold(g.terrain.get(), {GLFW_KEY_V, GLFW_KEY_B});
+  EXPECT_EQ(std::pair(g.terrain->sizeChangeRate(), g.terrain->rateChangeRate()), std::pair(3.0f, -1.5f));
   const int toolKeys[7] = {GLFW_KEY_F, GLFW_KEY_G, GLFW_KEY_H, GLFW_KEY_J, GLFW_KEY_K, GLFW_KEY_L, GLFW_KEY_SEMICOLON};
   for (int i = 0; i < 7; ++i) {
     holdKeys({toolKeys[i]});
     EXPECT_EQ(w.terrainTool, i);
   }
-  at(g.topHud.get());
-  holdKeys({GLFW_KEY_F});
+  hold(g.topHud.get(), {GLFW_KEY_F});
   EXPECT_EQ(w.terrainTool, 6);
   g.eraser->setSizeChangeRate(0.0f);
   g.terrain->setSizeChangeRate(0.0f);
   g.terrain->setRateChangeRate(0.0f);
 
-  at(g.topHud.get());
-  handleKey(GLFW_KEY_PERIOD, GLFW_PRESS);
+  key(g.topHud.get(), GLFW_KEY_PERIOD);
   EXPECT_FALSE(placementKeepsColours());
   at(g.unitPlacement.get());
   for (int action : {GLFW_PRESS, GLFW_REPEAT}) {  // holding it keeps it
@@ -468,15 +428,13 @@ TEST_F(Commands, BackspaceUndoesAndShiftBackspaceRedoesStrokesTabTogglesTheCensu
   const float raised = w.terrain->height(34, 34);
   ASSERT_GT(raised, flat);
 
-  at(g.inGameMenu.get());  // a dialog freezes the world: no undo behind it
-  handleKey(GLFW_KEY_BACKSPACE, GLFW_PRESS);
+  key(g.inGameMenu.get(), GLFW_KEY_BACKSPACE);  // a dialog freezes the world: no undo behind it
   EXPECT_EQ(w.terrain->height(34, 34), raised);
   const bool open = censusPanelOpen();
   handleKey(GLFW_KEY_TAB, GLFW_PRESS);
   EXPECT_EQ(censusPanelOpen(), open);
 
-  at(g.terrain.get());
-  handleKey(GLFW_KEY_BACKSPACE, GLFW_RELEASE);  // a release does nothing
+  key(g.terrain.get(), GLFW_KEY_BACKSPACE, GLFW_RELEASE);  // a release does nothing
   EXPECT_EQ(w.terrain->height(34, 34), raised);
   handleKey(GLFW_KEY_BACKSPACE, GLFW_PRESS);
   EXPECT_EQ(w.terrain->height(34, 34), flat);

@@ -30,8 +30,7 @@ TEST(Screenshot, PictureIsWrittenTopRowFirstOpaqueAndUnderAFreeName) {
   std::vector<unsigned char> decoded;
   unsigned dw = 0, dh = 0;
   ASSERT_EQ(lodepng::decode(decoded, dw, dh, first), 0u);
-  ASSERT_EQ(dw, 3u);
-  ASSERT_EQ(dh, 2u);
+  ASSERT_EQ(std::pair(dw, dh), std::pair(3u, 2u));
   const std::vector<unsigned char> topDown = {200, 0, 0, 255,  0, 200, 0, 255,  0, 0, 200, 255,
                                               10, 20, 30, 255, 40, 50, 60, 255, 70, 80, 90, 255};
   EXPECT_EQ(decoded, topDown);

@@ -51,13 +51,11 @@ TEST_F(SwitcherReset, FadeOutThenFadeInWithOpacities) {
   a.update(0.1f);
   EXPECT_NEAR(a.hudOpacity(), 0.5f, 1e-5);
   EXPECT_GT(runUntilSwitched(), 0);
-  EXPECT_TRUE(sw.current() == &b && sw.requested() == nullptr);
-  EXPECT_TRUE(a.transitionedOut == 1 && b.becameCurrent == 1);
-  EXPECT_TRUE(b.transitionState() == 1 && b.hudOpacity() == 0.0f);
+  EXPECT_TRUE(sw.current() == &b && sw.requested() == nullptr && a.transitionedOut == 1 && b.becameCurrent == 1);
+  EXPECT_TRUE(b.transitionState() == 1 && b.hudOpacity() == 0.0f) << "fading in from nothing";
   EXPECT_TRUE(log.contains("Finished transitioning out for Scene \"A\""));
   for (int i = 0; i < 10; ++i) b.update(0.05f);
-  EXPECT_TRUE(b.transitionState() == 0 && b.hudOpacity() == 1.0f);
-  EXPECT_TRUE(sw.entryCounter == 1 && sw.drawnCursorVisible);
+  EXPECT_TRUE(b.transitionState() == 0 && b.hudOpacity() == 1.0f && sw.entryCounter == 1 && sw.drawnCursorVisible);
   EXPECT_TRUE(log.contains("Finished transitioning in for Scene \"B\""));
 }
 
@@ -81,7 +79,7 @@ TEST_F(SwitcherReset, MissingSetsAndNoCurrentScene) {
   // No current scene: the swap happens on the first frame.
   requestScene(&a, 0);
   EXPECT_EQ(runUntilSwitched(0.0f), 1);
-  EXPECT_EQ(a.transitionState(), 1);
+  EXPECT_EQ(a.transitionState(), 1) << "fading in";
 
   // No out set 1 in the current scene: the request stays pending.
   requestScene(&b, 1);
@@ -96,8 +94,7 @@ TEST_F(SwitcherReset, MissingSetsAndNoCurrentScene) {
   LogCapture log;
   requestScene(&b, 2);
   runUntilSwitched();
-  EXPECT_TRUE(switcher().current() == &b && b.transitionState() == 0 && b.hudOpacity() == 1.0f);
-  EXPECT_EQ(switcher().entryCounter, entries);
+  EXPECT_TRUE(switcher().current() == &b && b.transitionState() == 0 && b.hudOpacity() == 1.0f && switcher().entryCounter == entries);
   EXPECT_FALSE(log.contains("Finished transitioning in for Scene \"B\""));
 }
 

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <vector>
 
 #include "render/palette.hpp"
 #include "scenes/game_scenes.hpp"
@@ -63,6 +61,8 @@ class TopHudTest : public ::testing::Test {
   static int move(Scene& s, Vec2 p) { return s.mouse(p.x, p.y, kMouseMove); }
   static void release(Scene& s, Vec2 p = {}) { input().leftHeld = false; s.mouse(p.x, p.y, kMouseRelease); }
   float groundAtCentre() const { return w->terrain->heightAt(0.0f, 0.0f); }
+  using Request = std::pair<int, const Scene*>;
+  Request toolAndRequest() const { return {w->toolMode, switcher().requested()}; }
 };
 
 TEST_F(TopHudTest, SpeedButtonsFormOneRadioRowAndToggleToolRequestsEachSceneOnce) {
@@ -75,8 +75,7 @@ TEST_F(TopHudTest, SpeedButtonsFormOneRadioRowAndToggleToolRequestsEachSceneOnce
   };
   setGameSpeed(3);
   setGameSpeed(0);
-  EXPECT_TRUE(w->paused);
-  EXPECT_FLOAT_EQ(w->timeScale, 20.0f);  // pausing keeps the speed to return to
+  EXPECT_TRUE(w->paused && w->timeScale == 20.0f) << "pausing keeps the speed to return to";
   for (int outOfRange : {4, -1}) setGameSpeed(outOfRange);
   EXPECT_TRUE(w->paused && lit(0));
   // The bar button's command sets the speed; a change made elsewhere shows on the next frame.
@@ -88,8 +87,7 @@ TEST_F(TopHudTest, SpeedButtonsFormOneRadioRowAndToggleToolRequestsEachSceneOnce
 
   // toggleTool switches scenes without ever requesting twice.
   toggleTool(2);
-  EXPECT_EQ(w->toolMode, 2);
-  EXPECT_EQ(switcher().requested(), g.eraser.get());
+  EXPECT_EQ(toolAndRequest(), Request(2, g.eraser.get()));
   // Asking again for the scene already on its way changes nothing.
   w->toolMode = 0;
   const int state = g.topHud->transitionState();
@@ -101,19 +99,16 @@ TEST_F(TopHudTest, SpeedButtonsFormOneRadioRowAndToggleToolRequestsEachSceneOnce
   EXPECT_EQ(switcher().requested(), g.terrain.get());
   switcher().switchToRequestedScene();
   toggleTool(3);
-  EXPECT_EQ(w->toolMode, 0);
-  EXPECT_EQ(switcher().requested(), g.topHud.get());
+  EXPECT_EQ(toolAndRequest(), Request(0, g.topHud.get()));
   EXPECT_EQ(g.terrain->setIndex(), 2);
   // T, T in quick succession: the second press wins before the swap happens.
   toggleTool(3);
-  EXPECT_EQ(w->toolMode, 3);
-  EXPECT_EQ(switcher().requested(), g.terrain.get());
+  EXPECT_EQ(toolAndRequest(), Request(3, g.terrain.get()));
   // Already showing and staying: no request; unknown modes are ignored.
   show(*g.terrain);
   w->toolMode = 0;
   for (int mode : {3, 1, 5}) toggleTool(mode);
-  EXPECT_EQ(w->toolMode, 3);
-  EXPECT_EQ(switcher().requested(), nullptr);
+  EXPECT_EQ(toolAndRequest(), Request(3, nullptr));
 }
 
 TEST_F(TopHudTest, TerrainActsOnlyForAWorldPressAndKeepsSizeRateAndToolInRange) {
@@ -186,8 +181,7 @@ TEST_F(TopHudTest, TerrainActsOnlyForAWorldPressAndKeepsSizeRateAndToolInRange) 
   // Tools outside the seven are ignored; the radio row follows.
   t.selectTerrainTool(6);
   t.selectTerrainTool(7);
-  EXPECT_EQ(w->terrainTool, 6);
-  EXPECT_EQ(panel.layer(1).selected, 6);
+  EXPECT_EQ(std::pair(w->terrainTool, panel.layer(1).selected), std::pair(6, 6));
   EXPECT_FALSE(t.handleCommand(3317));
 }
 

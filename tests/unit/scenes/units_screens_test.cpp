@@ -3,17 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <tuple>
 
 #include "render/palette.hpp"
-#include "platform/platform.hpp"
 #include "scenes/census_panel.hpp"
 #include "scenes/game_scenes.hpp"
-#include "ui/hud.hpp"
-#include "ui/template_preview.hpp"
 #include "unit/units/units_fixture.hpp"
-#include "units/world.hpp"
 
 using namespace qv;
 using qvtest::col;
@@ -43,16 +38,23 @@ TemplatePtr bareTemplate() {
 template <class V>
 int countOf(const V& v, const TemplatePtr& t) { return static_cast<int>(std::count(v.begin(), v.end(), t)); }
 
+// The game's scenes, made once from the test Data.
+GameScenes& madeScenes() {
+  qvtest::useTestData();
+  if (!gameScenes().topHud) gameScenes().createAllButLoading(nullptr);
+  return gameScenes();
+}
+
 struct UnitsScreens : ::testing::Test {
-  GameScenes& g = gameScenes();
+  GameScenes& g = madeScenes();
   World& w = World::shared();
+  Units& u = *g.units;
+  Editor& e = *g.editUnit;
+  Chooser& c = *g.selectModel;
   std::vector<TemplatePtr> made;
 
   void SetUp() override {
-    qvtest::useTestData();
     switcher().clear();
-    if (!g.topHud) g.createAllButLoading(nullptr);
-    ASSERT_TRUE(g.units && g.editUnit && g.selectModel && g.deleteUnit && g.unitPlacement);
     w.resetWorld();
     w.templates.clear();
     unitsScreenState() = {};
@@ -84,21 +86,19 @@ struct UnitsScreens : ::testing::Test {
     return t;
   }
   Scene* requested() const { return switcher().requested(); }
+  // The scene a command asked for; null when the scene did not answer it.
+  static Scene* command(Scene& s, int id) { return s.handleCommand(id) ? switcher().requested() : nullptr; }
 };
 
 TEST_F(UnitsScreens, DefaultSetIsBuiltOnceAndTemplateButtonsFillThreePagesOfTwentyOne) {
-  Units::ensureTemplatesExist(w);
-  const size_t count = w.templates.all.size();
-  EXPECT_EQ(count, defaultTemplateModelNames().size());
-  Units::ensureTemplatesExist(w);
-  EXPECT_EQ(w.templates.all.size(), count) << "never a second set";
-  w.templates.resetForNewWorld();  // all unassigned, but still there
-  Units::ensureTemplatesExist(w);
-  EXPECT_EQ(w.templates.all.size(), count);
+  for (int round = 0; round < 3; ++round) {
+    if (round == 2) w.templates.resetForNewWorld();  // all unassigned, but still there
+    Units::ensureTemplatesExist(w);
+    EXPECT_EQ(w.templates.all.size(), defaultTemplateModelNames().size()) << "never a second set, round " << round;
+  }
 
   w.templates.clear();
   makeTemplates(25);
-  Units& u = *g.units;
   u.refreshTemplateButtons();
   for (int k = 0; k < kTemplateButtonCount; ++k) {
     HudButtonUnit3DTemplate& b = u.templateButton(k);
@@ -108,8 +108,7 @@ TEST_F(UnitsScreens, DefaultSetIsBuiltOnceAndTemplateButtonsFillThreePagesOfTwen
 
   // The page buttons turn pages with the mouse; templates of hidden pages are not hit.
   u.showPage(0);
-  EXPECT_EQ(pressIn(u, u.hud(), 412 + 30, -837 - 25), 2);
-  EXPECT_EQ(u.page(), 1);
+  EXPECT_TRUE(pressIn(u, u.hud(), 412 + 30, -837 - 25) == 2 && u.page() == 1);
   EXPECT_EQ(pressTemplate(u, u.hud(), 21), Units::kFirstTemplate + 21);
   EXPECT_EQ(pressTemplate(u, u.hud(), 30), 0) << "disabled: past the list";
 
@@ -121,12 +120,10 @@ TEST_F(UnitsScreens, DefaultSetIsBuiltOnceAndTemplateButtonsFillThreePagesOfTwen
 
 TEST_F(UnitsScreens, ModesAreARadioAndATemplatePressFollowsTheModeUpToDelete) {
   makeTemplates(4);
-  Units& u = *g.units;
   u.onBecameCurrent();
-  EXPECT_EQ(u.mode(), Units::kPlace);
-  const struct { float x; int id, mode; } rows[] = {{879, Units::kEditMode, Units::kEdit},
-                                                    {1093, Units::kDeleteMode, Units::kDelete},
-                                                    {55, Units::kBack, Units::kDelete}};  // Back is no mode
+  // Back is no mode.
+  const struct { float x; int id, mode; } rows[] = {
+      {879, Units::kEditMode, Units::kEdit}, {1093, Units::kDeleteMode, Units::kDelete}, {55, Units::kBack, Units::kDelete}};
   for (const auto& r : rows) {
     EXPECT_EQ(pressIn(u, u.hud(), r.x + 40, -837 - 25), r.id);
     EXPECT_EQ(u.mode(), r.mode) << r.id;
@@ -134,61 +131,50 @@ TEST_F(UnitsScreens, ModesAreARadioAndATemplatePressFollowsTheModeUpToDelete) {
   // Entering returns to Place mode, where a template selects it and opens the placement panel.
   u.onBecameCurrent();
   EXPECT_EQ(u.mode(), Units::kPlace);
-  EXPECT_TRUE(u.handleCommand(Units::kFirstTemplate + 2));
+  EXPECT_EQ(command(u, Units::kFirstTemplate + 2), g.unitPlacement.get());
   EXPECT_TRUE(w.selectedTemplate == 2 && w.toolMode == 1);
-  EXPECT_EQ(requested(), g.unitPlacement.get());
   EXPECT_TRUE(w.templates.assigned[2]->nextPrimaryChosen) << "next colours made valid for the preview";
   switcher().clear();
-  EXPECT_TRUE(u.handleCommand(Units::kBack));
+  EXPECT_EQ(command(u, Units::kBack), g.topHud.get());
   EXPECT_EQ(w.toolMode, 0);
-  EXPECT_EQ(requested(), g.topHud.get());
 
   w.selectedTemplate = -1;
   u.setMode(Units::kEdit);
-  EXPECT_TRUE(u.handleCommand(Units::kFirstTemplate + 1));
-  EXPECT_EQ(requested(), g.editUnit.get());
+  EXPECT_EQ(command(u, Units::kFirstTemplate + 1), g.editUnit.get());
   EXPECT_TRUE(g.editUnit->edited() == w.templates.assigned[1] && !g.editUnit->editingNew());
   EXPECT_TRUE(w.toolMode == 0 && w.selectedTemplate == -1) << "editing neither places nor selects";
 
   // Delete mode asks, then removes the template and every unit of it.
   const TemplatePtr doomed = w.templates.assigned[1], kept = w.templates.assigned[2];
-  for (int i = 0; i < 30; ++i) qvtest::put(w, doomed, -20.0f + static_cast<float>(i % 6) * 4.0f, -10.0f + static_cast<float>(i / 6) * 4.0f);
-  for (int i = 0; i < 5; ++i) qvtest::put(w, kept, 20.0f, -10.0f + static_cast<float>(i) * 4.0f);
+  for (int i = 0; i < 35; ++i)
+    qvtest::put(w, i < 30 ? doomed : kept, -20.0f + static_cast<float>(i % 6) * 4.0f, -10.0f + static_cast<float>(i / 6) * 4.0f);
   w.selectedTemplate = 2;
   ASSERT_EQ(w.unitCount(), 35u);
 
   u.setMode(Units::kDelete);
-  EXPECT_TRUE(u.handleCommand(Units::kFirstTemplate + 1));
-  EXPECT_EQ(requested(), g.deleteUnit.get());
-  EXPECT_EQ(unitsScreenState().templateToDelete, 1);
-  EXPECT_TRUE(g.deleteUnit->handleCommand(SceneGameplayWithDeleteUnit::kCancel));
-  EXPECT_EQ(requested(), g.units.get());
+  EXPECT_TRUE(command(u, Units::kFirstTemplate + 1) == g.deleteUnit.get() && unitsScreenState().templateToDelete == 1);
+  EXPECT_EQ(command(*g.deleteUnit, SceneGameplayWithDeleteUnit::kCancel), g.units.get());
   EXPECT_EQ(w.unitCount(), 35u);
 
   u.handleCommand(Units::kFirstTemplate + 1);
   EXPECT_TRUE(g.deleteUnit->handleCommand(SceneGameplayWithDeleteUnit::kDelete));
   EXPECT_EQ(w.unitCount(), 5u) << "all 30 go in one step";
-  EXPECT_FALSE(w.templates.isAssigned(doomed.get()));
-  EXPECT_EQ(countOf(w.templates.unassigned, doomed), 1);
+  EXPECT_TRUE(!w.templates.isAssigned(doomed.get()) && countOf(w.templates.unassigned, doomed) == 1);
   EXPECT_EQ(w.selected(), kept) << "the selection follows the list";
-  EXPECT_EQ(unitsScreenState().templateToDelete, -1);
-  EXPECT_EQ(u.templateButton(1).preview.unitTemplate, kept);
+  EXPECT_TRUE(unitsScreenState().templateToDelete == -1 && u.templateButton(1).preview.unitTemplate == kept);
 
   // A stale mark deletes nothing.
   unitsScreenState().templateToDelete = 7;
-  EXPECT_FALSE(g.deleteUnit->deleteMarked());
-  EXPECT_EQ(w.templates.assigned.size(), 3u);
+  EXPECT_TRUE(!g.deleteUnit->deleteMarked() && w.templates.assigned.size() == 3);
 }
 
-TEST_F(UnitsScreens, ColourArrowsKeysAndKeepColourFollowTheOptionsOfEnabledRows) {
+TEST_F(UnitsScreens, ColourArrowsAndKeysFollowTheOptionsOfEnabledRows) {
   makeTemplates(2);
   auto& p = *g.unitPlacement;
   const TemplatePtr t = colourTemplate({kRed, kGreen, kBlue}, {kRed, kBlue}, {kGreen, kBlue}, Unit3DTemplate::kGroundOther);
   t->nextPrimaryColour = kBlue;
-  EXPECT_TRUE(p.handleCommand(3102));  // next primary wraps to the first
-  EXPECT_TRUE(t->nextPrimaryColour.sameAs(kRed));
-  EXPECT_TRUE(p.handleCommand(3101));  // previous wraps to the last
-  EXPECT_TRUE(t->nextPrimaryColour.sameAs(kBlue));
+  EXPECT_TRUE(p.handleCommand(3102) && t->nextPrimaryColour.sameAs(kRed)) << "next primary wraps to the first";
+  EXPECT_TRUE(p.handleCommand(3101) && t->nextPrimaryColour.sameAs(kBlue)) << "previous wraps to the last";
 
   // Keys act only while the placement scene is current.
   t->nextSecondaryColour = kRed;
@@ -207,8 +193,7 @@ TEST_F(UnitsScreens, ColourArrowsKeysAndKeepColourFollowTheOptionsOfEnabledRows)
 
   // The rows follow the selected template (a flat model: it has a secondary part).
   colourTemplate({kRed}, {kRed, kBlue}, {kGreen, kBlue}, Unit3DTemplate::kGroundPrimary);
-  EXPECT_EQ(p.arrow(0).state, kStateDisabled) << "one primary option";
-  EXPECT_EQ(p.arrow(2).state, kStateActive);
+  EXPECT_EQ(std::pair(p.arrow(0).state, p.arrow(2).state), std::pair(kStateDisabled, kStateActive)) << "one primary option";
   const struct { int colourGround, moveSpeed, arrow4; } rows[] = {{Unit3DTemplate::kGroundPrimary, 0, kStateDisabled},
                                                                  {Unit3DTemplate::kGroundOther, 0, kStateActive},
                                                                  {Unit3DTemplate::kGroundOther, 2, kStateDisabled}};
@@ -234,12 +219,6 @@ TEST_F(UnitsScreens, ColourArrowsKeysAndKeepColourFollowTheOptionsOfEnabledRows)
   p.cycleNextColour(1, 1);
   p.refreshPlacementPanel();
   for (int i = 0; i < 6; ++i) EXPECT_EQ(p.arrow(i).state, kStateDisabled);
-
-  // The keep-colour key holds the next colours while placing.
-  p.setKeepColour(true);
-  EXPECT_TRUE(placementKeepsColours());
-  p.setKeepColour(false);
-  EXPECT_FALSE(placementKeepsColours());
 }
 
 TEST_F(UnitsScreens, PlacementPreviewFollowsThePickAndTheRules) {
@@ -261,8 +240,7 @@ TEST_F(UnitsScreens, PlacementPreviewFollowsThePickAndTheRules) {
   EXPECT_FALSE(w.placementShown) << "a stale point must not take clicks";
 
   PlacementPreview p = decidePlacementPreview(w, false);
-  EXPECT_TRUE(p.shown && p.valid && w.placementShown && p.groundPreview);
-  EXPECT_TRUE(p.groundColour.sameAs(kBlue.lifted()));
+  EXPECT_TRUE(p.shown && p.valid && w.placementShown && p.groundPreview && p.groundColour.sameAs(kBlue.lifted()));
   // Occupied: red preview and no ground ring.
   qvtest::put(w, plant, 0.0f, 0.0f);
   p = decidePlacementPreview(w, false);
@@ -284,9 +262,8 @@ TEST_F(UnitsScreens, PlacementPreviewFollowsThePickAndTheRules) {
   w.pick.surfacePoint = {70.0f, 0.0f, 0.0f};
   ASSERT_LT(w.groundHeight(70.0f, 0.0f), -1.0f);
   p = decidePlacementPreview(w, false);
-  EXPECT_TRUE(p.shown);
+  EXPECT_TRUE(p.shown && p.point.z > w.groundHeight(70.0f, 0.0f));
   EXPECT_NEAR(p.point.z, w.standingHeight(*walker, 70.0f, 0.0f), 1e-5);
-  EXPECT_GT(p.point.z, w.groundHeight(70.0f, 0.0f));
 }
 
 // A left click in the world places the selected unit where the preview stands,
@@ -313,15 +290,13 @@ TEST_F(UnitsScreens, ClickingPlacesAUnitOnlyOnAnAllowedSpot) {
 // A fading scene ignores the mouse: the press that would change the mode does nothing.
 TEST_F(UnitsScreens, PressesDuringAFadeInOrOutAreIgnored) {
   makeTemplates(2);
-  Units& u = *g.units;
   const auto pressEdit = [&] { return pressIn(u, u.hud(), 879 + 40, -837 - 25); };
   switcher().setCurrent(g.topHud.get());
   requestScene(&u, 0);
   for (int f = 0; f < 100 && !g.topHud->update(0.02f); ++f) {}
   switcher().switchToRequestedScene();
   ASSERT_TRUE(switcher().current() == &u && u.transitionState() == 1) << "fading in";
-  EXPECT_EQ(pressEdit(), 0);
-  EXPECT_EQ(u.mode(), Units::kPlace);
+  EXPECT_TRUE(pressEdit() == 0 && u.mode() == Units::kPlace);
   for (int f = 0; f < 100 && u.transitionState() != 0; ++f) u.update(0.02f);
   EXPECT_EQ(pressEdit(), Units::kEditMode) << "the same press once it has settled";
   u.setMode(Units::kPlace);
@@ -335,15 +310,13 @@ TEST_F(UnitsScreens, PressesDuringAFadeInOrOutAreIgnored) {
   requestScene(g.topHud.get(), 0);
   u.update(0.02f);
   ASSERT_EQ(u.transitionState(), 2) << "fading out";
-  EXPECT_EQ(pressEdit(), 0);
-  EXPECT_EQ(u.mode(), Units::kPlace);
+  EXPECT_TRUE(pressEdit() == 0 && u.mode() == Units::kPlace);
   for (int f = 0; f < 100 && !u.update(0.02f); ++f) {}
   EXPECT_FALSE(edit->highlighted) << "a screen left under the mouse forgets the hover";
 }
 
 TEST_F(UnitsScreens, EditorBackDiscardsSaveWritesEveryRowAndRowsStayConsistent) {
   makeTemplates(4);
-  Editor& e = *g.editUnit;
   const TemplatePtr t = w.templates.assigned[1];
   const struct { int slider, index; int32_t Unit3DTemplate::*field; int32_t value; } sliders[] = {
       {Editor::kMoveSpeed, 3, &Unit3DTemplate::moveSpeed, 3},  {Editor::kMoveAnimation, 3, &Unit3DTemplate::moveAnimation, 3},
@@ -370,16 +343,13 @@ TEST_F(UnitsScreens, EditorBackDiscardsSaveWritesEveryRowAndRowsStayConsistent) 
   e.addPending(Editor::kEats, w.templates.assigned[2]);
   e.removePendingAt(Editor::kEats, 0);
   e.setPendingModel(made.back());
-  EXPECT_TRUE(e.handleCommand(Editor::kBack));
-  EXPECT_EQ(requested(), g.units.get());
+  EXPECT_EQ(command(e, Editor::kBack), g.units.get());
   EXPECT_FLOAT_EQ(t->size, 1.0f);
   for (size_t k = 0; k < was.size(); ++k) EXPECT_EQ((*t).*sliders[k].field, was[k]) << "slider " << sliders[k].slider;
   EXPECT_TRUE(t->floatsInWater == floats && t->breeds == breeds);
-  ASSERT_EQ(t->primaryColourOptions.size(), 1u);
-  EXPECT_TRUE(t->primaryColourOptions[0].sameAs(col(0.2f, 0.3f, 0.4f)));
+  EXPECT_TRUE(t->primaryColourOptions.size() == 1 && t->primaryColourOptions[0].sameAs(col(0.2f, 0.3f, 0.4f)));
   EXPECT_EQ(t->eats, std::vector<TemplatePtr>{w.templates.assigned[0]});
-  EXPECT_EQ(t->templateId, id);
-  EXPECT_EQ(t->modelFileName(), "UnitsTest Tall.obj");
+  EXPECT_EQ(std::pair(t->templateId, t->modelFileName()), std::pair(id, std::string("UnitsTest Tall.obj")));
 
   // Save: the same kind of edits all reach the template.
   t->eats.clear();
@@ -393,15 +363,14 @@ TEST_F(UnitsScreens, EditorBackDiscardsSaveWritesEveryRowAndRowsStayConsistent) 
   e.swatchPressed(Editor::kPrimaryRow, orange);
   e.addPending(Editor::kEats, w.templates.assigned[0]);
   e.addPending(Editor::kHabitat, w.templates.assigned[2]);
-  EXPECT_TRUE(e.handleCommand(Editor::kSave));
-  EXPECT_EQ(requested(), g.units.get());
-
+  EXPECT_EQ(command(e, Editor::kSave), g.units.get());
   EXPECT_FLOAT_EQ(t->size, 2.5f);
   for (const auto& s : sliders) EXPECT_EQ((*t).*s.field, s.value) << "slider " << s.slider;
   for (const auto& b : boxes) EXPECT_EQ((*t).*b.field, b.checked) << "box " << b.box;
-  ASSERT_EQ(t->primaryColourOptions.size(), 2u);
-  EXPECT_TRUE(t->primaryColourOptions[0].sameAs(kPalette[static_cast<size_t>(std::min(green, orange))].colour));
-  EXPECT_TRUE(t->primaryColourOptions[1].sameAs(kPalette[static_cast<size_t>(std::max(green, orange))].colour));
+  const auto& primary = t->primaryColourOptions;
+  ASSERT_EQ(primary.size(), 2u);
+  EXPECT_TRUE(primary[0].sameAs(kPalette[static_cast<size_t>(std::min(green, orange))].colour) &&
+              primary[1].sameAs(kPalette[static_cast<size_t>(std::max(green, orange))].colour));
   EXPECT_TRUE(t->nextPrimaryColour.sameAs(t->primaryColourOptions[0]) ||
               t->nextPrimaryColour.sameAs(t->primaryColourOptions[1]))
       << "next colours made valid again";
@@ -420,8 +389,7 @@ TEST_F(UnitsScreens, EditorBackDiscardsSaveWritesEveryRowAndRowsStayConsistent) 
     EXPECT_TRUE(e.handleCommand(Editor::kFirstPrimarySwatch + k));
     EXPECT_TRUE(e.swatch(Editor::kPrimaryRow, kPaletteSize - 1).checked) << k;
     e.save();
-    ASSERT_EQ(plain->primaryColourOptions.size(), 1u);
-    EXPECT_TRUE(plain->primaryColourOptions[0].sameAs({1, 1, 1, 1}));
+    EXPECT_TRUE(plain->primaryColourOptions.size() == 1 && plain->primaryColourOptions[0].sameAs({1, 1, 1, 1}));
   }
   // Rows that only make sense for moving (or for still) units grey out with the speed.
   e.loadIntoEditor(w.templates.assigned[2], false);  // moving, flat model with a secondary part
@@ -431,8 +399,7 @@ TEST_F(UnitsScreens, EditorBackDiscardsSaveWritesEveryRowAndRowsStayConsistent) 
     const int moving = speed ? kStateActive : kStateDisabled, still = speed ? kStateDisabled : kStateActive;
     for (int s : {Editor::kMoveAnimation, Editor::kDamage, Editor::kHunger, Editor::kSleeps})
       EXPECT_EQ(e.slider(s).state, moving) << s;
-    EXPECT_EQ(e.listButton(Editor::kHabitatAdd).state, moving);
-    EXPECT_EQ(e.slider(Editor::kColourGround).state, still);
+    EXPECT_EQ(std::pair(e.listButton(Editor::kHabitatAdd).state, e.slider(Editor::kColourGround).state), std::pair(moving, still));
   }
   EXPECT_EQ(e.listButton(Editor::kEatsRemove).state, kStateDisabled) << "nothing to remove";
   for (int v = 0; v < 4; ++v) {
@@ -447,21 +414,16 @@ TEST_F(UnitsScreens, EditorBackDiscardsSaveWritesEveryRowAndRowsStayConsistent) 
 
 TEST_F(UnitsScreens, PendingListsHoldThreeAndRemoveBySlot) {
   makeTemplates(5);
-  Editor& e = *g.editUnit;
-  Chooser& c = *g.selectModel;
   const auto& a = w.templates.assigned;
   const auto& eats = e.pending(Editor::kEats);
   e.loadIntoEditor(a[1], false);  // moving
   // "+" opens the chooser on the assigned templates not yet listed.
   EXPECT_TRUE(e.handleCommand(Editor::kEatsAdd));
-  EXPECT_EQ(c.purpose(), Chooser::kAddEats);
-  EXPECT_EQ(c.entries().size(), 5u);
-  EXPECT_TRUE(c.handleCommand(Chooser::kFirstEntry + 3));
-  EXPECT_EQ(requested(), g.editUnit.get());
+  EXPECT_EQ(std::pair(c.purpose(), c.entries().size()), std::pair(int{Chooser::kAddEats}, size_t{5}));
+  EXPECT_EQ(command(c, Chooser::kFirstEntry + 3), g.editUnit.get());
   EXPECT_EQ(eats, std::vector<TemplatePtr>{a[3]});
   e.handleCommand(Editor::kEatsAdd);
-  EXPECT_EQ(c.entries().size(), 4u);
-  EXPECT_EQ(countOf(c.entries(), a[3]), 0);
+  EXPECT_TRUE(c.entries().size() == 4 && countOf(c.entries(), a[3]) == 0) << "the listed one is left out";
   c.handleCommand(Chooser::kFirstEntry + 0);  // a[0]
   e.addPending(Editor::kEats, a[0]);          // already listed: ignored
   e.addPending(Editor::kEats, a[4]);
@@ -492,19 +454,14 @@ TEST_F(UnitsScreens, PendingListsHoldThreeAndRemoveBySlot) {
 
 TEST_F(UnitsScreens, AddMakesANewTemplateFromAnUnusedModelAndChangeModelSwapsOnSaveOnly) {
   makeTemplates(3, 3);
-  Units& u = *g.units;
-  Chooser& c = *g.selectModel;
-  Editor& e = *g.editUnit;
   const TemplatePtr spare = w.templates.unassigned[0];
   EXPECT_TRUE(u.handleCommand(Units::kAdd));
   EXPECT_EQ(c.purpose(), Chooser::kNewUnit);
   ASSERT_EQ(c.entries().size(), 3u);
   EXPECT_EQ(c.entries()[0], spare);
-  EXPECT_TRUE(c.handleCommand(Chooser::kFirstEntry + 3)) << "an empty entry is ignored";
-  EXPECT_EQ(requested(), g.selectModel.get());
+  EXPECT_EQ(command(c, Chooser::kFirstEntry + 3), g.selectModel.get()) << "an empty entry is ignored";
   // Back from the chooser returns to its opener and changes nothing.
-  EXPECT_TRUE(c.handleCommand(Chooser::kBack));
-  EXPECT_EQ(requested(), g.units.get());
+  EXPECT_EQ(command(c, Chooser::kBack), g.units.get());
   EXPECT_EQ(w.templates.assigned.size(), 3u);
 
   u.handleCommand(Units::kAdd);
@@ -517,7 +474,6 @@ TEST_F(UnitsScreens, AddMakesANewTemplateFromAnUnusedModelAndChangeModelSwapsOnS
   c.handleCommand(Chooser::kFirstEntry + 0);
   e.setSliderIndex(Editor::kSize, 1);
   e.handleCommand(Editor::kSave);
-  EXPECT_EQ(w.templates.assigned.back(), spare);
   EXPECT_FLOAT_EQ(spare->size, 1.5f);
   EXPECT_EQ(w.templates.unassigned.size(), 2u);
   EXPECT_EQ(u.templateButton(3).preview.unitTemplate, spare) << "the units screen shows it at once";
@@ -542,8 +498,8 @@ TEST_F(UnitsScreens, AddMakesANewTemplateFromAnUnusedModelAndChangeModelSwapsOnS
   EXPECT_EQ(Unit3DTemplate::peekNextTemplateId(), nextId) << "the preview stand-in uses up no id";
 
   e.save();
-  EXPECT_EQ(t->modelFileName(), "UnitsTest Tall.obj");
-  EXPECT_EQ(source->modelFileName(), "UnitsTest Flat.obj");
+  EXPECT_EQ(std::pair(t->modelFileName(), source->modelFileName()),
+            (std::pair<std::string, std::string>("UnitsTest Tall.obj", "UnitsTest Flat.obj")));
   EXPECT_TRUE(t->templateId == sourceId && source->templateId == tId) << "ids swap too";
   EXPECT_GT(t->modelHeightMax(), 3.0f) << "measures follow the model";
   const auto& un = w.templates.unassigned;
@@ -564,12 +520,10 @@ TEST_F(UnitsScreens, BackWithAToolUpReturnsToTheTopBarAtOnce) {
   makeTemplates(2);
   for (const int tool : {1, 0}) {
     switcher().clear();
-    Units& u = *g.units;
-    switcher().setCurrent(&u);
+      switcher().setCurrent(&u);
     u.onBecameCurrent();
     w.toolMode = tool;
-    EXPECT_TRUE(u.handleCommand(Units::kBack));
-    EXPECT_EQ(w.toolMode, 0);
+    EXPECT_TRUE(u.handleCommand(Units::kBack) && w.toolMode == 0) << tool;
     bool out = false;
     for (int f = 0; f < 100 && !out; ++f) out = u.update(0.02f);
     ASSERT_TRUE(out) << "tool " << tool << ": the units screen must finish leaving";
@@ -580,9 +534,6 @@ TEST_F(UnitsScreens, BackWithAToolUpReturnsToTheTopBarAtOnce) {
   }
 }
 
-}  // namespace
-
-namespace {
 // The census lists the kinds alive, most numerous first, eight to a page; its
 // arrows turn the pages and grey out at the ends.
 TEST_F(UnitsScreens, CensusListsTheMostNumerousFirstEightToAPage) {
@@ -592,8 +543,7 @@ TEST_F(UnitsScreens, CensusListsTheMostNumerousFirstEightToAPage) {
   platform::overrideProgramFolder(qvtest::realProgramFolder());  // the arrows take their size from their pictures
   CensusPanel panel;
   panel.update(w, 0.0f);
-  ASSERT_EQ(panel.listedCount(), 10);
-  EXPECT_EQ(panel.pageCount(), 2);
+  ASSERT_EQ(std::pair(panel.listedCount(), panel.pageCount()), std::pair(10, 2));
   for (int row = 0; row < 8; ++row) EXPECT_EQ(panel.listedTemplate(row), made[static_cast<size_t>(9 - row)].get()) << row;
   const auto press = [&](float x) {
     const int r = panel.mouse(CensusPanel::kLeft + x + 42.0f, CensusPanel::kTop - 800.0f, kMousePress);
@@ -606,8 +556,7 @@ TEST_F(UnitsScreens, CensusListsTheMostNumerousFirstEightToAPage) {
       {next, CensusPanel::kBody, 1, made[1].get()},     {previous, CensusPanel::kPreviousPage, 0, made[9].get()}};
   for (const auto& s : steps) {
     EXPECT_EQ(press(s.arrow), s.answer) << s.arrow;
-    EXPECT_EQ(panel.page(), s.page);
-    EXPECT_EQ(panel.listedTemplate(0), s.first);
+    EXPECT_EQ(std::pair(panel.page(), panel.listedTemplate(0)), std::pair(s.page, s.first));
   }
   press(next);
   EXPECT_TRUE(panel.listedTemplate(1) == made[0].get() && !panel.listedTemplate(2)) << "the last page holds the rest";

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <memory>
 
 #include "ui/hud.hpp"
 #include "ui/popup_notice.hpp"
@@ -59,9 +58,8 @@ TEST_F(HudTest, ButtonStatesClicksLabelsAndPulse) {
   EXPECT_EQ(b.mouse(hx, hy, kMousePress), 0) << "hidden components are never hit";
 
   ASSERT_TRUE(b.staticLabel.has_value());
-  const Colour scheme = schemeColour(1);
   b.setHighlighted(true), b.setHighlighted(false);
-  EXPECT_TRUE(b.staticLabel->drawColour.sameAs(scheme));
+  EXPECT_TRUE(b.staticLabel->drawColour.sameAs(schemeColour(1)));
 
   // The pulse keeps changing the label colour and repeats once a second.
   HudButtonLargeLong go("Go", 0, 0, 5);
@@ -138,13 +136,12 @@ TEST_F(HudTest, CheckboxTogglesOnPress) {
   EXPECT_EQ(box.mouse(100 + kMargin + 26, hy, kMousePress), 0);
 
   HudCheckbox owned(0, 0, 43, true, "", true, {1, 0, 0, 1});
-  EXPECT_EQ(owned.mouse(kMargin + 5, -kMargin - 5, kMousePress), 43);
-  EXPECT_FALSE(owned.checked) << "the owner decides when click-when-disabled is set";
+  EXPECT_TRUE(owned.mouse(kMargin + 5, -kMargin - 5, kMousePress) == 43 && !owned.checked)
+      << "the owner decides when click-when-disabled is set";
 
   HudCheckboxAndLabel labelled("AB", 0, -100, 44);  // the box stands on the row's top edge at (56, -100)
   EXPECT_EQ(labelled.mouse(56 + kMargin + 5, -100 - kMargin - 30, kMousePress), 0) << "down on the plate's line";
-  EXPECT_EQ(labelled.mouse(56 + kMargin + 5, -100 - kMargin - 5, kMousePress), 44);
-  EXPECT_TRUE(labelled.checked);
+  EXPECT_TRUE(labelled.mouse(56 + kMargin + 5, -100 - kMargin - 5, kMousePress) == 44 && labelled.checked);
 }
 
 TEST_F(HudTest, SliderSnapsToOptions) {
@@ -157,26 +154,23 @@ TEST_F(HudTest, SliderSnapsToOptions) {
   EXPECT_EQ(s.mouse(trackStart + 0.6f * track, y, kMousePress), kMusicVolumeSliderId);
   EXPECT_EQ(s.valueText.text(), "50");
   EXPECT_EQ(sounds, std::vector<float>{0.5f}) << "sound mode 1 clicks at the new value's volume";
-  s.mouse(trackStart + 0.7f * track, y, kMouseDrag);
-  EXPECT_EQ(s.selectedIndex(), 3);
-  s.mouse(trackStart + 0.72f * track, y, kMouseDrag);
-  EXPECT_EQ(sounds.size(), 2u) << "no click when the value did not change";
-  EXPECT_FLOAT_EQ(seen.back(), 0.75f);
   // Near the right end of the shape the raw position passes 1: it clamps to the last option.
-  s.mouse(335, y, kMouseDrag);
-  EXPECT_EQ(s.selectedIndex(), 4);
-  s.mouse(10, y, kMouseDrag);
-  EXPECT_EQ(s.selectedIndex(), 0);
+  for (auto [x, index] : {std::pair{trackStart + 0.7f * track, 3}, {trackStart + 0.72f * track, 3}, {10.0f, 0}, {335.0f, 4}}) {
+    s.mouse(x, y, kMouseDrag);
+    EXPECT_EQ(s.selectedIndex(), index) << x;
+  }
+  EXPECT_EQ(sounds.size(), 4u) << "no click when the value did not change";
+  EXPECT_FLOAT_EQ(seen.back(), 1.0f);
 
   // Leaving the shape stops the effect; releasing ends the drag; a drag that did not start here moves nothing.
   const float mid = trackStart + 0.5f * track;
   s.mouse(mid, y - 40, kMouseDrag);
   s.mouse(mid, y, kMouseRelease);
   s.mouse(mid, y, kMouseDrag), s.mouse(mid, y, kMouseMove);
-  EXPECT_EQ(s.selectedIndex(), 0);
+  EXPECT_EQ(s.selectedIndex(), 4);
   s.setState(kStateDisabled);
   EXPECT_EQ(s.mouse(mid, y, kMousePress), 0);
-  EXPECT_EQ(s.selectedIndex(), 0);
+  EXPECT_EQ(s.selectedIndex(), 4);
 
   // With fine steps the raw index can pass the last option; it must stay in the list.
   std::vector<std::string> labels(41);
@@ -246,6 +240,13 @@ TEST_F(HudTest, HudRadioLayersAndHighlights) {
 
   hud.setSelected(7, 0), hud.setSelected(1, -1);  // the first is out of range: ignored
   EXPECT_FALSE(a->highlighted);
+
+  // Overlapping components: the last one hit answers.
+  Hud two;
+  auto last = button(6, 0);
+  two.addComponent(back, 0);
+  two.addComponent(*last, 2);  // a reference; layer 1 is created empty
+  EXPECT_EQ(two.mouse(kCx, cy(0), kMousePress), 6);
 }
 
 TEST_F(HudTest, HudPagesFollowPageButtons) {
@@ -272,28 +273,17 @@ TEST_F(HudTest, HudPagesFollowPageButtons) {
   EXPECT_TRUE(hud.currentPage == 2 && hud.layers[5].visible && !hud.layers[3].visible);
 
   // Only the visible page answers; a press there selects only with keep-selection.
-  EXPECT_EQ(hud.mouse(kCx, cy(-400), kMousePress), 33);
-  EXPECT_EQ(hud.layers[5].selected, -1);
+  EXPECT_TRUE(hud.mouse(kCx, cy(-400), kMousePress) == 33 && hud.layers[5].selected == -1);
   hud.keepSelectionInPageLayers = true;
-  EXPECT_EQ(hud.mouse(kCx, cy(-400), kMousePress), 33);
-  EXPECT_EQ(hud.layers[5].selected, 0);
+  EXPECT_TRUE(hud.mouse(kCx, cy(-400), kMousePress) == 33 && hud.layers[5].selected == 0);
   // A press in a layer before the page layers clears the page layers' selection.
-  EXPECT_EQ(hud.mouse(kCx, cy(-300), kMousePress), 20);
-  EXPECT_EQ(hud.layers[5].selected, -1);
+  EXPECT_TRUE(hud.mouse(kCx, cy(-300), kMousePress) == 20 && hud.layers[5].selected == -1);
 
   for (int page : {7, -1}) hud.showPage(page);  // no such pages
   EXPECT_EQ(hud.currentPage, 2);
   p1->tooltipText = "x", p1->tooltipPhase = 1;
   hud.update(1.0f);
   EXPECT_EQ(p1->tooltipPhase, 1) << "update reaches only visible layers";
-}
-
-TEST_F(HudTest, HudReturnsTheLastHit) {
-  Hud hud;
-  auto a = button(5, 0), b = button(6, 0);  // overlapping
-  hud.addComponent(a, 0);
-  hud.addComponent(*b, 2);  // a reference; layer 1 is created empty
-  EXPECT_EQ(hud.mouse(kCx, cy(0), kMousePress), 6);
 }
 
 // "Screenshot saved" stays two seconds and then goes by itself; a new message starts it again.

@@ -41,22 +41,15 @@ inline const std::string& dataRoot() {
   for (const char* d : {"Data/Images", "Data/Fonts"}) std::filesystem::create_directories(folder / d);
   root = folder.string() + "/";
   // "%" names come in a "Hilighted" and a "Not Hilighted" version.
-  const struct {
-    std::string name;
-    int w, h;
-  } pictures[] = {
-      {"Button Large Long % Green", 382, 83}, {"Button Large Short % Green", 200, 83},
-      {"Button Page Select %", 97, 83},       {"Button Small %", 176, 57},
-      {"Button Small Very Short %", 84, 57},  {"Checkbox % Blue", 43, 43},
-      {"Checkbox % No Fill", 43, 43},         {"Label Large Medium % Green", 440, 49},
-      {"Slider Background %", 347, 45},       {"Slider Fill %", 10, 21},
-      {"Slider Pull %", 22, 39},              {"Checkbox Center", 43, 43},
-      {"Checkbox Center No Fill", 43, 43},    {"Symbol Info", 44, 44},
-      {"White Pixel", 1, 1},                  {"Image Hud Loading", 128, 127},
-      {"Image Hud Main Menu", 150, 249},      {"Image Hud Units", 150, 251},
-      {"Image Hud Top", 118, 80},             {"Image Hud Bottom", 118, 70},
-      {"Icon 30", 30, 30},                    {"Rect 100x50", 100, 50},
-  };
+  const struct { std::string name; int w, h; } pictures[] = {
+      {"Button Large Long % Green", 382, 83}, {"Button Large Short % Green", 200, 83}, {"Button Page Select %", 97, 83},
+      {"Button Small %", 176, 57},            {"Button Small Very Short %", 84, 57},   {"Checkbox % Blue", 43, 43},
+      {"Checkbox % No Fill", 43, 43},         {"Label Large Medium % Green", 440, 49}, {"Slider Background %", 347, 45},
+      {"Slider Fill %", 10, 21},              {"Slider Pull %", 22, 39},               {"Checkbox Center", 43, 43},
+      {"Checkbox Center No Fill", 43, 43},    {"Symbol Info", 44, 44},                 {"White Pixel", 1, 1},
+      {"Image Hud Loading", 128, 127},        {"Image Hud Main Menu", 150, 249},       {"Image Hud Units", 150, 251},
+      {"Image Hud Top", 118, 80},             {"Image Hud Bottom", 118, 70},           {"Icon 30", 30, 30},
+      {"Rect 100x50", 100, 50}};
   auto png = [&](const std::string& name, int w, int h) {
     std::vector<uint8_t> px(static_cast<size_t>(w) * h * 4, 255);
     lodepng::encode(root + "Data/Images/" + name + ".png", px, static_cast<unsigned>(w), static_cast<unsigned>(h));
