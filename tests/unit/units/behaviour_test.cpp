@@ -68,14 +68,9 @@ TEST_F(FlatWorld, TurningRatesFollowSpeedAndAWalkStepEndsExactlyOnArrival) {
   EXPECT_FLOAT_EQ(u->position.x, 0.05f);
 }
 
-// Flat land at 1 with a cliff plateau at 12 from x = 5.
-struct CliffBrush : HeightBrush {
-  float newHeight(int, int, float x, float, float, float) const override { return x >= 5.0f ? 12.0f : 1.0f; }
-};
-
 TEST(UnitSlopes, CliffsBlockWalkersButNotClimbers) {
   auto w = qvtest::makeWorld(3);
-  qvtest::shape(*w, CliffBrush{});
+  qvtest::shapeBy(*w, [](float x, float, int) { return x >= 5.0f ? 12.0f : 1.0f; });  // a plateau from x = 5
   ASSERT_GT(w->slopeAt(5.0f, 0.3f), Unit3DTemplate::kMaxSlope);
   auto t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed), climberT = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
   climberT->climbsSlopes = true;
@@ -104,7 +99,7 @@ TEST(UnitSlopes, CliffsBlockWalkersButNotClimbers) {
 
 TEST(UnitWater, FloatersRideTheSurfaceAndBottomDwellersWalkTheFloor) {
   auto w = qvtest::makeWorld(11, true);
-  qvtest::shape(*w, qvtest::CoastBrush{});  // land (1) for x < 0, sea floor -3 beyond
+  qvtest::shapeCoast(*w);  // land (1) for x < 0, sea floor -3 beyond
   auto floaterT = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed), bottomT = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
   bottomT->floatsInWater = false;
   auto f = qvtest::put(*w, floaterT, 20.0f, 0.0f), b = qvtest::put(*w, bottomT, 20.0f, 10.0f);
@@ -129,9 +124,7 @@ TEST(UnitWater, FloatersRideTheSurfaceAndBottomDwellersWalkTheFloor) {
 
 TEST(UnitWater, ShallowPlacementCountsAsWaterAndWalkersClimbOutOntoTheShore) {
   auto w = qvtest::makeWorld(12, true);
-  qvtest::CoastBrush coast;
-  std::tie(coast.land, coast.sea) = std::pair(0.5f, -0.5f);
-  qvtest::shape(*w, coast);
+  qvtest::shapeCoast(*w, 0.5f, -0.5f);
   auto u = w->placeUnitOf(qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed), {10.0f, 0.0f, 0.02f}, 0.0f, true);
   for (int i = 0; i < 2; ++i) qvtest::settle(*w);
   EXPECT_EQ(u->inWater, 1) << "z 0.02 is in water from the first update";
@@ -209,14 +202,10 @@ TEST_F(HuntTest, ErasingOrKillingTheHuntedUnitEndsTheHuntWithoutDanglingPrey) {
   EXPECT_TRUE(h->activity != Unit3D::kHunting && h->prey.expired());
 }
 
-// A thin wall (one vertex column raised, at x = 3.9) between a hunter and its first prey.
-struct WallBrush : HeightBrush {
-  float newHeight(int i, int, float, float, float, float) const override { return i == 35 ? 12.0f : 1.0f; }
-};
-
 TEST(HuntMemory, PreyBehindAWallIsRememberedAndTheNextHuntLooksElsewhere) {
   auto w = qvtest::makeWorld(4711);
-  qvtest::shape(*w, WallBrush{});
+  // A thin wall (one vertex column raised, at x = 3.9) between the hunter and its first prey.
+  qvtest::shapeBy(*w, [](float, float, int i) { return i == 35 ? 12.0f : 1.0f; });
   auto grass = qvtest::makeTemplate(0), hunterT = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
   hunterT->eats = {grass};
   auto h = qvtest::put(*w, hunterT, 0.3f, 0.0f);

@@ -126,9 +126,7 @@ TEST_F(WalkWorld, WanderingPrefersLikedSurroundings) {
 
 TEST(UnitHabitat, AWaterUnitStrandedOnLandHeadsForTheSea) {
   auto w = qvtest::makeWorld(17, true);
-  qvtest::CoastBrush coast;
-  coast.sea = -1.0f;  // a shore gentle enough to walk
-  qvtest::shape(*w, coast);
+  qvtest::shapeCoast(*w, 1.0f, -1.0f);  // a shore gentle enough to walk
   auto fishT = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
   fishT->habitat = Unit3DTemplate::kWater;
   auto f = qvtest::put(*w, fishT, -6.0f, 0.0f);

@@ -75,26 +75,28 @@ inline qv::TemplatePtr makeTemplate(int moveSpeed, bool breeds = false, int life
                                               breeds, true, qv::Unit3DTemplate::kBounces);
 }
 
-// Height rules for building test islands.
+// A dome island: 6 high at the centre, the shore at radius 50, a sea floor at -4.
 struct IslandBrush : qv::HeightBrush {
-  float peak = 6.0f, radius = 50.0f, seaFloor = -4.0f;
   float newHeight(int, int, float x, float y, float, float) const override {
-    const float d = std::sqrt(x * x + y * y);
-    return std::max(peak * (1.0f - (d / radius) * (d / radius)), seaFloor);
+    return std::max(6.0f * (1.0f - (x * x + y * y) / 2500.0f), -4.0f);
   }
 };
-struct LevelBrush : qv::HeightBrush {
-  float level = 1.0f;
-  float newHeight(int, int, float, float, float, float) const override { return level; }
-};
-// Land at `land` for x < edge, sea floor at `sea` beyond it.
-struct CoastBrush : qv::HeightBrush {
-  float edge = 0.0f, land = 1.0f, sea = -3.0f;
-  float newHeight(int, int, float x, float, float, float) const override { return x < edge ? land : sea; }
-};
-
 inline void shape(qv::World& w, const qv::HeightBrush& brush) {
   w.terrain->reshapeWith({0.0f, 0.0f}, 200.0f, brush);
+}
+// The whole terrain from a rule height(x, y, vertex column).
+template <class F>
+void shapeBy(qv::World& w, F height) {
+  struct Brush : qv::HeightBrush {
+    F h;
+    explicit Brush(F f) : h(f) {}
+    float newHeight(int i, int, float x, float y, float, float) const override { return h(x, y, i); }
+  };
+  shape(w, Brush(height));
+}
+// Land at `land` for x < 0, sea floor at `sea` beyond it.
+inline void shapeCoast(qv::World& w, float land = 1.0f, float sea = -3.0f) {
+  shapeBy(w, [=](float x, float, int) { return x < 0.0f ? land : sea; });
 }
 
 // A world with terrain only (no sea, sky or clouds objects), seeded.
@@ -110,7 +112,7 @@ inline std::unique_ptr<qv::World> makeWorld(uint32_t seed = 777, bool water = fa
 // The same on level ground at height 1.
 inline std::unique_ptr<qv::World> makeLevelWorld(uint32_t seed) {
   auto w = makeWorld(seed);
-  shape(*w, LevelBrush{});
+  shapeBy(*w, [](float, float, int) { return 1.0f; });
   return w;
 }
 
