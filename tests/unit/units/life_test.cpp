@@ -13,39 +13,32 @@ std::shared_ptr<Unit3D> bare(const TemplatePtr& t) {
 }
 
 TEST(UnitBite, DamageAndFoodFollowHealthAndSize) {
-  auto eater = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed), tough = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed),
-       weak = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
-  // Four bites kill an equal normal unit, each feeding half.
-  auto a = bare(eater), p = bare(eater);
-  a->food = 0.1f;
-  a->bite(*p);
-  EXPECT_FLOAT_EQ(p->health, 0.75f);
-  EXPECT_FLOAT_EQ(a->food, 0.6f);
-  EXPECT_TRUE(p->hit && p->hopping);
-  for (int i = 0; i < 2; ++i) a->bite(*p);
-  EXPECT_TRUE(p->alive() && a->food == 1.0f) << "food is capped";
-  a->bite(*p);
-  EXPECT_FALSE(p->alive()) << "the fourth bite kills";
-  p->hit = false;
-  a->bite(*p);
-  EXPECT_FALSE(p->hit) << "a dead unit is not bitten again";
-  // High-health prey loses a sixteenth and feeds twice as much.
+  auto normal = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
+  auto tough = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed), big = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
   tough->health = 2;
-  auto hp = bare(tough);
-  a->food = 0.0f;
-  a->bite(*hp);
-  EXPECT_FLOAT_EQ(hp->health, 1.0f - 1.0f / 16.0f);
-  EXPECT_EQ(a->food, 1.0f) << "2.0 per bite, capped at 1";
-  // A killing bite feeds less, in proportion to the health that was left.
-  auto q = bare(weak);
-  q->health = 0.1f, a->food = 0.0f;
-  a->bite(*q);
-  EXPECT_TRUE(!q->alive() && std::abs(a->food - 0.2f) < 1e-6f) << "0.1 of a 0.25 bite feeds 0.2, not 0.5: " << a->food;
-  // Bigger attackers bite harder.
-  eater->size = 2.0f;
-  auto r = bare(weak);
-  a->bite(*r);
-  EXPECT_NEAR(r->health, 0.49f, 1e-3f) << "size 2 takes half the health, not a quarter";
+  big->size = 2.0f;
+  // One bite: the prey's health and the attacker's food before and after.
+  const struct { TemplatePtr attacker, prey; float health, food, healthAfter, foodAfter; } rows[] = {
+      {normal, normal, 1.0f, 0.1f, 0.75f, 0.6f},  // four bites kill an equal unit, each feeding half
+      {normal, normal, 0.5f, 0.6f, 0.25f, 1.0f},  // food is capped
+      {normal, normal, 0.25f, 0.0f, 0.0f, 0.5f},  // the fourth bite kills
+      {normal, normal, 0.1f, 0.0f, 0.0f, 0.2f},   // 0.1 left of a 0.25 bite feeds 0.2, not 0.5
+      {normal, tough, 1.0f, 0.0f, 1.0f - 1.0f / 16.0f, 1.0f},  // tough prey loses a sixteenth, feeds twice
+      {big, normal, 1.0f, 0.0f, 0.49f, 0.5f},  // size 2 takes half the health, not a quarter
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(&r - rows);
+    auto a = bare(r.attacker), p = bare(r.prey);
+    std::tie(a->food, p->health) = std::pair(r.food, r.health);
+    a->bite(*p);
+    EXPECT_NEAR(p->health, r.healthAfter, 1e-3f);
+    EXPECT_FLOAT_EQ(a->food, r.foodAfter);
+    EXPECT_TRUE(p->hit && p->hopping);
+  }
+  auto dead = bare(normal);
+  dead->health = 0.0f;
+  bare(normal)->bite(*dead);
+  EXPECT_FALSE(dead->hit) << "a dead unit is not bitten again";
 }
 
 TEST(UnitHunger, StarvesAfter180SecondsAndSleepStopsAtHalf) {
@@ -156,22 +149,17 @@ TEST_F(BreedingTest, TheIntervalBetweenLittersFollowsTheFrequencyOption) {
   }
 }
 
-TEST_F(BreedingTest, UnitsBreedOnlyWhileIdle) {
-  auto u = qvtest::put(*w, qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed, true), 0.0f, 0.0f);
+TEST_F(BreedingTest, UnitsBreedOnlyWhileIdleAndEatersOnlyWithFoodNear) {
+  auto grass = qvtest::makeTemplate(0), t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed, true);
+  t->eats = {grass};
+  auto u = qvtest::put(*w, t, 0.0f, 0.0f);
+  u->decisionTimer = 100.0f;
+  EXPECT_EQ(breedNow(*u), 0u) << "no food within 4.5";
+  qvtest::put(*w, grass, 1.5f, 0.5f);
   qvtest::sendTo(*u, {20.0f, 0.0f, 1.0f});
   EXPECT_EQ(breedNow(*u), 0u) << "not while walking";
   std::tie(u->activity, u->moving, u->decisionTimer) = std::tuple(Unit3D::kIdle, false, 100.0f);
   EXPECT_EQ(breedNow(*u), 1u) << "as soon as it stands";
-}
-
-TEST_F(BreedingTest, EatersNeedFoodNear) {
-  auto grass = qvtest::makeTemplate(0), t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed, true);
-  t->eats = {grass};
-  auto parent = qvtest::put(*w, t, 0.0f, 0.0f);
-  parent->decisionTimer = 100.0f;
-  EXPECT_EQ(breedNow(*parent), 0u) << "no food within 4.5";
-  qvtest::put(*w, grass, 1.5f, 0.5f);
-  EXPECT_EQ(breedNow(*parent), 1u);
 }
 
 TEST_F(BreedingTest, FullPlantSurroundingsGiveNoOffspringForEitherAttempt) {
@@ -196,22 +184,20 @@ TEST_F(BreedingTest, AColonyStaysWithinReachOfItsFounder) {
   qvtest::put(*w, plant, 30.0f, -10.0f);
   qvtest::put(*w, plant, -30.0f, 10.0f)->anchor = {-33.25f, 10.0f};
   for (int i = 0; i < 600; ++i) w->step(0.05f, 1.0f);
-  int first = 0, second = 0;
-  float farSecond = 0.0f;
+  const Vec2 founders[2] = {{30.0f, -10.0f}, {-33.25f, 10.0f}};
+  int count[2] = {0, 0};
+  float farthest[2] = {0.0f, 0.0f};
   for (const auto& u : w->allUnits()) {
-    if (u->anchor.x > 0.0f) {
-      ++first;
-      EXPECT_LE(std::hypot(u->position.x - 30.0f, u->position.y + 10.0f), 6.5f + 1e-3f);
-    } else {
-      ++second;
-      const float d = std::hypot(u->position.x + 33.25f, u->position.y - 10.0f);
-      farSecond = std::max(farSecond, d);
-      EXPECT_LE(d, 13.0f + 1e-3f) << "never more than 6.5 plus a step from the founder";
-      EXPECT_LE(std::hypot(u->origin.x + 33.25f, u->origin.y - 10.0f), 6.5f + 1e-3f);
-    }
+    const int k = u->anchor.x > 0.0f ? 0 : 1;
+    const float d = std::hypot(u->position.x - founders[k].x, u->position.y - founders[k].y);
+    ++count[k];
+    farthest[k] = std::max(farthest[k], d);
+    EXPECT_LE(std::hypot(u->origin.x - founders[k].x, u->origin.y - founders[k].y), 6.5f + 1e-3f);
   }
-  EXPECT_TRUE(first > 10 && first < 60 && second > 10) << first << " " << second;
-  EXPECT_GT(farSecond, 6.5f) << "a colony whose origin moved spreads past its first ring";
+  EXPECT_TRUE(count[0] > 10 && count[0] < 60 && count[1] > 10) << count[0] << " " << count[1];
+  EXPECT_LE(farthest[0], 6.5f + 1e-3f);
+  EXPECT_TRUE(farthest[1] > 6.5f && farthest[1] <= 13.0f + 1e-3f)
+      << "a colony whose origin moved spreads past its first ring, but never more than a step: " << farthest[1];
 }
 
 TEST_F(BreedingTest, PausedWorldStopsTheLifeCycleButTheDeadStillFadeOut) {
