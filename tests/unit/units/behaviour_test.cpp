@@ -170,7 +170,7 @@ TEST_F(HuntTest, OnlyPreyInReachIsHuntedTheFirstInGridOrderAndTheHuntEndsInABite
             hunterT->frontReach() + grass->radius() + 1e-3f);
 }
 
-TEST_F(HuntTest, AHunterCoversTwiceTheGroundOfAWandererOfItsKind) {
+TEST_F(HuntTest, AHunterCoversTwiceTheGroundOfAWandererAndErasingItsPreyEndsTheHunt) {
   auto h = qvtest::put(*w, hunterT, 0.5f, 0.5f), wanderer = qvtest::put(*w, hunterT, 0.5f, -30.5f);
   auto prey = qvtest::put(*w, grass, 7.5f, 0.5f);
   qvtest::settle(*w);
@@ -186,13 +186,6 @@ TEST_F(HuntTest, AHunterCoversTwiceTheGroundOfAWandererOfItsKind) {
   const float hunted = length(h->position - h0), wandered = length(wanderer->position - w0);
   EXPECT_GT(wandered, 0.5f);
   EXPECT_NEAR(hunted / wandered, 2.0f, 0.05f) << hunted << " vs " << wandered;
-}
-
-TEST_F(HuntTest, ErasingOrKillingTheHuntedUnitEndsTheHuntWithoutDanglingPrey) {
-  auto h = qvtest::put(*w, hunterT, 0.5f, 0.5f);
-  auto prey = qvtest::put(*w, grass, 5.5f, 0.5f);
-  qvtest::settle(*w);
-  ASSERT_TRUE(startHunting(*w, *h));
   std::weak_ptr<Unit3D> watch = prey;
   std::tie(w->pick.groundHit, w->pick.groundPoint, w->eraserWorldPress) = std::tuple(true, prey->position, true);
   EXPECT_EQ(w->eraseUnderEraser(), 1);
