@@ -42,50 +42,44 @@ TEST(UnitBite, DamageAndFoodFollowHealthAndSize) {
 }
 
 TEST(UnitHunger, StarvesAfter180SecondsAndSleepStopsAtHalf) {
-  auto food = qvtest::makeTemplate(0);
-  auto t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
-  t->eats = {food};
-  auto u = bare(t);
-  for (int i = 0; i < 359; ++i) u->hungerStep(0.5f);
-  EXPECT_TRUE(u->alive() && std::abs(u->food - 0.5f / 180.0f) < 1e-4f);
-  for (int i = 0; i < 2; ++i) u->hungerStep(0.5f);
-  EXPECT_FALSE(u->alive()) << "empty after 180 s, dead just after";
-  auto s = bare(t);
-  s->asleep = true;
-  for (int i = 0; i < 1000; ++i) s->hungerStep(1.0f);
-  EXPECT_FLOAT_EQ(s->food, 0.5f) << "asleep, hunger stops at half";
-  s->food = 0.3f;  // already below half: sleep keeps it there
-  s->hungerStep(100.0f);
-  EXPECT_FLOAT_EQ(s->food, 0.3f);
-  t->hunger = 2;
-  auto h = bare(t), plant = bare(food);  // the plant eats nothing: never hungry
-  h->hungerStep(45.0f);
-  plant->hungerStep(10000.0f);
-  EXPECT_NEAR(h->food, 0.5f, 1e-5f) << "High hunger empties twice as fast";
-  EXPECT_FLOAT_EQ(plant->food, 1.0f);
+  auto plant = qvtest::makeTemplate(0), eater = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
+  auto greedy = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
+  eater->eats = greedy->eats = {plant};
+  greedy->hunger = 2;
+  // Food after `seconds` in half-second steps (unchecked once dead).
+  const struct { TemplatePtr t; bool asleep; float food, seconds, after; bool alive; } rows[] = {
+      {eater, false, 1.0f, 179.5f, 0.5f / 180.0f, true},  // empty after 180 s
+      {eater, false, 1.0f, 180.5f, 0.0f, false},          // dead just after
+      {eater, true, 1.0f, 1000.0f, 0.5f, true},           // asleep, hunger stops at half
+      {eater, true, 0.3f, 100.0f, 0.3f, true},            // already below half: sleep keeps it there
+      {greedy, false, 1.0f, 45.0f, 0.5f, true},           // High hunger empties twice as fast
+      {plant, false, 1.0f, 10000.0f, 1.0f, true},         // eats nothing: never hungry
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(&r - rows);
+    auto u = bare(r.t);
+    std::tie(u->asleep, u->food) = std::tuple(r.asleep, r.food);
+    for (float s = 0.0f; s < r.seconds; s += 0.5f) u->hungerStep(0.5f);
+    EXPECT_EQ(u->alive(), r.alive);
+    if (r.alive) EXPECT_NEAR(u->food, r.after, 1e-4f);
+  }
 }
 
 TEST(UnitAgeing, LifespansOf375And750And1125SecondsInfiniteAndSlowedLastThirtyAsleep) {
-  const int spans[3] = {375, 750, 1125};
-  for (int ls = 0; ls < 3; ++ls) {
-    auto u = bare(qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed, false, ls));
-    for (int i = 0; i < spans[ls] - 1; ++i) u->ageingStep(1.0f);
-    const bool aliveBefore = u->alive();
-    for (int i = 0; i < 2; ++i) u->ageingStep(1.0f);
-    EXPECT_TRUE(aliveBefore && !u->alive()) << "lifespan " << ls;
-  }
-  auto forever = bare(qvtest::makeTemplate(0, false, 3));
-  for (int i = 0; i < 100; ++i) forever->ageingStep(1000.0f);
-  EXPECT_TRUE(forever->alive() && forever->ageFraction == 0.0f) << "infinite lifespan";
-  // With 29.5 s left: asleep they last 885 s, awake 29.5 s.
-  auto t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed, false, 1);
-  for (bool asleep : {true, false}) {
-    auto u = bare(t);
-    u->ageFraction = 1.0f - 29.5f / 750.0f, u->asleep = asleep;
-    for (int i = 0; i < (asleep ? 870 : 0); ++i) u->ageingStep(1.0f);
+  // Alive after `alive` one-second steps, dead after `dead`. With 29.5 s left, asleep
+  // they last 885 s, awake 29.5 s.
+  const float late = 1.0f - 29.5f / 750.0f;
+  const struct { int lifespan; bool asleep; float ageFraction; int alive, dead; } rows[] = {
+      {0, false, 0.0f, 374, 376}, {1, false, 0.0f, 749, 751}, {2, false, 0.0f, 1124, 1126},
+      {3, false, 0.0f, 100000, 100000}, {1, true, late, 870, 900}, {1, false, late, 0, 30}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(&r - rows);
+    auto u = bare(qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed, false, r.lifespan));
+    std::tie(u->ageFraction, u->asleep) = std::tuple(r.ageFraction, r.asleep);
+    for (int i = 0; i < r.alive; ++i) u->ageingStep(1.0f);
     EXPECT_TRUE(u->alive());
-    for (int i = 0; i < 30; ++i) u->ageingStep(1.0f);
-    EXPECT_FALSE(u->alive()) << "asleep " << asleep;
+    for (int i = r.alive; i < r.dead; ++i) u->ageingStep(1.0f);
+    EXPECT_EQ(u->alive(), r.lifespan == 3) << "only the infinite lifespan outlives its time";
   }
 }
 
