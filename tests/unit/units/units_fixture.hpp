@@ -30,19 +30,16 @@ inline std::string unitsTestFolder() {
       std::ofstream out(root / "Data" / "Models" / name);
       out << "# test model\n# made by the units tests\no Prism\n";
       for (int k = 0; k < 8; ++k) {
-        const float a = static_cast<float>(k) * 2.0f * 3.14159265f / 8.0f;
-        out << "v " << r * std::cos(a) << " " << r * std::sin(a) << " 0\nv " << r * std::cos(a) << " "
-            << r * std::sin(a) << " " << h << "\n";
+        const float a = static_cast<float>(k) * 2.0f * 3.14159265f / 8.0f, x = r * std::cos(a), y = r * std::sin(a);
+        out << "v " << x << " " << y << " 0\nv " << x << " " << y << " " << h << "\n";
       }
       out << "vn 0 0 1\nvn 0 0 -1\nvn 1 0 0\nusemtl Primary\n";
       for (int k = 1; k < 7; ++k) out << "f 2//1 " << 2 * k + 2 << "//1 " << 2 * k + 4 << "//1\n";
       out << "usemtl Secondary\n";
       for (int k = 1; k < 7; ++k) out << "f 1//2 " << 2 * k + 1 << "//2 " << 2 * k + 3 << "//2\n";
       out << "usemtl Black\n";
-      for (int k = 0; k < 8; ++k) {
-        const int a = 2 * k + 1, b = 2 * ((k + 1) % 8) + 1;
-        out << "f " << a << "//3 " << b << "//3 " << b + 1 << "//3\n";
-      }
+      for (int k = 0; k < 8; ++k)
+        out << "f " << 2 * k + 1 << "//3 " << 2 * (k + 1) % 16 + 1 << "//3 " << 2 * (k + 1) % 16 + 2 << "//3\n";
     };
     writePrism("UnitsTest Flat.obj", 2.0f, 1.0f);
     writePrism("UnitsTest Tall.obj", 1.0f, 4.0f);

@@ -87,8 +87,7 @@ TEST_F(WorldUnits, ColouringPlantsPaintTheGroundAndErasingClearsIt) {
   qvtest::put(*w, walker, -20.0f, -20.0f);
   EXPECT_TRUE(triangleAt(*w, -20.0f, -20.0f).targetUseColorEmptyLand) << "moving units never paint";
   // Erasing the plant sends its ground back to empty land.
-  w->pick.groundHit = true;
-  w->pick.groundPoint = u->position;
+  std::tie(w->pick.groundHit, w->pick.groundPoint) = std::tuple(true, u->position);
   EXPECT_EQ(w->eraseUnderEraser(), 0) << "a press that began on the panel erases nothing";
   w->eraserWorldPress = true;
   EXPECT_EQ(w->eraseUnderEraser(), 1);
@@ -128,10 +127,6 @@ TEST_F(WorldUnits, DeletingATemplateRemovesAllItsUnitsInOneGo) {
   EXPECT_EQ(w->deleteTemplate(walker), 31);
   EXPECT_TRUE(w->unitCount() == 1u && w->newUnits.empty()) << "nothing of it is drawn any more";
   EXPECT_TRUE(w->templates.unassigned.front() == walker && w->selectedTemplate == -1);
-  // Deleting a template before the selected one keeps the same template selected.
-  w->templates.assign(walker), w->selectedTemplate = 1;
-  EXPECT_EQ(w->deleteTemplate(plant), 1);
-  EXPECT_EQ(w->selected(), walker);
 }
 
 TEST_F(WorldUnits, ResetWorldClearsUnitsColoursAndStateButKeepsHeights) {
