@@ -1,9 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <map>
-
-#include "render/model3d.hpp"
 #include "render/palette.hpp"
 #include "units_fixture.hpp"
 

@@ -1,8 +1,6 @@
 #pragma once
-// Shared helpers for the units tests: a small box model written to a private
+// Shared helpers for the units tests: small prism models written to a private
 // data folder, island terrains, and a world built without a window.
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <filesystem>
 #include <fstream>
