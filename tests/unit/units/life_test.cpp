@@ -111,7 +111,7 @@ struct BreedingTest : ::testing::Test {
   }
 };
 
-TEST_F(BreedingTest, MovingUnitsBreedUnlessThreeOfTheirKindCrowdTheSpot) {
+TEST_F(BreedingTest, MovingUnitsBreedUnlessThreeOfTheirKindCrowdTheSpotAndDeadOffspringLeaveEveryList) {
   auto t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed, true);
   auto parent = qvtest::put(*w, t, 0.0f, 0.0f);
   for (float x : {1.2f, -1.2f}) qvtest::put(*w, t, x, 0.0f);
@@ -121,8 +121,13 @@ TEST_F(BreedingTest, MovingUnitsBreedUnlessThreeOfTheirKindCrowdTheSpot) {
   EXPECT_TRUE(parent->breedTimer >= 0.66f && parent->breedTimer <= 1.0f) << parent->breedTimer;
   auto child = w->newUnits.front();
   EXPECT_TRUE(child->fadeIn > 0.98f && child->anchor.x == parent->anchor.x && child->primaryColour.sameAs(parent->primaryColour));
+  // An offspring that dies while fading in leaves every list, and nothing keeps it alive.
+  child->health = 0.0f;
+  for (int i = 0; i < 25; ++i) w->step(0.05f, 0.05f);
+  std::weak_ptr<Unit3D> watch = child;
+  child.reset();
+  EXPECT_TRUE(w->newUnits.empty() && w->dying.empty() && watch.expired());
   // Now three of its kind are close to every candidate spot.
-  w->eraseUnit(child);
   qvtest::put(*w, t, 0.0f, 1.2f)->decisionTimer = 100.0f;
   EXPECT_TRUE(breedNow(*parent) == 1u && parent->breedTimer >= 0.66f) << "refused; the timer restarts all the same";
 }

@@ -3,7 +3,6 @@
 #include "units_fixture.hpp"
 
 using namespace qv;
-using qvtest::col;
 
 namespace {
 
@@ -126,20 +125,6 @@ TEST(UnitHabitat, AWaterUnitStrandedOnLandHeadsForTheSea) {
   // Once at sea it stays there: wandering tests candidates for water.
   for (int i = 0; i < 600 && f->position.x >= -0.1f; ++i) w->step(0.05f, 1.0f);
   EXPECT_GE(f->position.x, -0.1f);
-}
-
-TEST(UnitLists, AnOffspringThatDiesWhileFadingInLeavesTheNewUnitsList) {
-  auto w = qvtest::makeWorld(3);
-  auto t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
-  auto child = std::make_shared<Unit3D>(0, t, Vec3{}, 0.0f, Vec2{}, Vec2{}, true, col(1, 0, 0), col(0, 0, 1), col(1, 1, 1), false, true);
-  w->addOffspring(child);
-  w->step(0.05f, 0.05f);
-  child->health = 0.0f;
-  for (int i = 0; i < 25; ++i) w->step(0.05f, 0.05f);
-  EXPECT_TRUE(w->newUnits.empty() && w->dying.empty());
-  std::weak_ptr<Unit3D> watch = child;
-  child.reset();
-  EXPECT_TRUE(watch.expired()) << "nothing keeps a dead unit alive";
 }
 
 }  // namespace
