@@ -16,7 +16,8 @@ constexpr int kV = Terrain::kVerticesPerSide;
 constexpr float kDt = 0.05f;
 
 // One press-to-release stroke of a tool at a point, the world running meanwhile.
-void stroke(World& w, TerrainSculptor& s, int tool, Vec2 at, float size, int frames) {
+void stroke(World& w, int tool, Vec2 at, float size, int frames) {
+  TerrainSculptor s;
   w.terrainTool = tool;
   w.terrainBrushSize = size;
   for (int f = 0; f < frames; ++f) {
@@ -45,16 +46,14 @@ bool bitEqual(const std::vector<float>& a, const std::vector<float>& b) {
 
 TEST(Sculpting, GroundLoweredUnderWaterFollowsTheTemplatesWaterRules) {
   auto w = qvtest::makeLevelWorld(8);
-  TerrainSculptor sculptor;
   auto floater = qvtest::makeTemplate(Unit3DTemplate::kStationary);  // "Both", floats
   auto landPlant = qvtest::makeTemplate(Unit3DTemplate::kStationary, true, 3);
   landPlant->habitat = Unit3DTemplate::kLand;
   landPlant->breedFrequency = 2;  // tries every 15 s
-  w->templates.all = {floater, landPlant};
   auto f = qvtest::put(*w, floater, 0.0f, 0.0f), l = qvtest::put(*w, landPlant, 2.0f, 0.0f);
   qvtest::settle(*w);
 
-  stroke(*w, sculptor, terraintool::kLower, {1.0f, 0.0f}, 8.0f, 60);
+  stroke(*w, terraintool::kLower, {1.0f, 0.0f}, 8.0f, 60);
   ASSERT_LT(w->groundHeight(0, 0), -2.0f);
 
   // The floating plant rides the surface, drawn a little into the waves.
@@ -69,7 +68,7 @@ TEST(Sculpting, GroundLoweredUnderWaterFollowsTheTemplatesWaterRules) {
   EXPECT_TRUE(l->alive() && w->unitCount() == 2u) << "alive, and no offspring under water";
 
   // Raised out of the water again, both stand on land.
-  stroke(*w, sculptor, terraintool::kRaise, {1.0f, 0.0f}, 8.0f, 60);
+  stroke(*w, terraintool::kRaise, {1.0f, 0.0f}, 8.0f, 60);
   for (const auto& u : {f, l})
     EXPECT_EQ(std::tuple(u->position.z, u->inWater), std::tuple(w->groundHeight(u->position.x, u->position.y), 0));
 }
@@ -77,9 +76,7 @@ TEST(Sculpting, GroundLoweredUnderWaterFollowsTheTemplatesWaterRules) {
 TEST(SculptHistory, UndoAndRedoRestoreEveryStrokeBitForBit) {
   auto w = qvtest::makeWorld(11);
   qvtest::shape(*w, qvtest::IslandBrush{});
-  TerrainSculptor sculptor;
   auto plant = qvtest::makeTemplate(Unit3DTemplate::kStationary);
-  w->templates.all = {plant};
   qvtest::put(*w, plant, 5.0f, 5.0f);
   qvtest::settle(*w);
 
@@ -90,7 +87,7 @@ TEST(SculptHistory, UndoAndRedoRestoreEveryStrokeBitForBit) {
   };
   std::vector<std::vector<float>> g{ground(*w)};
   for (const auto& s : strokes) {
-    stroke(*w, sculptor, s.tool, s.at, s.size, 10);
+    stroke(*w, s.tool, s.at, s.size, 10);
     g.push_back(ground(*w));
   }
   ASSERT_EQ(w->sculptHistory.undoCount(), std::size(strokes));
@@ -108,10 +105,10 @@ TEST(SculptHistory, UndoAndRedoRestoreEveryStrokeBitForBit) {
   // A new stroke after undoing drops what could have been redone.
   w->undoSculpt();
   w->undoSculpt();
-  stroke(*w, sculptor, terraintool::kRaise, {-10, -10}, 4, 5);
+  stroke(*w, terraintool::kRaise, {-10, -10}, 4, 5);
   EXPECT_EQ(std::tuple(w->sculptHistory.undoCount(), w->sculptHistory.redoCount()), std::tuple(std::size(strokes) - 1, 0u));
   // A press that changes nothing files no stroke.
-  stroke(*w, sculptor, terraintool::kRaise, {-10, -10}, 4, 0);
+  stroke(*w, terraintool::kRaise, {-10, -10}, 4, 0);
   EXPECT_EQ(w->sculptHistory.undoCount(), std::size(strokes) - 1);
 }
 
@@ -121,7 +118,7 @@ TEST(SculptHistory, KeepsTheLastStrokesOnlyChangedVerticesAndForgetsOnNewWorldOr
   std::vector<std::vector<float>> g{ground(*w)};
   const int total = static_cast<int>(SculptHistory::kMaxStrokes) + 8;
   for (int k = 0; k < total; ++k) {
-    stroke(*w, sculptor, terraintool::kRaiseRound, {static_cast<float>(k % 7) * 9.0f - 30.0f, 0.0f}, 4.0f, 2);
+    stroke(*w, terraintool::kRaiseRound, {static_cast<float>(k % 7) * 9.0f - 30.0f, 0.0f}, 4.0f, 2);
     g.push_back(ground(*w));
   }
   EXPECT_EQ(w->sculptHistory.undoCount(), SculptHistory::kMaxStrokes);
@@ -135,7 +132,7 @@ TEST(SculptHistory, KeepsTheLastStrokesOnlyChangedVerticesAndForgetsOnNewWorldOr
   EXPECT_FALSE(w->undoSculpt() || w->redoSculpt()) << "a new world forgets the strokes";
 
   // A load with a stroke still open: the loaded ground is never undone.
-  stroke(*w, sculptor, terraintool::kRaise, {0, 0}, 6, 3);
+  stroke(*w, terraintool::kRaise, {0, 0}, 6, 3);
   const std::string saved = saveGameText(*w, "today");
   w->terrainTool = terraintool::kLower;
   w->sculptFrame(sculptor, {0, 0}, kDt, true);

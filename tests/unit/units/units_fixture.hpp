@@ -97,10 +97,7 @@ inline void shapeCoast(qv::World& w, float land = 1.0f, float sea = -3.0f) {
 // A world with terrain only (no sea, sky or clouds objects), seeded.
 inline std::unique_ptr<qv::World> makeWorld(uint32_t seed = 777, bool water = false) {
   useTestData();
-  qv::World::Options o;
-  o.water = water;
-  o.sky = o.clouds = false;
-  auto w = std::make_unique<qv::World>(o);
+  auto w = std::make_unique<qv::World>(qv::World::Options{.water = water, .sky = false, .clouds = false});
   qv::rng::seed(seed);  // the terrain reseeded the generator for its jitter
   return w;
 }
