@@ -21,7 +21,6 @@ struct CensusWorld : ::testing::Test {
     plant->breedFrequency = grazer->breedFrequency = 2;
     grazer->eats = {plant};
     grazer->hunger = 2;
-    w->templates.all = {plant, grazer};
     for (int i = 0; i < 12; ++i) qvtest::put(*w, plant, -20.0f + 8.0f * (i % 6), -8.0f + 16.0f * (i / 6));
     for (int i = 0; i < 6; ++i) qvtest::put(*w, grazer, -18.0f + 8.0f * i, 0.0f);
   }

@@ -18,8 +18,7 @@ constexpr float kDt = 0.05f;
 // One press-to-release stroke of a tool at a point, the world running meanwhile.
 void stroke(World& w, int tool, Vec2 at, float size, int frames) {
   TerrainSculptor s;
-  w.terrainTool = tool;
-  w.terrainBrushSize = size;
+  std::tie(w.terrainTool, w.terrainBrushSize) = std::tuple(tool, size);
   for (int f = 0; f < frames; ++f) {
     w.sculptFrame(s, at, kDt, f == 0);
     w.step(kDt, kDt);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "render/palette.hpp"
 #include "units_fixture.hpp"
 
@@ -132,8 +134,7 @@ TEST(UnitTemplateDefaults, SixUnassignedInIdOrderAllPrimaryGroundWithPaletteColo
   TemplateLists lists;
   createDefaultTemplates(lists);
   ASSERT_TRUE(lists.unassigned.size() == 6u && lists.assigned.size() + 6u == lists.all.size());
-  for (size_t i = 1; i < lists.unassigned.size(); ++i)
-    EXPECT_LT(lists.unassigned[i - 1]->templateId, lists.unassigned[i]->templateId);
+  EXPECT_TRUE(std::ranges::is_sorted(lists.unassigned, {}, [](const TemplatePtr& t) { return t->templateId; }));
   for (const auto& t : lists.all) {
     EXPECT_TRUE(t->colourGround == Unit3DTemplate::kGroundPrimary && t->breeds && t->startsAsBaby);
     EXPECT_FALSE(t->primaryColourOptions.empty() || t->secondaryColourOptions.empty()) << t->modelFileName();

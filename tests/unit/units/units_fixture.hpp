@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <system_error>
+#include <tuple>
 #include <unistd.h>
 
 #include "core/random.hpp"
@@ -119,9 +120,7 @@ inline void settle(qv::World& w) { w.step(0.0f, 0.0f); }
 
 // Sends a unit walking to `to` with no new decision for a long while.
 inline void sendTo(qv::Unit3D& u, qv::Vec3 to) {
-  u.decisionTimer = 1000.0f;
-  u.activity = qv::Unit3D::kMoving;
-  u.destination = to;
+  std::tie(u.decisionTimer, u.activity, u.destination) = std::tuple(1000.0f, qv::Unit3D::kMoving, to);
   u.moving = u.turning = true;
 }
 
