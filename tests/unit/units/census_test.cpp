@@ -1,7 +1,8 @@
 // The census: per-template counts, births and deaths, and the bounded history.
 #include <gtest/gtest.h>
 
-#include <map>
+#include <algorithm>
+#include <array>
 #include <vector>
 
 #include "units_fixture.hpp"
@@ -9,19 +10,6 @@
 using namespace qv;
 
 namespace {
-
-std::map<const Unit3DTemplate*, int> livingByTemplate(World& w) {
-  std::map<const Unit3DTemplate*, int> n;
-  for (const auto& u : w.allUnits())
-    if (u->alive()) ++n[u->unitTemplate.get()];
-  return n;
-}
-
-const Census::Row* rowOf(const World& w, const TemplatePtr& t) {
-  for (const auto& r : w.census.rows())
-    if (r.key == t.get()) return &r;
-  return nullptr;
-}
 
 // Plants that spread, grazers that eat them and breed, on a seeded island.
 struct CensusWorld : ::testing::Test {
@@ -33,7 +21,6 @@ struct CensusWorld : ::testing::Test {
     plant->breedFrequency = grazer->breedFrequency = 2;
     grazer->eats = {plant};
     grazer->hunger = 2;
-    w->templates.all = {plant, grazer};
     for (int i = 0; i < 12; ++i) qvtest::put(*w, plant, -20.0f + 8.0f * (i % 6), -8.0f + 16.0f * (i / 6));
     for (int i = 0; i < 6; ++i) qvtest::put(*w, grazer, -18.0f + 8.0f * i, 0.0f);
   }
@@ -44,18 +31,16 @@ struct CensusWorld : ::testing::Test {
 
 TEST_F(CensusWorld, CountsBirthsAndDeathsMatchWhatHappenedInTheWorld) {
   w->setGameSpeed(2);  // x5
-  // Births and living units per game second, to check the last-minute window against.
-  std::vector<uint64_t> birthsAt, deathsAt;
-  uint64_t deaths = 0;
-  const size_t placed = w->unitCount();
+  // Births and deaths so far at each game second, to check the last-minute window against.
+  std::vector<std::array<int, 2>> at;
+  std::array<int, 2> total{0, 0};
+  const int placed = static_cast<int>(w->unitCount());
   for (int s = 0; s < 300; ++s) {
-    birthsAt.push_back(w->stats.births);
-    deathsAt.push_back(deaths);
+    at.push_back(total);
     run(1.0f);
-    deaths = placed + w->stats.births - w->unitCount();
+    total = {static_cast<int>(w->stats.births), placed + static_cast<int>(w->stats.births - w->unitCount())};
   }
-  ASSERT_GT(w->stats.births, 10u) << "a lively world";
-  ASSERT_GT(deaths, 3u) << "and some deaths";
+  ASSERT_TRUE(total[0] > 10 && total[1] > 3) << "a lively world with some deaths";
   EXPECT_EQ(w->census.sampleCount(), 60) << "one sample per 5 game seconds";
 
   // A prey bitten to death after its own update stays filed until the next step: not counted.
@@ -65,35 +50,34 @@ TEST_F(CensusWorld, CountsBirthsAndDeathsMatchWhatHappenedInTheWorld) {
   ASSERT_NE(bitten, nullptr);
   bitten->health = 0.0f;
   w->census.recount(w->grid);
-  const auto living = livingByTemplate(*w);
-  int birthsInWindow = 0, deathsInWindow = 0, births = 0, died = 0;
+  std::array<int, 2> inWindow{0, 0}, counted{0, 0};
+  const auto& rows = w->census.rows();
   for (const auto& t : {plant, grazer}) {
-    const Census::Row* r = rowOf(*w, t);
-    ASSERT_NE(r, nullptr);
-    EXPECT_EQ(r->count, living.at(t.get()));
-    birthsInWindow += w->census.birthsLastMinute(*r);
-    deathsInWindow += w->census.deathsLastMinute(*r);
-    for (int age = 0; age < w->census.sampleCount(); ++age) births += r->births[age], died += r->deaths[age];
-    births += r->pendingBirths, died += r->pendingDeaths;
+    const auto r = std::find_if(rows.begin(), rows.end(), [&](const Census::Row& row) { return row.key == t.get(); });
+    ASSERT_TRUE(r != rows.end());
+    int living = 0;
+    for (const auto& u : w->allUnits()) living += u->alive() && u->unitTemplate == t;
+    EXPECT_EQ(r->count, living);
+    inWindow[0] += w->census.birthsLastMinute(*r);
+    inWindow[1] += w->census.deathsLastMinute(*r);
+    for (int age = 0; age < w->census.sampleCount(); ++age) counted[0] += r->births[age], counted[1] += r->deaths[age];
+    counted[0] += r->pendingBirths, counted[1] += r->pendingDeaths;
+    // The newest sample is the count at its time, never more than the peak.
+    EXPECT_LE(w->census.countAt(*r, 0), w->census.peakCount());
   }
-  EXPECT_EQ(static_cast<uint64_t>(births), w->stats.births) << "every birth counted once";
-  EXPECT_EQ(static_cast<uint64_t>(died), deaths) << "every death counted once";
+  EXPECT_EQ(counted, total) << "every birth and death counted once";
   // The window is the last 55 to 60 game seconds, by whole samples.
-  const size_t now = birthsAt.size();
-  EXPECT_GE(birthsInWindow, static_cast<int>(w->stats.births - birthsAt[now - 55]));
-  EXPECT_LE(birthsInWindow, static_cast<int>(w->stats.births - birthsAt[now - 60]));
-  EXPECT_GE(deathsInWindow, static_cast<int>(deaths - deathsAt[now - 55]));
-  EXPECT_LE(deathsInWindow, static_cast<int>(deaths - deathsAt[now - 60]));
-  // The newest sample is the count at its time, never more than the peak.
-  EXPECT_LE(w->census.countAt(*rowOf(*w, plant), 0), w->census.peakCount());
+  for (int k : {0, 1}) {
+    EXPECT_GE(inWindow[k], total[k] - at[at.size() - 55][k]) << "births, deaths: " << k;
+    EXPECT_LE(inWindow[k], total[k] - at[at.size() - 60][k]) << "births, deaths: " << k;
+  }
 }
 
 TEST_F(CensusWorld, FollowsGameTimeKeepsItsSizeAndStartsFreshOnNewWorld) {
-  const Census::Row* first = nullptr;
   w->setGameSpeed(1);
   run(12.0f);
   EXPECT_EQ(w->census.sampleCount(), 2);
-  first = w->census.rows().data();
+  const Census::Row* first = w->census.rows().data();
   w->setGameSpeed(0);  // paused: real time passes, game time does not
   for (int i = 0; i < 400; ++i) w->step(0.05f, w->simDtFor(0.05f, false));
   EXPECT_EQ(w->census.sampleCount(), 2);
@@ -105,17 +89,15 @@ TEST_F(CensusWorld, FollowsGameTimeKeepsItsSizeAndStartsFreshOnNewWorld) {
 
   // 40 game minutes fill the 30-minute ring and no more; the rows never move.
   run(40.0f * 60.0f);
-  EXPECT_EQ(w->census.sampleCount(), Census::kSamples);
-  EXPECT_EQ(w->census.rows().data(), first);
-  EXPECT_EQ(w->census.rows().size(), 2u);
+  EXPECT_EQ(std::tuple(w->census.sampleCount(), w->census.rows().data(), w->census.rows().size()),
+            std::tuple(Census::kSamples, first, 2u));
   // One huge step (a stalled frame at x20) still leaves a full, sane ring.
   w->step(0.05f, 1e6f);
   EXPECT_EQ(w->census.sampleCount(), Census::kSamples);
   EXPECT_LT(w->census.sinceSample(), Census::kSamplePeriod);
 
   w->resetWorld();
-  EXPECT_EQ(w->census.sampleCount(), 0);
-  EXPECT_TRUE(w->census.rows().empty());
+  EXPECT_TRUE(w->census.sampleCount() == 0 && w->census.rows().empty());
 }
 
 }  // namespace

@@ -13,86 +13,73 @@ std::shared_ptr<Unit3D> bare(const TemplatePtr& t) {
 }
 
 TEST(UnitBite, DamageAndFoodFollowHealthAndSize) {
-  auto eater = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed), tough = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed),
-       weak = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
-  // Four bites kill an equal normal unit, each feeding half.
-  auto a = bare(eater), p = bare(eater);
-  a->food = 0.1f;
-  a->bite(*p);
-  EXPECT_FLOAT_EQ(p->health, 0.75f);
-  EXPECT_FLOAT_EQ(a->food, 0.6f);
-  EXPECT_TRUE(p->hit && p->hopping);
-  for (int i = 0; i < 2; ++i) a->bite(*p);
-  EXPECT_TRUE(p->alive() && a->food == 1.0f) << "food is capped";
-  a->bite(*p);
-  EXPECT_FALSE(p->alive()) << "the fourth bite kills";
-  p->hit = false;
-  a->bite(*p);
-  EXPECT_FALSE(p->hit) << "a dead unit is not bitten again";
-  // High-health prey loses a sixteenth and feeds twice as much.
+  auto normal = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
+  auto tough = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed), big = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
   tough->health = 2;
-  auto hp = bare(tough);
-  a->food = 0.0f;
-  a->bite(*hp);
-  EXPECT_FLOAT_EQ(hp->health, 1.0f - 1.0f / 16.0f);
-  EXPECT_EQ(a->food, 1.0f) << "2.0 per bite, capped at 1";
-  // A killing bite feeds less, in proportion to the health that was left.
-  auto q = bare(weak);
-  q->health = 0.1f, a->food = 0.0f;
-  a->bite(*q);
-  EXPECT_TRUE(!q->alive() && std::abs(a->food - 0.2f) < 1e-6f) << "0.1 of a 0.25 bite feeds 0.2, not 0.5: " << a->food;
-  // Bigger attackers bite harder.
-  eater->size = 2.0f;
-  auto r = bare(weak);
-  a->bite(*r);
-  EXPECT_NEAR(r->health, 0.49f, 1e-3f) << "size 2 takes half the health, not a quarter";
+  big->size = 2.0f;
+  // One bite: the prey's health and the attacker's food before and after.
+  const struct { TemplatePtr attacker, prey; float health, food, healthAfter, foodAfter; } rows[] = {
+      {normal, normal, 1.0f, 0.1f, 0.75f, 0.6f},  // four bites kill an equal unit, each feeding half
+      {normal, normal, 0.5f, 0.6f, 0.25f, 1.0f},  // food is capped
+      {normal, normal, 0.25f, 0.0f, 0.0f, 0.5f},  // the fourth bite kills
+      {normal, normal, 0.1f, 0.0f, 0.0f, 0.2f},   // 0.1 left of a 0.25 bite feeds 0.2, not 0.5
+      {normal, tough, 1.0f, 0.0f, 1.0f - 1.0f / 16.0f, 1.0f},  // tough prey loses a sixteenth, feeds twice
+      {big, normal, 1.0f, 0.0f, 0.49f, 0.5f},  // size 2 takes half the health, not a quarter
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(&r - rows);
+    auto a = bare(r.attacker), p = bare(r.prey);
+    std::tie(a->food, p->health) = std::pair(r.food, r.health);
+    a->bite(*p);
+    EXPECT_NEAR(p->health, r.healthAfter, 1e-3f);
+    EXPECT_FLOAT_EQ(a->food, r.foodAfter);
+    EXPECT_TRUE(p->hit && p->hopping);
+  }
+  auto dead = bare(normal);
+  dead->health = 0.0f;
+  bare(normal)->bite(*dead);
+  EXPECT_FALSE(dead->hit) << "a dead unit is not bitten again";
 }
 
 TEST(UnitHunger, StarvesAfter180SecondsAndSleepStopsAtHalf) {
-  auto food = qvtest::makeTemplate(0);
-  auto t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
-  t->eats = {food};
-  auto u = bare(t);
-  for (int i = 0; i < 359; ++i) u->hungerStep(0.5f);
-  EXPECT_TRUE(u->alive() && std::abs(u->food - 0.5f / 180.0f) < 1e-4f);
-  for (int i = 0; i < 2; ++i) u->hungerStep(0.5f);
-  EXPECT_FALSE(u->alive()) << "empty after 180 s, dead just after";
-  auto s = bare(t);
-  s->asleep = true;
-  for (int i = 0; i < 1000; ++i) s->hungerStep(1.0f);
-  EXPECT_FLOAT_EQ(s->food, 0.5f) << "asleep, hunger stops at half";
-  s->food = 0.3f;  // already below half: sleep keeps it there
-  s->hungerStep(100.0f);
-  EXPECT_FLOAT_EQ(s->food, 0.3f);
-  t->hunger = 2;
-  auto h = bare(t), plant = bare(food);  // the plant eats nothing: never hungry
-  h->hungerStep(45.0f);
-  plant->hungerStep(10000.0f);
-  EXPECT_NEAR(h->food, 0.5f, 1e-5f) << "High hunger empties twice as fast";
-  EXPECT_FLOAT_EQ(plant->food, 1.0f);
+  auto plant = qvtest::makeTemplate(0), eater = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
+  auto greedy = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
+  eater->eats = greedy->eats = {plant};
+  greedy->hunger = 2;
+  // Food after `seconds` in half-second steps (unchecked once dead).
+  const struct { TemplatePtr t; bool asleep; float food, seconds, after; bool alive; } rows[] = {
+      {eater, false, 1.0f, 179.5f, 0.5f / 180.0f, true},  // empty after 180 s
+      {eater, false, 1.0f, 180.5f, 0.0f, false},          // dead just after
+      {eater, true, 1.0f, 1000.0f, 0.5f, true},           // asleep, hunger stops at half
+      {eater, true, 0.3f, 100.0f, 0.3f, true},            // already below half: sleep keeps it there
+      {greedy, false, 1.0f, 45.0f, 0.5f, true},           // High hunger empties twice as fast
+      {plant, false, 1.0f, 10000.0f, 1.0f, true},         // eats nothing: never hungry
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(&r - rows);
+    auto u = bare(r.t);
+    std::tie(u->asleep, u->food) = std::tuple(r.asleep, r.food);
+    for (float s = 0.0f; s < r.seconds; s += 0.5f) u->hungerStep(0.5f);
+    EXPECT_EQ(u->alive(), r.alive);
+    if (r.alive) EXPECT_NEAR(u->food, r.after, 1e-4f);
+  }
 }
 
 TEST(UnitAgeing, LifespansOf375And750And1125SecondsInfiniteAndSlowedLastThirtyAsleep) {
-  const int spans[3] = {375, 750, 1125};
-  for (int ls = 0; ls < 3; ++ls) {
-    auto u = bare(qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed, false, ls));
-    for (int i = 0; i < spans[ls] - 1; ++i) u->ageingStep(1.0f);
-    const bool aliveBefore = u->alive();
-    for (int i = 0; i < 2; ++i) u->ageingStep(1.0f);
-    EXPECT_TRUE(aliveBefore && !u->alive()) << "lifespan " << ls;
-  }
-  auto forever = bare(qvtest::makeTemplate(0, false, 3));
-  for (int i = 0; i < 100; ++i) forever->ageingStep(1000.0f);
-  EXPECT_TRUE(forever->alive() && forever->ageFraction == 0.0f) << "infinite lifespan";
-  // With 29.5 s left: asleep they last 885 s, awake 29.5 s.
-  auto t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed, false, 1);
-  for (bool asleep : {true, false}) {
-    auto u = bare(t);
-    u->ageFraction = 1.0f - 29.5f / 750.0f, u->asleep = asleep;
-    for (int i = 0; i < (asleep ? 870 : 0); ++i) u->ageingStep(1.0f);
+  // Alive after `alive` one-second steps, dead after `dead`. With 29.5 s left, asleep
+  // they last 885 s, awake 29.5 s.
+  const float late = 1.0f - 29.5f / 750.0f;
+  const struct { int lifespan; bool asleep; float ageFraction; int alive, dead; } rows[] = {
+      {0, false, 0.0f, 374, 376}, {1, false, 0.0f, 749, 751}, {2, false, 0.0f, 1124, 1126},
+      {3, false, 0.0f, 100000, 100000}, {1, true, late, 870, 900}, {1, false, late, 0, 30}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(&r - rows);
+    auto u = bare(qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed, false, r.lifespan));
+    std::tie(u->ageFraction, u->asleep) = std::tuple(r.ageFraction, r.asleep);
+    for (int i = 0; i < r.alive; ++i) u->ageingStep(1.0f);
     EXPECT_TRUE(u->alive());
-    for (int i = 0; i < 30; ++i) u->ageingStep(1.0f);
-    EXPECT_FALSE(u->alive()) << "asleep " << asleep;
+    for (int i = r.alive; i < r.dead; ++i) u->ageingStep(1.0f);
+    EXPECT_EQ(u->alive(), r.lifespan == 3) << "only the infinite lifespan outlives its time";
   }
 }
 
@@ -124,7 +111,7 @@ struct BreedingTest : ::testing::Test {
   }
 };
 
-TEST_F(BreedingTest, MovingUnitsBreedUnlessThreeOfTheirKindCrowdTheSpot) {
+TEST_F(BreedingTest, MovingUnitsBreedUnlessThreeOfTheirKindCrowdTheSpotAndDeadOffspringLeaveEveryList) {
   auto t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed, true);
   auto parent = qvtest::put(*w, t, 0.0f, 0.0f);
   for (float x : {1.2f, -1.2f}) qvtest::put(*w, t, x, 0.0f);
@@ -134,8 +121,13 @@ TEST_F(BreedingTest, MovingUnitsBreedUnlessThreeOfTheirKindCrowdTheSpot) {
   EXPECT_TRUE(parent->breedTimer >= 0.66f && parent->breedTimer <= 1.0f) << parent->breedTimer;
   auto child = w->newUnits.front();
   EXPECT_TRUE(child->fadeIn > 0.98f && child->anchor.x == parent->anchor.x && child->primaryColour.sameAs(parent->primaryColour));
+  // An offspring that dies while fading in leaves every list, and nothing keeps it alive.
+  child->health = 0.0f;
+  for (int i = 0; i < 25; ++i) w->step(0.05f, 0.05f);
+  std::weak_ptr<Unit3D> watch = child;
+  child.reset();
+  EXPECT_TRUE(w->newUnits.empty() && w->dying.empty() && watch.expired());
   // Now three of its kind are close to every candidate spot.
-  w->eraseUnit(child);
   qvtest::put(*w, t, 0.0f, 1.2f)->decisionTimer = 100.0f;
   EXPECT_TRUE(breedNow(*parent) == 1u && parent->breedTimer >= 0.66f) << "refused; the timer restarts all the same";
 }
@@ -156,22 +148,17 @@ TEST_F(BreedingTest, TheIntervalBetweenLittersFollowsTheFrequencyOption) {
   }
 }
 
-TEST_F(BreedingTest, UnitsBreedOnlyWhileIdle) {
-  auto u = qvtest::put(*w, qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed, true), 0.0f, 0.0f);
+TEST_F(BreedingTest, UnitsBreedOnlyWhileIdleAndEatersOnlyWithFoodNear) {
+  auto grass = qvtest::makeTemplate(0), t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed, true);
+  t->eats = {grass};
+  auto u = qvtest::put(*w, t, 0.0f, 0.0f);
+  u->decisionTimer = 100.0f;
+  EXPECT_EQ(breedNow(*u), 0u) << "no food within 4.5";
+  qvtest::put(*w, grass, 1.5f, 0.5f);
   qvtest::sendTo(*u, {20.0f, 0.0f, 1.0f});
   EXPECT_EQ(breedNow(*u), 0u) << "not while walking";
   std::tie(u->activity, u->moving, u->decisionTimer) = std::tuple(Unit3D::kIdle, false, 100.0f);
   EXPECT_EQ(breedNow(*u), 1u) << "as soon as it stands";
-}
-
-TEST_F(BreedingTest, EatersNeedFoodNear) {
-  auto grass = qvtest::makeTemplate(0), t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed, true);
-  t->eats = {grass};
-  auto parent = qvtest::put(*w, t, 0.0f, 0.0f);
-  parent->decisionTimer = 100.0f;
-  EXPECT_EQ(breedNow(*parent), 0u) << "no food within 4.5";
-  qvtest::put(*w, grass, 1.5f, 0.5f);
-  EXPECT_EQ(breedNow(*parent), 1u);
 }
 
 TEST_F(BreedingTest, FullPlantSurroundingsGiveNoOffspringForEitherAttempt) {
@@ -196,22 +183,20 @@ TEST_F(BreedingTest, AColonyStaysWithinReachOfItsFounder) {
   qvtest::put(*w, plant, 30.0f, -10.0f);
   qvtest::put(*w, plant, -30.0f, 10.0f)->anchor = {-33.25f, 10.0f};
   for (int i = 0; i < 600; ++i) w->step(0.05f, 1.0f);
-  int first = 0, second = 0;
-  float farSecond = 0.0f;
+  const Vec2 founders[2] = {{30.0f, -10.0f}, {-33.25f, 10.0f}};
+  int count[2] = {0, 0};
+  float farthest[2] = {0.0f, 0.0f};
   for (const auto& u : w->allUnits()) {
-    if (u->anchor.x > 0.0f) {
-      ++first;
-      EXPECT_LE(std::hypot(u->position.x - 30.0f, u->position.y + 10.0f), 6.5f + 1e-3f);
-    } else {
-      ++second;
-      const float d = std::hypot(u->position.x + 33.25f, u->position.y - 10.0f);
-      farSecond = std::max(farSecond, d);
-      EXPECT_LE(d, 13.0f + 1e-3f) << "never more than 6.5 plus a step from the founder";
-      EXPECT_LE(std::hypot(u->origin.x + 33.25f, u->origin.y - 10.0f), 6.5f + 1e-3f);
-    }
+    const int k = u->anchor.x > 0.0f ? 0 : 1;
+    const float d = std::hypot(u->position.x - founders[k].x, u->position.y - founders[k].y);
+    ++count[k];
+    farthest[k] = std::max(farthest[k], d);
+    EXPECT_LE(std::hypot(u->origin.x - founders[k].x, u->origin.y - founders[k].y), 6.5f + 1e-3f);
   }
-  EXPECT_TRUE(first > 10 && first < 60 && second > 10) << first << " " << second;
-  EXPECT_GT(farSecond, 6.5f) << "a colony whose origin moved spreads past its first ring";
+  EXPECT_TRUE(count[0] > 10 && count[0] < 60 && count[1] > 10) << count[0] << " " << count[1];
+  EXPECT_LE(farthest[0], 6.5f + 1e-3f);
+  EXPECT_TRUE(farthest[1] > 6.5f && farthest[1] <= 13.0f + 1e-3f)
+      << "a colony whose origin moved spreads past its first ring, but never more than a step: " << farthest[1];
 }
 
 TEST_F(BreedingTest, PausedWorldStopsTheLifeCycleButTheDeadStillFadeOut) {

@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <map>
+#include <algorithm>
 
-#include "render/model3d.hpp"
 #include "render/palette.hpp"
 #include "units_fixture.hpp"
 
@@ -34,9 +32,8 @@ TEST(UnitTemplateColours, OffspringKeepsParentColourThreeTimesInFourElseUniform)
   }
 }
 
-TEST(UnitTemplateColours, EmptyAndSingleOptionListsAndFreshChoice) {
+TEST(UnitTemplateColours, EmptyAndSingleOptionListsFreshChoicesAndNextColours) {
   auto t = threeColourTemplate();
-  t->groundColourOptions.clear();
   EXPECT_TRUE(t->chooseColour(Unit3DTemplate::kGroundPart, col(1, 0, 0), false).sameAs(col(1, 1, 1)));
   // The secondary list has one option: always that one, fresh or not.
   for (int i = 0; i < 20; ++i)
@@ -45,10 +42,7 @@ TEST(UnitTemplateColours, EmptyAndSingleOptionListsAndFreshChoice) {
   int seen = 0;
   for (int i = 0; i < 200; ++i) seen |= 1 << optionIndex(t->chooseColour(Unit3DTemplate::kPrimaryPart, col(1, 0, 0), true));
   EXPECT_EQ(seen, 7);
-}
 
-TEST(UnitTemplateColours, NextColoursAreKeptValidAndStepWithWrapping) {
-  auto t = threeColourTemplate();
   t->ensureNextColours();
   EXPECT_TRUE(t->nextSecondaryColour.sameAs(col(0, 0, 1)) && t->nextGroundColour.sameAs(col(1, 1, 1)))
       << "the only option; white without options";
@@ -61,7 +55,6 @@ TEST(UnitTemplateColours, NextColoursAreKeptValidAndStepWithWrapping) {
     t->stepNextColour(r.step, Unit3DTemplate::kPrimaryPart);
     EXPECT_TRUE(t->nextPrimaryColour.sameAs(r.to)) << r.from.r << " " << r.step;
   }
-  t->groundColourOptions.clear();
   t->nextGroundColour = col(0.2f, 0.2f, 0.2f);
   t->stepNextColour(+1, Unit3DTemplate::kGroundPart);
   EXPECT_TRUE(t->nextGroundColour.sameAs(col(0.2f, 0.2f, 0.2f))) << "empty lists leave it unchanged";
@@ -80,7 +73,7 @@ std::vector<int> ids(const std::vector<TemplatePtr>& list) {
 }
 using Ids = std::vector<int>;
 
-TEST(UnitTemplateLists, UnassignKeepsIdOrderAndAssignCanGoToTheFront) {
+TEST(UnitTemplateLists, UnassignKeepsIdOrderAssignCanGoToTheFrontAndANewWorldUnassignsAll) {
   Unit3DTemplate::setNextTemplateId(0);
   TemplateLists lists;
   std::vector<TemplatePtr> ts;
@@ -97,23 +90,16 @@ TEST(UnitTemplateLists, UnassignKeepsIdOrderAndAssignCanGoToTheFront) {
   EXPECT_TRUE(lists.nthAssignedNotIn(5, {}) == nullptr && lists.nthUnassignedNotIn(1, {ts[0]}) == ts[6]);
   // Handing over an element of the list being edited moves exactly that template.
   lists.unassign(lists.assigned.front());
-  EXPECT_EQ(ids(lists.assigned), (Ids{3, 4, 5}));
-  EXPECT_EQ(ids(lists.unassigned), (Ids{0, 1, 2, 6}));
+  EXPECT_EQ(std::pair(ids(lists.assigned), ids(lists.unassigned)), std::pair(Ids{3, 4, 5}, Ids{0, 1, 2, 6}));
   lists.assign(lists.unassigned.front(), true);
-  EXPECT_EQ(ids(lists.assigned), (Ids{0, 3, 4, 5}));
-  EXPECT_EQ(ids(lists.unassigned), (Ids{1, 2, 6}));
-}
-
-TEST(UnitTemplateLists, NewWorldUnassignsEverythingAndDropsRelations) {
-  TemplateLists lists;
-  auto a = qvtest::makeTemplate(0), b = qvtest::makeTemplate(2), c = qvtest::makeTemplate(2);
-  for (auto& t : {c, a, b}) lists.assign(t);
-  b->eats = {a, b};
-  b->likes = {a};
-  b->claimedByLoad = true;
+  EXPECT_EQ(std::pair(ids(lists.assigned), ids(lists.unassigned)), std::pair(Ids{0, 3, 4, 5}, Ids{1, 2, 6}));
+  // A new world unassigns everything, in id order, and drops the relations.
+  ts[3]->eats = {ts[0], ts[3]};
+  ts[3]->likes = {ts[0]};
+  ts[3]->claimedByLoad = true;
   lists.resetForNewWorld();
-  EXPECT_TRUE(lists.assigned.empty() && lists.unassigned == (std::vector<TemplatePtr>{a, b, c}));
-  EXPECT_TRUE(b->eats.empty() && b->likes.empty() && !b->claimedByLoad);
+  EXPECT_EQ(std::pair(ids(lists.assigned), ids(lists.unassigned)), std::pair(Ids{}, Ids{0, 1, 2, 3, 4, 5, 6}));
+  EXPECT_TRUE(ts[3]->eats.empty() && ts[3]->likes.empty() && !ts[3]->claimedByLoad);
 }
 
 TEST(UnitTemplateHabitat, OnlyStationaryOtherTemplatesLikedFirst) {
@@ -136,23 +122,19 @@ TEST(UnitTemplateMeasures, ModelSwapsCarryMeasures) {
   auto flat = qvtest::makeTemplate(2), tall = qvtest::makeTemplate(2, false, 1, "UnitsTest Tall.obj");
   ASSERT_NEAR(flat->modelHeightMax(), 1.0f, 1e-4f) << "the test model must load";
   EXPECT_NEAR(tall->modelHeightMax(), 4.0f, 1e-4f);
-  const float flatHop = flat->hopSpeed, tallHop = tall->hopSpeed;
-  const int idFlat = flat->templateId, idTall = tall->templateId;
-  const float rFlat = flat->radius(), rTall = tall->radius();
+  const auto tallBefore = std::tuple(tall->templateId, tall->modelFileName(), tall->radius(), tall->hopSpeed);
+  const auto flatBefore = std::tuple(flat->templateId, flat->modelFileName(), flat->radius(), flat->hopSpeed);
   flat->swapModel(*tall);
-  EXPECT_TRUE(flat->templateId == idTall && tall->templateId == idFlat && flat->modelFileName() == "UnitsTest Tall.obj");
-  EXPECT_TRUE(flat->radius() == rTall && tall->radius() == rFlat);
-  EXPECT_TRUE(flat->hopSpeed == tallHop && tall->hopSpeed == flatHop) << "the bounce goes with the model";
+  EXPECT_EQ(std::tuple(flat->templateId, flat->modelFileName(), flat->radius(), flat->hopSpeed), tallBefore);
+  EXPECT_EQ(std::tuple(tall->templateId, tall->modelFileName(), tall->radius(), tall->hopSpeed), flatBefore);
 }
 
 TEST(UnitTemplateDefaults, SixUnassignedInIdOrderAllPrimaryGroundWithPaletteColours) {
   qvtest::useTestData();
   TemplateLists lists;
   createDefaultTemplates(lists);
-  EXPECT_EQ(lists.all.size(), defaultTemplateModelNames().size());
   ASSERT_TRUE(lists.unassigned.size() == 6u && lists.assigned.size() + 6u == lists.all.size());
-  for (size_t i = 1; i < lists.unassigned.size(); ++i)
-    EXPECT_LT(lists.unassigned[i - 1]->templateId, lists.unassigned[i]->templateId);
+  EXPECT_TRUE(std::ranges::is_sorted(lists.unassigned, {}, [](const TemplatePtr& t) { return t->templateId; }));
   for (const auto& t : lists.all) {
     EXPECT_TRUE(t->colourGround == Unit3DTemplate::kGroundPrimary && t->breeds && t->startsAsBaby);
     EXPECT_FALSE(t->primaryColourOptions.empty() || t->secondaryColourOptions.empty()) << t->modelFileName();

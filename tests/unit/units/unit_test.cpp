@@ -3,7 +3,6 @@
 #include "units_fixture.hpp"
 
 using namespace qv;
-using qvtest::col;
 
 namespace {
 
@@ -17,18 +16,15 @@ TEST(UnitAnimation, BouncesPeakAtAThirdOfTheHeightAndEraserReachAddsHalfTheRadiu
     for (int k = 0; k <= 1000; ++k) top = std::max(top, u->hop(t->hopDuration * static_cast<float>(k) / 1000.0f));
     return top;
   };
-  const std::pair<int, float> scale[] = {{Unit3DTemplate::kNormalSpeed, 1.0f}, {Unit3DTemplate::kFast, 5.0f / 3.0f},
-                                         {Unit3DTemplate::kSlow, 2.0f / 3.0f}};
-  for (const auto& [speed, k] : scale) {
-    t->moveSpeed = speed;
-    EXPECT_NEAR(peak(), 0.33f * t->worldHeight() * k, 1e-3f) << "speed " << speed;
+  const struct { int speed; float size, k; } rows[] = {
+      {Unit3DTemplate::kNormalSpeed, 1.0f, 1.0f}, {Unit3DTemplate::kFast, 1.0f, 5.0f / 3.0f},
+      {Unit3DTemplate::kSlow, 1.0f, 2.0f / 3.0f}, {Unit3DTemplate::kNormalSpeed, 2.0f, 1.0f}};
+  for (const auto& r : rows) {
+    std::tie(t->moveSpeed, t->size) = std::tuple(r.speed, r.size);
+    t->recomputeHop();
+    EXPECT_NEAR(peak(), 0.33f * t->worldHeight() * r.k, 1e-3f) << "speed " << r.speed << ", size " << r.size;
     EXPECT_NEAR(u->hop(t->hopDuration), 0.0f, 1e-5f) << "lands at the end";
   }
-  t->moveSpeed = Unit3DTemplate::kNormalSpeed;
-  const float small = peak();
-  t->size = 2.0f;
-  t->recomputeHop();
-  EXPECT_NEAR(peak(), 2.0f * small, 1e-3f) << "twice the size, twice the bounce";
   // The eraser reaches a unit within its radius plus half the unit's radius.
   u->position = {10, 10, 0};
   const float reach = t->radius() * 0.5f + 1.25f;
@@ -69,23 +65,19 @@ TEST_F(WalkWorld, SleepersRestOnlyWhenIdleAndAtTheirTimeOfDay) {
     qvtest::settle(*w);
     const float bedtime = sleeps == Unit3DTemplate::kSleepsByDay ? 100.0f : 320.0f;  // day, night
     w->timeOfDay = bedtime;
-    const Vec3 at = u->position;
     int awake = 0;
     for (int i = 0; i < 100; ++i) w->step(0.05f, 1.0f), awake += !u->asleep;
     ASSERT_EQ(awake, 0) << "asleep at its time from the first step";
-    EXPECT_TRUE(u->activity == Unit3D::kIdle && u->position.x == at.x) << "asleep: no wandering";
+    EXPECT_TRUE(u->activity == Unit3D::kIdle && u->position.x == 0.0f) << "asleep: no wandering";
     w->timeOfDay = 420.0f - bedtime;  // the other half of the day
     int moved = 0;
     for (int i = 0; i < 100; ++i) w->step(0.05f, 1.0f), awake += !u->asleep, moved += u->activity != Unit3D::kIdle;
-    EXPECT_TRUE(awake == 100 && moved > 0);
     // A walk under way is finished first: the unit dozes off only once it stands idle.
     u->activity = Unit3D::kIdle;
     qvtest::sendTo(*u, u->position + Vec3{3.0f, 0.0f, 0.0f});
     w->timeOfDay = bedtime;
-    for (int i = 0; i < 5; ++i) {
-      w->step(0.05f, 0.2f);
-      EXPECT_FALSE(u->asleep) << "asleep on its feet, step " << i;
-    }
+    for (int i = 0; i < 5; ++i) w->step(0.05f, 0.2f), awake += !u->asleep;
+    EXPECT_TRUE(awake == 105 && moved > 0) << "awake all the other half of the day, and on its feet at bedtime";
     for (int i = 0; i < 200 && u->activity != Unit3D::kIdle; ++i) w->step(0.05f, 0.2f), u->decisionTimer = 1000.0f;
     w->step(0.05f, 0.2f);
     EXPECT_TRUE(u->activity == Unit3D::kIdle && u->asleep);
@@ -93,20 +85,8 @@ TEST_F(WalkWorld, SleepersRestOnlyWhenIdleAndAtTheirTimeOfDay) {
   }
 }
 
-TEST_F(WalkWorld, WanderingKeepsAFewRecentMovesAndStaysOnLand) {
-  auto t = qvtest::makeTemplate(Unit3DTemplate::kFast);
-  t->habitat = Unit3DTemplate::kLand;
-  auto u = qvtest::put(*w, t, 0.0f, 0.0f);
-  for (int i = 0; i < 2000; ++i) {
-    w->step(0.05f, 1.0f);
-    ASSERT_TRUE(u->recentMoves.size() <= 3u && u->recentMoves.capacity() <= 4u) << "no growth beyond the reserved room";
-  }
-  EXPECT_TRUE(u->recentMoves.size() == 3u && std::hypot(u->position.x, u->position.y) > 1.0f && u->inWater == 0)
-      << "it walked about, on land";
-}
-
 // A walker that likes a plant keeps to a ring of them; one that does not drifts away.
-TEST_F(WalkWorld, WanderingPrefersLikedSurroundings) {
+TEST_F(WalkWorld, WanderingPrefersLikedSurroundingsAndRemembersAFewRecentMoves) {
   auto plant = qvtest::makeTemplate(Unit3DTemplate::kStationary);
   auto fan = qvtest::makeTemplate(Unit3DTemplate::kFast), stranger = qvtest::makeTemplate(Unit3DTemplate::kFast);
   fan->likes = {plant};
@@ -119,16 +99,16 @@ TEST_F(WalkWorld, WanderingPrefersLikedSurroundings) {
     w->step(0.05f, 1.0f);
     fanHome += std::hypot(a->position.x - homes[0].x, a->position.y - homes[0].y) < 6.0f;
     strangerHome += std::hypot(b->position.x - homes[1].x, b->position.y - homes[1].y) < 6.0f;
+    ASSERT_TRUE(b->recentMoves.size() <= 3u && b->recentMoves.capacity() <= 4u) << "no growth beyond the reserved room";
   }
   EXPECT_GT(fanHome, 2700) << "stays among the plants it likes";
   EXPECT_LT(strangerHome, fanHome - 600) << "the same walk without the liking wanders off";
+  EXPECT_EQ(b->recentMoves.size(), 3u);
 }
 
 TEST(UnitHabitat, AWaterUnitStrandedOnLandHeadsForTheSea) {
   auto w = qvtest::makeWorld(17, true);
-  qvtest::CoastBrush coast;
-  coast.sea = -1.0f;  // a shore gentle enough to walk
-  qvtest::shape(*w, coast);
+  qvtest::shapeCoast(*w, 1.0f, -1.0f);  // a shore gentle enough to walk
   auto fishT = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
   fishT->habitat = Unit3DTemplate::kWater;
   auto f = qvtest::put(*w, fishT, -6.0f, 0.0f);
@@ -143,20 +123,6 @@ TEST(UnitHabitat, AWaterUnitStrandedOnLandHeadsForTheSea) {
   // Once at sea it stays there: wandering tests candidates for water.
   for (int i = 0; i < 600 && f->position.x >= -0.1f; ++i) w->step(0.05f, 1.0f);
   EXPECT_GE(f->position.x, -0.1f);
-}
-
-TEST(UnitLists, AnOffspringThatDiesWhileFadingInLeavesTheNewUnitsList) {
-  auto w = qvtest::makeWorld(3);
-  auto t = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
-  auto child = std::make_shared<Unit3D>(0, t, Vec3{}, 0.0f, Vec2{}, Vec2{}, true, col(1, 0, 0), col(0, 0, 1), col(1, 1, 1), false, true);
-  w->addOffspring(child);
-  w->step(0.05f, 0.05f);
-  child->health = 0.0f;
-  for (int i = 0; i < 25; ++i) w->step(0.05f, 0.05f);
-  EXPECT_TRUE(w->newUnits.empty() && w->dying.empty());
-  std::weak_ptr<Unit3D> watch = child;
-  child.reset();
-  EXPECT_TRUE(watch.expired()) << "nothing keeps a dead unit alive";
 }
 
 }  // namespace

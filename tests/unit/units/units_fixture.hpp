@@ -1,14 +1,13 @@
 #pragma once
-// Shared helpers for the units tests: a small box model written to a private
+// Shared helpers for the units tests: small prism models written to a private
 // data folder, island terrains, and a world built without a window.
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
 #include <system_error>
+#include <tuple>
 #include <unistd.h>
 
 #include "core/random.hpp"
@@ -30,19 +29,16 @@ inline std::string unitsTestFolder() {
       std::ofstream out(root / "Data" / "Models" / name);
       out << "# test model\n# made by the units tests\no Prism\n";
       for (int k = 0; k < 8; ++k) {
-        const float a = static_cast<float>(k) * 2.0f * 3.14159265f / 8.0f;
-        out << "v " << r * std::cos(a) << " " << r * std::sin(a) << " 0\nv " << r * std::cos(a) << " "
-            << r * std::sin(a) << " " << h << "\n";
+        const float a = static_cast<float>(k) * 2.0f * 3.14159265f / 8.0f, x = r * std::cos(a), y = r * std::sin(a);
+        out << "v " << x << " " << y << " 0\nv " << x << " " << y << " " << h << "\n";
       }
       out << "vn 0 0 1\nvn 0 0 -1\nvn 1 0 0\nusemtl Primary\n";
       for (int k = 1; k < 7; ++k) out << "f 2//1 " << 2 * k + 2 << "//1 " << 2 * k + 4 << "//1\n";
       out << "usemtl Secondary\n";
       for (int k = 1; k < 7; ++k) out << "f 1//2 " << 2 * k + 1 << "//2 " << 2 * k + 3 << "//2\n";
       out << "usemtl Black\n";
-      for (int k = 0; k < 8; ++k) {
-        const int a = 2 * k + 1, b = 2 * ((k + 1) % 8) + 1;
-        out << "f " << a << "//3 " << b << "//3 " << b + 1 << "//3\n";
-      }
+      for (int k = 0; k < 8; ++k)
+        out << "f " << 2 * k + 1 << "//3 " << 2 * (k + 1) % 16 + 1 << "//3 " << 2 * (k + 1) % 16 + 2 << "//3\n";
     };
     writePrism("UnitsTest Flat.obj", 2.0f, 1.0f);
     writePrism("UnitsTest Tall.obj", 1.0f, 4.0f);
@@ -75,42 +71,41 @@ inline qv::TemplatePtr makeTemplate(int moveSpeed, bool breeds = false, int life
                                               breeds, true, qv::Unit3DTemplate::kBounces);
 }
 
-// Height rules for building test islands.
+// A dome island: 6 high at the centre, the shore at radius 50, a sea floor at -4.
 struct IslandBrush : qv::HeightBrush {
-  float peak = 6.0f, radius = 50.0f, seaFloor = -4.0f;
   float newHeight(int, int, float x, float y, float, float) const override {
-    const float d = std::sqrt(x * x + y * y);
-    return std::max(peak * (1.0f - (d / radius) * (d / radius)), seaFloor);
+    return std::max(6.0f * (1.0f - (x * x + y * y) / 2500.0f), -4.0f);
   }
 };
-struct LevelBrush : qv::HeightBrush {
-  float level = 1.0f;
-  float newHeight(int, int, float, float, float, float) const override { return level; }
-};
-// Land at `land` for x < edge, sea floor at `sea` beyond it.
-struct CoastBrush : qv::HeightBrush {
-  float edge = 0.0f, land = 1.0f, sea = -3.0f;
-  float newHeight(int, int, float x, float, float, float) const override { return x < edge ? land : sea; }
-};
-
 inline void shape(qv::World& w, const qv::HeightBrush& brush) {
   w.terrain->reshapeWith({0.0f, 0.0f}, 200.0f, brush);
+}
+// The whole terrain from a rule height(x, y, vertex column).
+template <class F>
+void shapeBy(qv::World& w, F height) {
+  struct Brush : qv::HeightBrush {
+    F h;
+    explicit Brush(F f) : h(f) {}
+    float newHeight(int i, int, float x, float y, float, float) const override { return h(x, y, i); }
+  };
+  shape(w, Brush(height));
+}
+// Land at `land` for x < 0, sea floor at `sea` beyond it.
+inline void shapeCoast(qv::World& w, float land = 1.0f, float sea = -3.0f) {
+  shapeBy(w, [=](float x, float, int) { return x < 0.0f ? land : sea; });
 }
 
 // A world with terrain only (no sea, sky or clouds objects), seeded.
 inline std::unique_ptr<qv::World> makeWorld(uint32_t seed = 777, bool water = false) {
   useTestData();
-  qv::World::Options o;
-  o.water = water;
-  o.sky = o.clouds = false;
-  auto w = std::make_unique<qv::World>(o);
+  auto w = std::make_unique<qv::World>(qv::World::Options{.water = water, .sky = false, .clouds = false});
   qv::rng::seed(seed);  // the terrain reseeded the generator for its jitter
   return w;
 }
 // The same on level ground at height 1.
 inline std::unique_ptr<qv::World> makeLevelWorld(uint32_t seed) {
   auto w = makeWorld(seed);
-  shape(*w, LevelBrush{});
+  shapeBy(*w, [](float, float, int) { return 1.0f; });
   return w;
 }
 
@@ -125,9 +120,7 @@ inline void settle(qv::World& w) { w.step(0.0f, 0.0f); }
 
 // Sends a unit walking to `to` with no new decision for a long while.
 inline void sendTo(qv::Unit3D& u, qv::Vec3 to) {
-  u.decisionTimer = 1000.0f;
-  u.activity = qv::Unit3D::kMoving;
-  u.destination = to;
+  std::tie(u.decisionTimer, u.activity, u.destination) = std::tuple(1000.0f, qv::Unit3D::kMoving, to);
   u.moving = u.turning = true;
 }
 
