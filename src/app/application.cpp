@@ -95,6 +95,7 @@ void loadStartup() {
   GameScenes& scenes = gameScenes();
   scenes.loading = std::make_unique<SceneLoading>();
   switcher().setCurrent(scenes.loading.get());
+  prefetchSceneFiles();
   renderFrame(0, 0);
   renderFrame(0, 0);
 
@@ -194,7 +195,7 @@ int run() {
     reportStartFailure(std::cerr, missing, "");
     return kStartFailedExitCode;
   }
-  prefetchStartupFiles();
+  prefetchLoadingScreenFiles();
   if (!openWindow()) {
     logLine("ERROR: Problem loading OpenGL");
     reportStartFailure(std::cerr, "no window with OpenGL 3.3 could be opened: " + windowFailedStep(),

@@ -34,17 +34,30 @@ SceneImages& sceneImages() {
   return images;
 }
 
-void prefetchStartupFiles() {
-  // The loading screen's pictures first, in the order it asks for them: the backdrop,
-  // by far the largest, is ready when the window is. Then every other picture and
-  // the models the first world needs, prepared while the loading screen is drawn.
+namespace {
+std::vector<std::string> loadingScreenPictures() {
   std::vector<std::string> pictures = {"White Pixel.png", kBackdropPicture, "Mouse Cursor Size 1.png", kTitlePicture,
                                        "Game Version Number.png"};
   for (const int size : kFontSizes) pictures.push_back(fontSheetName(size));
   pictures.push_back("Company Logo - For Main Menu.png");
   pictures.push_back("Image Hud Loading.png");
+  return pictures;
+}
+}  // namespace
+
+void prefetchLoadingScreenFiles() {
+  // In the order the loading screen asks for them: the backdrop, by far the largest,
+  // is ready when the window is.
+  prefetchPictures(loadingScreenPictures());
+}
+
+void prefetchSceneFiles() {
+  // Started only once the loading screen has what it needs: earlier, the extra
+  // worker would take the processor from the window being opened.
+  const std::vector<std::string> first = loadingScreenPictures();
+  std::vector<std::string> pictures;
   for (std::string& name : platform::fileNamesIn(platform::dataPath("Images", ""), ".png"))
-    if (std::find(pictures.begin(), pictures.end(), name) == pictures.end()) pictures.push_back(std::move(name));
+    if (std::find(first.begin(), first.end(), name) == first.end()) pictures.push_back(std::move(name));
   prefetchPictures(pictures);
 
   std::vector<std::string> models;

@@ -6,8 +6,10 @@ namespace qv {
 // Made once, by the first scene constructed.
 struct SceneImages;
 SceneImages& sceneImages();
-// Starts decoding the start-up's pictures and preparing its models on worker threads.
-void prefetchStartupFiles();
+// Start decoding pictures and preparing models on worker threads: first what the
+// loading screen shows, then, once it has it, what the other scenes and the first world need.
+void prefetchLoadingScreenFiles();
+void prefetchSceneFiles();
 void drawBackdrop();
 // Draws the cursor picture with its top-left corner (its tip) at the mouse position.
 void drawCursor(float mouseX, float mouseY);
