@@ -234,6 +234,47 @@ TEST_F(ModelFiles, TheCacheSharesByNameCopiesOwnTheirNameAndFailuresAreErrors) {
 
 // Opaque copies of closed models are drawn without their back faces; a model a player
 // made with open sides or turned inside out must keep them, or it shows holes.
+TEST_F(ModelFiles, ModelsPreparedAheadMatchADirectLoadAndReportOnlyWhenMade) {
+  const std::string tetrahedron = "v 1 0 0\nv 0 1 0\nv -1 -1 0\nv 0 0 1\nvn 0 0 1\n"
+                                  "f 1//1 2//1 4//1\nf 2//1 3//1 4//1\nf 3//1 1//1 4//1\nf 1//1 3//1 2//1\n";
+  write("Tetra.obj", tetrahedron);
+  write("Broken.obj", tetrahedron + "v 1 oops 2\n");
+  const Model3D direct("Tetra.obj");
+  clearModelCache();
+
+  LogCapture log;
+  prefetchModels({"Tetra.obj", "Broken.obj", "Absent.obj", "Tetra.obj"});
+  const Model3D early("Tetra.obj");
+  EXPECT_EQ(log.text(), "Model loaded correctly name = \"Tetra.obj\"\n");
+  const ModelMeshes &a = direct.meshes(), &b = early.meshes();
+  EXPECT_TRUE(b.closed);
+  EXPECT_EQ(std::tie(b.boundRadius, b.lodIndexCount[0][0], b.lodIndexCount[0][kModelLods - 1]),
+            std::tie(a.boundRadius, a.lodIndexCount[0][0], a.lodIndexCount[0][kModelLods - 1]));
+  EXPECT_EQ(early.scaleNormalised(), direct.scaleNormalised());
+  EXPECT_NE(b.id, a.id);  // a model of its own, not the earlier one
+
+  // The worker has surely met both failures by now; their lines wait for the asking, in its order.
+  EXPECT_FALSE(Model3D("Absent.obj").hasGeometry());
+  EXPECT_FALSE(Model3D("Broken.obj").hasGeometry());
+  EXPECT_EQ(log.text(),
+            "Model loaded correctly name = \"Tetra.obj\"\n"
+            "ERROR: Couldn't load the an OBJ model filename = \"Absent.obj\"\n"
+            "ERROR: Exception thrown while reading the OBJ model filename = \"Broken.obj\" line 13: cannot read "
+            "a number from \"oops\"\n");
+
+  // Handed over once: after the cache is cleared the file is read as it is now.
+  write("Tetra.obj", "");
+  clearModelCache();
+  EXPECT_FALSE(Model3D("Tetra.obj").hasGeometry());
+
+  // The start-up finds the files to prepare by listing a folder.
+  const std::string folder = (root_ / "Data" / "Models").string();
+  write("notes.txt", "");
+  std::filesystem::create_directories(root_ / "Data" / "Models" / "folder.obj");
+  EXPECT_EQ(platform::fileNamesIn(folder, ".obj"), (std::vector<std::string>{"Broken.obj", "Tetra.obj"}));
+  EXPECT_TRUE(platform::fileNamesIn(folder + "/nowhere", ".obj").empty());
+}
+
 TEST(ModelMeshes, OnlyClosedModelsSeenFromOutsideSkipTheirBackFaces) {
   const std::string corners = "v 1 0 0\nv 0 1 0\nv -1 -1 0\nv 0 0 1\nvn 0 0 1\n";
   const std::string sides = "f 1//1 2//1 4//1\nf 2//1 3//1 4//1\nf 3//1 1//1 4//1\n";
