@@ -95,8 +95,9 @@ void loadStartup() {
   GameScenes& scenes = gameScenes();
   scenes.loading = std::make_unique<SceneLoading>();
   switcher().setCurrent(scenes.loading.get());
-  prefetchSceneFiles();
   renderFrame(0, 0);
+  // After the first loading frame: the worker would slow its drawing.
+  prefetchSceneFiles();
   renderFrame(0, 0);
 
   scenes.createAllButLoading(readDeveloperModeFile);
