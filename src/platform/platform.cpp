@@ -484,8 +484,9 @@ std::vector<std::string> fileNamesIn(const std::string& folder, const std::strin
 #else
     std::string name = it->path().filename().string();
 #endif
-    if (name.size() >= extension.size() && name.compare(name.size() - extension.size(), extension.size(), extension) == 0)
-      names.push_back(std::move(name));
+    const bool matches = name.size() >= extension.size() &&
+                         name.compare(name.size() - extension.size(), extension.size(), extension) == 0;
+    if (matches) names.push_back(std::move(name));
   }
   std::sort(names.begin(), names.end());
   return names;

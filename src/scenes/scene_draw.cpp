@@ -52,8 +52,9 @@ void prefetchLoadingScreenFiles() {
 }
 
 void prefetchSceneFiles() {
-  // Started only once the loading screen has what it needs: earlier, the extra
-  // worker would take the processor from the window being opened.
+  // Started once the loading screen has its pictures and its first frame is drawn:
+  // earlier, the worker would take the processor from the window being opened or
+  // from that frame's drawing.
   const std::vector<std::string> first = loadingScreenPictures();
   std::vector<std::string> pictures;
   for (std::string& name : platform::fileNamesIn(platform::dataPath("Images", ""), ".png"))
