@@ -17,6 +17,7 @@ started=$(date +%s)
 tools/windows/build.sh --tests
 echo "Windows build ready in $(( $(date +%s) - started )) s"
 . tools/windows/wine_env.sh
+keep_wineserver_running
 export SDL_AUDIODRIVER=dummy
 ctest --test-dir "$OUT" -L unit --output-on-failure -j"$(nproc)"
 echo "Windows build and tests took $(( $(date +%s) - started )) s"
