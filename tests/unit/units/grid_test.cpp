@@ -26,11 +26,10 @@ struct GridTest : ::testing::Test {
 
 TEST_F(GridTest, QueryRadiusZeroNegativeAndHuge) {
   for (int i = 0; i < 30; ++i) make(-80.0f + 5.3f * i, 70.0f - 4.9f * i);
-  EXPECT_TRUE(walk(0, 0, 0.0f).empty()) << "radius 0 visits nothing";
+  EXPECT_TRUE(walk(0, 0, 0.0f).empty() && walk(0, 0, std::nanf("")).empty()) << "radius 0 or NaN visits nothing";
   EXPECT_EQ(walk(0, 0, -1.0f).size(), 30u);
   const auto all = walk(0, 0, 1000.0f);
   EXPECT_TRUE(all.size() == 30u && std::set<Unit3D*>(all.begin(), all.end()).size() == 30u) << "each unit exactly once";
-  EXPECT_TRUE(walk(0, 0, std::nanf("")).empty());
 }
 
 TEST_F(GridTest, OrderIsCxFastestThenCyThenFilingOrder) {

@@ -132,10 +132,9 @@ TEST(SculptHistory, KeepsTheLastStrokesOnlyChangedVerticesAndForgetsOnNewWorldOr
 
   // A load with a stroke still open: the loaded ground is never undone.
   stroke(*w, terraintool::kRaise, {0, 0}, 6, 3);
-  const std::string saved = saveGameText(*w, "today");
+  std::istringstream in(saveGameText(*w, "today"));
   w->terrainTool = terraintool::kLower;
   w->sculptFrame(sculptor, {0, 0}, kDt, true);
-  std::istringstream in(saved);
   loadGameFromStream(*w, in, kLoadSlot);
   EXPECT_TRUE(!w->sculptHistory.strokeOpen() && w->terrain->heightRecorder() == nullptr);
   const std::vector<float> loaded = ground(*w);
