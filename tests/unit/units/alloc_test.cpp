@@ -27,8 +27,7 @@ using namespace qv;
 TEST(WorldStepHeap, SteadyStateUpdatesDoNotAllocate) {
   auto w = qvtest::makeWorld(9001, true);
   qvtest::shape(*w, qvtest::IslandBrush{});
-  auto plant = qvtest::makeTemplate(0, false, 3);
-  auto grazer = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed, false, 3);
+  auto plant = qvtest::makeTemplate(0, false, 3), grazer = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed, false, 3);
   auto hunter = qvtest::makeTemplate(Unit3DTemplate::kFast, false, 3);
   grazer->eats = grazer->likes = {plant};
   hunter->eats = {grazer};

@@ -162,10 +162,9 @@ TEST_F(HuntTest, AHunterCoversTwiceTheGroundOfAWandererAndErasingItsPreyEndsTheH
   ASSERT_EQ(h->activity, Unit3D::kHunting) << "still on its way";
   const float hunted = length(h->position - h0), wandered = length(wanderer->position - w0);
   EXPECT_TRUE(wandered > 0.5f && std::abs(hunted / wandered - 2.0f) < 0.05f) << hunted << " vs " << wandered;
-  std::weak_ptr<Unit3D> watch = prey;
   std::tie(w->pick.groundHit, w->pick.groundPoint, w->eraserWorldPress) = std::tuple(true, prey->position, true);
+  const std::weak_ptr<Unit3D> watch = std::exchange(prey, nullptr);
   EXPECT_EQ(w->eraseUnderEraser(), 1);
-  prey.reset();
   EXPECT_TRUE(watch.expired()) << "nothing but the grid owned it";
   w->step(0.05f, 0.5f);
   EXPECT_TRUE(h->activity != Unit3D::kHunting && h->prey.expired());

@@ -82,8 +82,7 @@ TEST(SculptHistory, UndoAndRedoRestoreEveryStrokeBitForBit) {
   const struct { int tool; Vec2 at; float size; } strokes[] = {
       {terraintool::kRaiseRound, {5, 5}, 6}, {terraintool::kRoughen, {8, 3}, 10},
       {terraintool::kFlattenKeepAngle, {0, 0}, 20}, {terraintool::kLower, {5, 6}, 3},
-      {terraintool::kFlattenHorizontal, {-20, 10}, 12}, {terraintool::kRaiseRound, {40, -30}, 30},
-  };
+      {terraintool::kFlattenHorizontal, {-20, 10}, 12}, {terraintool::kRaiseRound, {40, -30}, 30}};
   std::vector<std::vector<float>> g{ground(*w)};
   for (const auto& s : strokes) {
     stroke(*w, s.tool, s.at, s.size, 10);

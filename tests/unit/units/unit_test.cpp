@@ -35,8 +35,7 @@ struct WalkWorld : ::testing::Test { std::unique_ptr<World> w = qvtest::makeLeve
 
 TEST_F(WalkWorld, MoveAnimationsPlayWhileMovingAndSettleAfterwards) {
   auto waddler = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed), twister = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
-  waddler->moveAnimation = Unit3DTemplate::kWaddles;
-  twister->moveAnimation = Unit3DTemplate::kTwists;
+  std::tie(waddler->moveAnimation, twister->moveAnimation) = std::tuple(Unit3DTemplate::kWaddles, Unit3DTemplate::kTwists);
   auto a = qvtest::put(*w, waddler, 0.0f, 0.0f), b = qvtest::put(*w, twister, 0.0f, 10.0f);
   qvtest::settle(*w);
   for (auto& u : {a, b}) qvtest::sendTo(*u, u->position + Vec3{2.0f, 0.0f, 0.0f}), u->animating = true;
@@ -64,12 +63,11 @@ TEST_F(WalkWorld, SleepersRestOnlyWhenIdleAndAtTheirTimeOfDay) {
     qvtest::settle(*w);
     const float bedtime = sleeps == Unit3DTemplate::kSleepsByDay ? 100.0f : 320.0f;  // day, night
     w->timeOfDay = bedtime;
-    int awake = 0;
+    int awake = 0, moved = 0;
     for (int i = 0; i < 100; ++i) w->step(0.05f, 1.0f), awake += !u->asleep;
     ASSERT_EQ(awake, 0) << "asleep at its time from the first step";
     EXPECT_TRUE(u->activity == Unit3D::kIdle && u->position.x == 0.0f) << "asleep: no wandering";
     w->timeOfDay = 420.0f - bedtime;  // the other half of the day
-    int moved = 0;
     for (int i = 0; i < 100; ++i) w->step(0.05f, 1.0f), awake += !u->asleep, moved += u->activity != Unit3D::kIdle;
     // A walk under way is finished first: the unit dozes off only once it stands idle.
     u->activity = Unit3D::kIdle;

@@ -107,8 +107,7 @@ TEST_F(WorldUnits, PaintersAreReportedInGridOrderWithTheirOptionColour) {
   auto a = qvtest::put(*w, plant, 3.0f, 3.0f), b = qvtest::put(*w, plant, -3.0f, 3.0f);
   qvtest::put(*w, walker, 0.5f, 0.5f);
   auto rock = qvtest::makeTemplate(0), other = qvtest::makeTemplate(0);
-  rock->colourGround = Unit3DTemplate::kGroundNone;
-  other->colourGround = Unit3DTemplate::kGroundSecondary;
+  std::tie(rock->colourGround, other->colourGround) = std::tuple(Unit3DTemplate::kGroundNone, Unit3DTemplate::kGroundSecondary);
   qvtest::put(*w, rock, 1.0f, 1.0f);
   auto c = qvtest::put(*w, other, 1.0f, -3.0f);
   w->forEachPainter(0.0f, 0.0f, 9.1f, seen);
