@@ -74,14 +74,14 @@ TEST_F(CensusWorld, FollowsGameTimeKeepsItsSizeAndStartsFreshOnNewWorld) {
   run(12.0f);
   EXPECT_EQ(w->census.sampleCount(), 2);
   const Census::Row* first = w->census.rows().data();
-  w->setGameSpeed(0);  // paused: real time passes, game time does not
-  for (int i = 0; i < 400; ++i) w->step(0.05f, w->simDtFor(0.05f, false));
-  EXPECT_EQ(w->census.sampleCount(), 2);
-  w->setGameSpeed(3);  // x20: a sample every quarter of a real second
-  for (int i = 0; i < 20; ++i) w->step(0.05f, w->simDtFor(0.05f, false));
-  EXPECT_EQ(w->census.sampleCount(), 6);
-  for (int i = 0; i < 20; ++i) w->step(0.05f, 3.0f);  // steps that do not divide the period: no drift
-  EXPECT_EQ(w->census.sampleCount(), 18);
+  // Paused, real time passes but game time does not; x20 samples every quarter of a real
+  // second; steps of 3 game seconds, which do not divide the period, do not drift.
+  const struct { int speed, steps; float simDt; int samples; } phases[] = {{0, 400, 0.0f, 2}, {3, 20, 0.0f, 6}, {3, 20, 3.0f, 18}};
+  for (const auto& p : phases) {
+    w->setGameSpeed(p.speed);
+    for (int i = 0; i < p.steps; ++i) w->step(0.05f, p.simDt > 0.0f ? p.simDt : w->simDtFor(0.05f, false));
+    EXPECT_EQ(w->census.sampleCount(), p.samples) << "speed " << p.speed << ", steps of " << p.simDt;
+  }
 
   // 40 game minutes fill the 30-minute ring and no more; the rows never move.
   run(40.0f * 60.0f);

@@ -33,9 +33,8 @@ std::vector<float> ground(World& w) {
   std::vector<float> g;
   for (int i = 0; i < kV; ++i)
     for (int j = 0; j < kV; ++j) g.push_back(w.terrain->height(i, j));
-  const float* v = w.terrain->vertexData();
   for (int n = 0; n < Terrain::kVertexCount; ++n)
-    for (int f = 0; f < 6; ++f) g.push_back(v[n * Terrain::kFloatsPerVertex + f]);
+    for (int f = 0; f < 6; ++f) g.push_back(w.terrain->vertexData()[n * Terrain::kFloatsPerVertex + f]);
   for (const auto& u : w.allUnits()) g.push_back(u->position.z);
   return g;
 }

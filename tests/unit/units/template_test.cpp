@@ -82,9 +82,7 @@ TEST(UnitTemplateLists, UnassignKeepsIdOrderAssignCanGoToTheFrontAndANewWorldUna
   lists.assign(lists.unassigned.front(), true);
   EXPECT_EQ(std::pair(ids(lists.assigned), ids(lists.unassigned)), std::pair(Ids{0, 3, 4, 5}, Ids{1, 2, 6}));
   // A new world unassigns everything, in id order, and drops the relations.
-  ts[3]->eats = {ts[0], ts[3]};
-  ts[3]->likes = {ts[0]};
-  ts[3]->claimedByLoad = true;
+  std::tie(ts[3]->eats, ts[3]->likes, ts[3]->claimedByLoad) = std::tuple(std::vector{ts[0], ts[3]}, std::vector{ts[0]}, true);
   lists.resetForNewWorld();
   EXPECT_EQ(std::pair(ids(lists.assigned), ids(lists.unassigned)), std::pair(Ids{}, Ids{0, 1, 2, 3, 4, 5, 6}));
   EXPECT_TRUE(ts[3]->eats.empty() && ts[3]->likes.empty() && !ts[3]->claimedByLoad);

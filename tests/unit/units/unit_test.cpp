@@ -65,8 +65,7 @@ TEST_F(WalkWorld, SleepersRestOnlyWhenIdleAndAtTheirTimeOfDay) {
     w->timeOfDay = bedtime;
     int awake = 0, moved = 0;
     for (int i = 0; i < 100; ++i) w->step(0.05f, 1.0f), awake += !u->asleep;
-    ASSERT_EQ(awake, 0) << "asleep at its time from the first step";
-    EXPECT_TRUE(u->activity == Unit3D::kIdle && u->position.x == 0.0f) << "asleep: no wandering";
+    ASSERT_TRUE(awake == 0 && u->activity == Unit3D::kIdle && u->position.x == 0.0f) << "asleep at its time from the first step";
     w->timeOfDay = 420.0f - bedtime;  // the other half of the day
     for (int i = 0; i < 100; ++i) w->step(0.05f, 1.0f), awake += !u->asleep, moved += u->activity != Unit3D::kIdle;
     // A walk under way is finished first: the unit dozes off only once it stands idle.

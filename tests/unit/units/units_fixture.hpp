@@ -46,9 +46,8 @@ inline std::string unitsTestFolder() {
   }();
   // The folder goes with the test program.
   static const struct Cleanup {
-    std::string path;
-    ~Cleanup() { std::error_code ec; std::filesystem::remove_all(path, ec); }
-  } cleanup{folder};
+    ~Cleanup() { std::error_code ec; std::filesystem::remove_all(folder, ec); }
+  } cleanup;
   return folder;
 }
 

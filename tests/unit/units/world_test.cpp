@@ -134,9 +134,8 @@ TEST_F(WorldUnits, ResetWorldClearsUnitsColoursAndStateButKeepsHeights) {
   w->camera.position = {1, 2, 3};
   w->dying.push_back(u);
   w->resetWorld();
-  EXPECT_TRUE(w->unitCount() == 0u && w->dying.empty() && w->templates.assigned.empty() && w->selectedTemplate == -1);
-  EXPECT_EQ(w->templates.unassigned.size(), 2u);
-  EXPECT_TRUE(w->timeOfDay == 75.0f && w->timeScale == 1.0f && w->wavePhase == 0.0f && w->toolMode == 0);
+  EXPECT_TRUE(w->unitCount() == 0u && w->dying.empty() && w->templates.assigned.empty() && w->templates.unassigned.size() == 2u);
+  EXPECT_TRUE(w->timeOfDay == 75.0f && w->timeScale == 1.0f && w->wavePhase == 0.0f && w->toolMode == 0 && w->selectedTemplate == -1);
   EXPECT_FALSE(w->paused || w->pick.groundHit || w->placementShown || !w->unsavedChanges);
   EXPECT_TRUE(w->camera.position.x == -150.0f && w->groundHeight(20.0f, 5.0f) == h &&
               triangleAt(*w, 10.0f, 10.0f).useColorEmptyLand && w->terrain->fadingTriangles().empty());
