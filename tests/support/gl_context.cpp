@@ -8,41 +8,36 @@
 #include "render/gl.hpp"
 
 namespace qvtest {
-namespace {
-GLFWwindow* g_window = nullptr;
-bool g_tried = false;
-}  // namespace
 
 bool ensureGlContext() {
-  constexpr int width = 1920, height = 1080;
-  if (g_window) return true;
-  if (g_tried) return false;
-  g_tried = true;
-  if (!glfwInit()) return false;
-  glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
-  glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
-  glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
-  g_window = glfwCreateWindow(width, height, "Quillon Vale tests", nullptr, nullptr);
-  if (!g_window) return false;
-  glfwMakeContextCurrent(g_window);
-  if (!gladLoadGL(glfwGetProcAddress)) return false;
-  qv::gl::setContextReady(true);
-  glViewport(0, 0, width, height);
-  glEnable(GL_BLEND);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  return true;
+  // Tried once: a failed attempt is never retried and never half-succeeds later.
+  static const bool ready = [] {
+    constexpr int width = 1920, height = 1080;
+    if (!glfwInit()) return false;
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    GLFWwindow* window = glfwCreateWindow(width, height, "Quillon Vale tests", nullptr, nullptr);
+    if (!window) return false;
+    glfwMakeContextCurrent(window);
+    if (!gladLoadGL(glfwGetProcAddress)) return false;
+    qv::gl::setContextReady(true);
+    glViewport(0, 0, width, height);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    return true;
+  }();
+  return ready;
 }
 
 std::vector<uint8_t> readPixels(int width, int height) {
-  std::vector<uint8_t> bottomUp(static_cast<size_t>(width) * height * 4);
+  const size_t row = static_cast<size_t>(width) * 4;
+  std::vector<uint8_t> px(row * height);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadBuffer(GL_BACK);
-  glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
-  std::vector<uint8_t> top(bottomUp.size());
-  const size_t row = static_cast<size_t>(width) * 4;
-  for (int y = 0; y < height; ++y)
-    std::copy_n(&bottomUp[(height - 1 - y) * row], row, &top[y * row]);
-  return top;
+  glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
+  for (int y = 0; y < height / 2; ++y) std::swap_ranges(&px[y * row], &px[(y + 1) * row], &px[(height - 1 - y) * row]);
+  return px;
 }
 
 Rgb pixelAt(const std::vector<uint8_t>& rgba, int width, int x, int y) {

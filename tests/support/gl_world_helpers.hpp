@@ -61,7 +61,6 @@ std::vector<uint8_t> capture(int w, int h, const qv::Colour& clear, Draw draw, c
   glClearColor(clear.r, clear.g, clear.b, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   draw();
-  glFinish();
   std::vector<uint8_t> px = readPixels(w, h);
   if (name) saveScreenshot(name, px, w, h);
   return px;

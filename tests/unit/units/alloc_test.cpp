@@ -17,11 +17,8 @@ void* operator new(std::size_t n) {
   if (void* p = std::malloc(n ? n : 1)) return p;
   throw std::bad_alloc();
 }
-void* operator new[](std::size_t n) { return operator new(n); }
+// The library's array and sized forms forward to these two.
 void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -30,8 +27,7 @@ using namespace qv;
 TEST(WorldStepHeap, SteadyStateUpdatesDoNotAllocate) {
   auto w = qvtest::makeWorld(9001, true);
   qvtest::shape(*w, qvtest::IslandBrush{});
-  auto plant = qvtest::makeTemplate(0, false, 3);
-  auto grazer = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed, false, 3);
+  auto plant = qvtest::makeTemplate(0, false, 3), grazer = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed, false, 3);
   auto hunter = qvtest::makeTemplate(Unit3DTemplate::kFast, false, 3);
   grazer->eats = grazer->likes = {plant};
   hunter->eats = {grazer};

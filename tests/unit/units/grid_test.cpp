@@ -24,20 +24,16 @@ struct GridTest : ::testing::Test {
   }
 };
 
-TEST_F(GridTest, QueryRadiusZeroNegativeAndHuge) {
+TEST_F(GridTest, QueryRadiusZeroNegativeAndHugeOrderIsCxFastestThenCyThenFilingOrder) {
   for (int i = 0; i < 30; ++i) make(-80.0f + 5.3f * i, 70.0f - 4.9f * i);
-  EXPECT_TRUE(walk(0, 0, 0.0f).empty()) << "radius 0 visits nothing";
+  EXPECT_TRUE(walk(0, 0, 0.0f).empty() && walk(0, 0, std::nanf("")).empty()) << "radius 0 or NaN visits nothing";
   EXPECT_EQ(walk(0, 0, -1.0f).size(), 30u);
   const auto all = walk(0, 0, 1000.0f);
   EXPECT_TRUE(all.size() == 30u && std::set<Unit3D*>(all.begin(), all.end()).size() == 30u) << "each unit exactly once";
-  EXPECT_TRUE(walk(0, 0, std::nanf("")).empty());
-}
-
-TEST_F(GridTest, OrderIsCxFastestThenCyThenFilingOrder) {
-  // Cells (12, 12), (11, 12), (12, 11), and (12, 12) again after a.
-  auto a = make(10.0f, 10.0f), b = make(2.0f, 10.0f), c = make(10.0f, 2.0f), d = make(10.5f, 10.5f);
-  EXPECT_EQ(walk(6.0f, 6.0f, 7.0f), (std::vector<Unit3D*>{c.get(), b.get(), a.get(), d.get()}));
-  EXPECT_EQ(walk(10.2f, 10.2f, 0.1f).size(), 2u) << "a small radius sees whole cells";
+  // Away from those: cells (16, 16), (15, 16), (16, 15), and (16, 16) again after a.
+  auto a = make(42.0f, 42.0f), b = make(34.0f, 42.0f), c = make(42.0f, 34.0f), d = make(42.5f, 42.5f);
+  EXPECT_EQ(walk(38.0f, 38.0f, 7.0f), (std::vector<Unit3D*>{c.get(), b.get(), a.get(), d.get()}));
+  EXPECT_EQ(walk(42.2f, 42.2f, 0.1f).size(), 2u) << "a small radius sees whole cells";
 }
 
 TEST_F(GridTest, ErasingDuringTheWalkSkipsNothing) {

@@ -33,9 +33,8 @@ std::vector<float> ground(World& w) {
   std::vector<float> g;
   for (int i = 0; i < kV; ++i)
     for (int j = 0; j < kV; ++j) g.push_back(w.terrain->height(i, j));
-  const float* v = w.terrain->vertexData();
   for (int n = 0; n < Terrain::kVertexCount; ++n)
-    for (int f = 0; f < 6; ++f) g.push_back(v[n * Terrain::kFloatsPerVertex + f]);
+    for (int f = 0; f < 6; ++f) g.push_back(w.terrain->vertexData()[n * Terrain::kFloatsPerVertex + f]);
   for (const auto& u : w.allUnits()) g.push_back(u->position.z);
   return g;
 }
@@ -82,8 +81,7 @@ TEST(SculptHistory, UndoAndRedoRestoreEveryStrokeBitForBit) {
   const struct { int tool; Vec2 at; float size; } strokes[] = {
       {terraintool::kRaiseRound, {5, 5}, 6}, {terraintool::kRoughen, {8, 3}, 10},
       {terraintool::kFlattenKeepAngle, {0, 0}, 20}, {terraintool::kLower, {5, 6}, 3},
-      {terraintool::kFlattenHorizontal, {-20, 10}, 12}, {terraintool::kRaiseRound, {40, -30}, 30},
-  };
+      {terraintool::kFlattenHorizontal, {-20, 10}, 12}, {terraintool::kRaiseRound, {40, -30}, 30}};
   std::vector<std::vector<float>> g{ground(*w)};
   for (const auto& s : strokes) {
     stroke(*w, s.tool, s.at, s.size, 10);
@@ -132,10 +130,9 @@ TEST(SculptHistory, KeepsTheLastStrokesOnlyChangedVerticesAndForgetsOnNewWorldOr
 
   // A load with a stroke still open: the loaded ground is never undone.
   stroke(*w, terraintool::kRaise, {0, 0}, 6, 3);
-  const std::string saved = saveGameText(*w, "today");
+  std::istringstream in(saveGameText(*w, "today"));
   w->terrainTool = terraintool::kLower;
   w->sculptFrame(sculptor, {0, 0}, kDt, true);
-  std::istringstream in(saved);
   loadGameFromStream(*w, in, kLoadSlot);
   EXPECT_TRUE(!w->sculptHistory.strokeOpen() && w->terrain->heightRecorder() == nullptr);
   const std::vector<float> loaded = ground(*w);

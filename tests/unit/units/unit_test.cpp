@@ -35,8 +35,7 @@ struct WalkWorld : ::testing::Test { std::unique_ptr<World> w = qvtest::makeLeve
 
 TEST_F(WalkWorld, MoveAnimationsPlayWhileMovingAndSettleAfterwards) {
   auto waddler = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed), twister = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
-  waddler->moveAnimation = Unit3DTemplate::kWaddles;
-  twister->moveAnimation = Unit3DTemplate::kTwists;
+  std::tie(waddler->moveAnimation, twister->moveAnimation) = std::tuple(Unit3DTemplate::kWaddles, Unit3DTemplate::kTwists);
   auto a = qvtest::put(*w, waddler, 0.0f, 0.0f), b = qvtest::put(*w, twister, 0.0f, 10.0f);
   qvtest::settle(*w);
   for (auto& u : {a, b}) qvtest::sendTo(*u, u->position + Vec3{2.0f, 0.0f, 0.0f}), u->animating = true;
@@ -51,9 +50,8 @@ TEST_F(WalkWorld, MoveAnimationsPlayWhileMovingAndSettleAfterwards) {
   EXPECT_TRUE(maxRoll > 0.1f && maxLift > 0.0f && maxYaw > 0.1f) << maxRoll << " " << maxLift << " " << maxYaw;
   for (int i = 0; i < 200 && (a->activity != Unit3D::kIdle || b->activity != Unit3D::kIdle); ++i, w->step(0.05f, 0.05f))
     a->decisionTimer = b->decisionTimer = 1000.0f;
-  EXPECT_TRUE(a->activity == Unit3D::kIdle && !a->animating);
+  EXPECT_TRUE(a->activity == Unit3D::kIdle && !a->animating && std::abs(a->position.x - 2.0f) < 1e-4f) << a->position.x;
   EXPECT_NEAR(std::fabs(a->animLift) + std::fabs(a->animRoll) + std::fabs(b->animYaw), 0.0f, 1e-6f);
-  EXPECT_NEAR(a->position.x, 2.0f, 1e-4f);
 }
 
 TEST_F(WalkWorld, SleepersRestOnlyWhenIdleAndAtTheirTimeOfDay) {
@@ -65,12 +63,10 @@ TEST_F(WalkWorld, SleepersRestOnlyWhenIdleAndAtTheirTimeOfDay) {
     qvtest::settle(*w);
     const float bedtime = sleeps == Unit3DTemplate::kSleepsByDay ? 100.0f : 320.0f;  // day, night
     w->timeOfDay = bedtime;
-    int awake = 0;
+    int awake = 0, moved = 0;
     for (int i = 0; i < 100; ++i) w->step(0.05f, 1.0f), awake += !u->asleep;
-    ASSERT_EQ(awake, 0) << "asleep at its time from the first step";
-    EXPECT_TRUE(u->activity == Unit3D::kIdle && u->position.x == 0.0f) << "asleep: no wandering";
+    ASSERT_TRUE(awake == 0 && u->activity == Unit3D::kIdle && u->position.x == 0.0f) << "asleep at its time from the first step";
     w->timeOfDay = 420.0f - bedtime;  // the other half of the day
-    int moved = 0;
     for (int i = 0; i < 100; ++i) w->step(0.05f, 1.0f), awake += !u->asleep, moved += u->activity != Unit3D::kIdle;
     // A walk under way is finished first: the unit dozes off only once it stands idle.
     u->activity = Unit3D::kIdle;
@@ -106,23 +102,28 @@ TEST_F(WalkWorld, WanderingPrefersLikedSurroundingsAndRemembersAFewRecentMoves) 
   EXPECT_EQ(b->recentMoves.size(), 3u);
 }
 
-TEST(UnitHabitat, AWaterUnitStrandedOnLandHeadsForTheSea) {
+TEST(UnitHabitat, AWaterUnitStrandedOnLandHeadsForTheSeaAndAWalkerPlacedInShallowsClimbsOut) {
   auto w = qvtest::makeWorld(17, true);
   qvtest::shapeCoast(*w, 1.0f, -1.0f);  // a shore gentle enough to walk
   auto fishT = qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed);
   fishT->habitat = Unit3DTemplate::kWater;
   auto f = qvtest::put(*w, fishT, -6.0f, 0.0f);
+  auto u = w->placeUnitOf(qvtest::makeTemplate(Unit3DTemplate::kNormalSpeed), {10.0f, 20.0f, 0.02f}, 0.0f, true);
+  for (int i = 0; i < 2; ++i) qvtest::settle(*w);
+  EXPECT_EQ(u->inWater, 1) << "z 0.02 is in water from the first update";
+  qvtest::sendTo(*u, {-10.0f, 20.0f, 1.0f});
   int backwards = 0;
   for (int i = 0; i < 600 && f->inWater != 1; ++i) {
     const float x = f->position.x;
     w->step(0.05f, 1.0f);
     backwards += f->position.x < x - 1e-4f;
   }
-  EXPECT_TRUE(f->inWater == 1 && f->position.x > 0.0f);
-  EXPECT_EQ(backwards, 0) << "every walk on land heads for the sea";
+  EXPECT_TRUE(f->inWater == 1 && f->position.x > 0.0f && backwards == 0) << "every walk on land heads for the sea";
   // Once at sea it stays there: wandering tests candidates for water.
   for (int i = 0; i < 600 && f->position.x >= -0.1f; ++i) w->step(0.05f, 1.0f);
   EXPECT_GE(f->position.x, -0.1f);
+  EXPECT_TRUE(!u->moving && std::abs(u->position.x + 10.0f) < 1e-3f && u->inWater == 0) << u->position.x;
+  EXPECT_NEAR(u->position.z, w->groundHeight(u->position.x, u->position.y), 1e-3f) << "on the ground, not under it";
 }
 
 }  // namespace

@@ -46,9 +46,8 @@ inline std::string unitsTestFolder() {
   }();
   // The folder goes with the test program.
   static const struct Cleanup {
-    std::string path;
-    ~Cleanup() { std::error_code ec; std::filesystem::remove_all(path, ec); }
-  } cleanup{folder};
+    ~Cleanup() { std::error_code ec; std::filesystem::remove_all(folder, ec); }
+  } cleanup;
   return folder;
 }
 
@@ -65,10 +64,9 @@ inline qv::Colour col(float r, float g, float b) { return {r, g, b, 1.0f}; }
 inline qv::TemplatePtr makeTemplate(int moveSpeed, bool breeds = false, int lifespan = 1,
                                     const std::string& model = "UnitsTest Flat.obj") {
   useTestData();
-  return std::make_shared<qv::Unit3DTemplate>(model, 1.0f, std::vector<qv::Colour>{col(1, 0, 0)},
-                                              std::vector<qv::Colour>{col(0, 0, 1)}, moveSpeed,
-                                              std::vector<qv::Colour>{}, qv::Unit3DTemplate::kGroundPrimary, lifespan,
-                                              breeds, true, qv::Unit3DTemplate::kBounces);
+  using Colours = std::vector<qv::Colour>;
+  return std::make_shared<qv::Unit3DTemplate>(model, 1.0f, Colours{col(1, 0, 0)}, Colours{col(0, 0, 1)}, moveSpeed, Colours{},
+      qv::Unit3DTemplate::kGroundPrimary, lifespan, breeds, true, qv::Unit3DTemplate::kBounces);
 }
 
 // A dome island: 6 high at the centre, the shore at radius 50, a sea floor at -4.

@@ -20,14 +20,13 @@ TEST(WorldClock, DayLightTableDerivedColoursAndDaysThatWrapWhileTheRealClocksRun
   for (const auto& r : rows) {
     w->timeOfDay = r.time;
     w->updateLight();
-    EXPECT_TRUE(w->sunColour.r == r.sun && w->daytime == r.day) << "at " << r.time;
-    EXPECT_NEAR(w->clearColour.b, sky.b * r.clear, 1e-5f) << "at " << r.time;
+    EXPECT_TRUE(w->sunColour.r == r.sun && w->daytime == r.day && std::abs(w->clearColour.b - sky.b * r.clear) < 1e-5f)
+        << "at " << r.time;
   }
   w->setGameSpeed(3);
   // A full day at 20x takes 22.5 real seconds.
   for (int i = 0; i < 450; ++i) w->step(0.05f, w->simDtFor(0.05f, false));
-  EXPECT_NEAR(w->timeOfDay, 350.0f, 0.01f);
-  EXPECT_TRUE(w->unsavedChanges && w->wholeSeconds == 22);
+  EXPECT_TRUE(std::abs(w->timeOfDay - 350.0f) < 0.01f && w->unsavedChanges && w->wholeSeconds == 22) << w->timeOfDay;
   w->unsavedChanges = false;
   w->setGameSpeed(0);
   const float t = w->timeOfDay, clock = w->cyclicClock;
@@ -58,7 +57,7 @@ struct WorldUnits : ::testing::Test {
   }
 };
 
-TEST_F(WorldUnits, PlacingUsesTheSelectedTemplateNextColoursAndANewYaw) {
+TEST_F(WorldUnits, PlacingUsesTheSelectedTemplateNextColoursAndANewYawDeletingTakesAllOfATemplate) {
   EXPECT_EQ(w->placeUnit({0, 0, 6}), nullptr) << "nothing selected";
   w->selectedTemplate = 0;
   plant->ensureNextColours();
@@ -73,6 +72,15 @@ TEST_F(WorldUnits, PlacingUsesTheSelectedTemplateNextColoursAndANewYaw) {
   EXPECT_TRUE(v->primaryColour.sameAs(held) && plant->nextPrimaryColour.sameAs(held));
   // Placement checks: free space and slope.
   EXPECT_TRUE(!w->placementValid(*plant, u->position) && w->placementValid(*plant, {20.0f, 0.0f, w->groundHeight(20.0f, 0.0f)}));
+
+  // Deleting a template removes all its units in one go, fading-in offspring too.
+  for (int i = 0; i < 30; ++i) qvtest::put(*w, walker, -20.0f + 1.3f * i, 8.0f);
+  w->addOffspring(std::make_shared<Unit3D>(0, walker, Vec3{5, 5, 1}, 0.0f, Vec2{5, 5}, Vec2{5, 5}, true,
+      walker->nextPrimaryColour, walker->nextSecondaryColour, walker->nextGroundColour, false, true));
+  w->selectedTemplate = 1;  // the walker
+  EXPECT_EQ(w->deleteTemplate(walker), 31);
+  EXPECT_TRUE(w->unitCount() == 2u && w->newUnits.empty() && w->templates.unassigned.front() == walker && w->selectedTemplate == -1)
+      << "nothing of it is drawn any more, and it is no longer selected";
 }
 
 TEST_F(WorldUnits, ColouringPlantsPaintTheGroundAndErasingClearsIt) {
@@ -99,8 +107,7 @@ TEST_F(WorldUnits, PaintersAreReportedInGridOrderWithTheirOptionColour) {
   auto a = qvtest::put(*w, plant, 3.0f, 3.0f), b = qvtest::put(*w, plant, -3.0f, 3.0f);
   qvtest::put(*w, walker, 0.5f, 0.5f);
   auto rock = qvtest::makeTemplate(0), other = qvtest::makeTemplate(0);
-  rock->colourGround = Unit3DTemplate::kGroundNone;
-  other->colourGround = Unit3DTemplate::kGroundSecondary;
+  std::tie(rock->colourGround, other->colourGround) = std::tuple(Unit3DTemplate::kGroundNone, Unit3DTemplate::kGroundSecondary);
   qvtest::put(*w, rock, 1.0f, 1.0f);
   auto c = qvtest::put(*w, other, 1.0f, -3.0f);
   w->forEachPainter(0.0f, 0.0f, 9.1f, seen);
@@ -112,17 +119,6 @@ TEST_F(WorldUnits, PaintersAreReportedInGridOrderWithTheirOptionColour) {
   seen.at.clear();
   w->forEachPainter(0.0f, 0.0f, 9.1f, seen);
   EXPECT_EQ(seen.at.size(), 2u) << "the dead paint no more";
-}
-
-TEST_F(WorldUnits, DeletingATemplateRemovesAllItsUnitsInOneGo) {
-  for (int i = 0; i < 30; ++i) qvtest::put(*w, walker, -20.0f + 1.3f * i, 4.0f);
-  qvtest::put(*w, plant, 0.0f, -10.0f);
-  w->addOffspring(std::make_shared<Unit3D>(0, walker, Vec3{5, 5, 1}, 0.0f, Vec2{5, 5}, Vec2{5, 5}, true,
-      walker->nextPrimaryColour, walker->nextSecondaryColour, walker->nextGroundColour, false, true));
-  w->selectedTemplate = 1;  // the walker
-  EXPECT_EQ(w->deleteTemplate(walker), 31);
-  EXPECT_TRUE(w->unitCount() == 1u && w->newUnits.empty()) << "nothing of it is drawn any more";
-  EXPECT_TRUE(w->templates.unassigned.front() == walker && w->selectedTemplate == -1);
 }
 
 TEST_F(WorldUnits, ResetWorldClearsUnitsColoursAndStateButKeepsHeights) {
@@ -138,19 +134,18 @@ TEST_F(WorldUnits, ResetWorldClearsUnitsColoursAndStateButKeepsHeights) {
   w->camera.position = {1, 2, 3};
   w->dying.push_back(u);
   w->resetWorld();
-  EXPECT_TRUE(w->unitCount() == 0u && w->dying.empty() && w->templates.assigned.empty());
-  EXPECT_TRUE(w->templates.unassigned.size() == 2u && w->selectedTemplate == -1);
-  EXPECT_TRUE(w->timeOfDay == 75.0f && w->timeScale == 1.0f && w->wavePhase == 0.0f && w->toolMode == 0);
+  EXPECT_TRUE(w->unitCount() == 0u && w->dying.empty() && w->templates.assigned.empty() && w->templates.unassigned.size() == 2u);
+  EXPECT_TRUE(w->timeOfDay == 75.0f && w->timeScale == 1.0f && w->wavePhase == 0.0f && w->toolMode == 0 && w->selectedTemplate == -1);
   EXPECT_FALSE(w->paused || w->pick.groundHit || w->placementShown || !w->unsavedChanges);
-  EXPECT_TRUE(w->camera.position.x == -150.0f && w->groundHeight(20.0f, 5.0f) == h);
-  EXPECT_TRUE(triangleAt(*w, 10.0f, 10.0f).useColorEmptyLand && w->terrain->fadingTriangles().empty());
+  EXPECT_TRUE(w->camera.position.x == -150.0f && w->groundHeight(20.0f, 5.0f) == h &&
+              triangleAt(*w, 10.0f, 10.0f).useColorEmptyLand && w->terrain->fadingTriangles().empty());
 }
 
 TEST(WorldShared, OneProcessWideWorldWithEveryObject) {
   qvtest::useTestData();
   World& a = World::shared();
-  EXPECT_TRUE(&a == &World::shared() && a.terrain && a.water && a.skyHorizon && a.waterSkyEdge && a.clouds);
-  EXPECT_EQ(a.terrain->groundPainters(), &a);
+  EXPECT_TRUE(&a == &World::shared() && a.terrain && a.water && a.skyHorizon && a.waterSkyEdge && a.clouds &&
+              a.terrain->groundPainters() == &a);
   a.colours.row[WorldColours::kWater] = qvtest::col(0, 0, 1);
   a.applyWorldColours();
   EXPECT_TRUE(a.waterColour().sameAs(qvtest::col(0.45f, 0.45f, 1.0f)));
