@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include "core/log.hpp"
 #include "render/gl.hpp"
 #include "render/gpu_resources.hpp"
@@ -45,11 +47,9 @@ TEST(ShaderPrograms, BuiltOnceSharedByNameFollowAResizeAndAFailureIsNeverRetried
   Loader c, d;
   createShaderProgram(c, broken);
   EXPECT_EQ(c.shaderProgram, 0u);
-  const std::string text = log.text();
-  const size_t start = text.find("ERROR: problem creating fragment shader. \"shaderTestBroken\" GLFW error start...\n");
-  ASSERT_NE(start, std::string::npos) << text;
-  const size_t end = text.find("...GLFW error end\n", start);  // npos would fail the comparison too
-  EXPECT_TRUE(end != std::string::npos && end > text.find('\n', start) + 1) << "the driver's info log sits between";
+  const std::regex threeLines(
+      R"(ERROR: problem creating fragment shader\. "shaderTestBroken" GLFW error start\.\.\.\n[\s\S]+\.\.\.GLFW error end\n)");
+  EXPECT_TRUE(std::regex_search(log.text(), threeLines)) << log.text();
   log.clear();
   createShaderProgram(d, broken);
   EXPECT_EQ(d.shaderProgram, 0u);

@@ -35,9 +35,7 @@ void drawOneByOne(World& w, const Camera& cam, const UnitDrawLight& l, const Uni
                                      u.secondaryColour, u.hit || lit, {0.0f, 0.0f}, u.drawAlpha(), u.asleep,
                                      l.cameraUnderWater);
   };
-  w.grid.forEachNear(0.0f, 0.0f, -1.0f, [&](const Unit3D& u) {
-    if (u.fadeIn <= 0.0f) one(u);
-  });
+  w.grid.forEachNear(0.0f, 0.0f, -1.0f, [&](const Unit3D& u) { if (u.fadeIn <= 0.0f) one(u); });
   for (const auto* list : {&w.dying, &w.newUnits})
     for (const auto& u : *list) one(*u);
 }
@@ -169,12 +167,9 @@ TEST(UnitsInstanced, EveryStateShowsInTheBatchedPicture) {
   // really carries the flash, the sleep colouring, the eraser and both fades.
   const auto before = shoot(cam, Path::Batched, nullptr);
   const struct { const char* what; std::function<void(bool)> set; } cases[] = {
-      {"hit", [&](bool on) { s.bitten->hit = on; }},
-      {"asleep", [&](bool on) { s.sleeper->asleep = on; }},
-      {"eraser", [&](bool on) { s.eraser.active = on; }},
-      {"fade in", [&](bool on) { s.fadingIn->fadeIn = on ? 0.55f : 0.0f; }},
-      {"fade out", [&](bool on) { s.dying->deadTime = on ? 0.4f : 0.0f; }},
-  };
+      {"hit", [&](bool on) { s.bitten->hit = on; }}, {"asleep", [&](bool on) { s.sleeper->asleep = on; }},
+      {"eraser", [&](bool on) { s.eraser.active = on; }}, {"fade in", [&](bool on) { s.fadingIn->fadeIn = on ? 0.55f : 0.0f; }},
+      {"fade out", [&](bool on) { s.dying->deadTime = on ? 0.4f : 0.0f; }}};
   for (const auto& c : cases) {
     c.set(false);
     const auto after = shoot(cam, Path::Batched, nullptr);

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <tuple>
@@ -25,7 +26,6 @@
 #include "platform/platform.hpp"
 #include "render/palette.hpp"
 #include "unit/units/units_fixture.hpp"
-#include "world/clouds.hpp"
 
 using namespace qv;
 namespace fs = std::filesystem;
@@ -169,6 +169,13 @@ int lineOf(const std::string& text, const std::string& marker) {
     if (line == marker) return n;
   return -1;
 }
+// Line of field f (counting from 1) of unit record k (counting from 0).
+int unitLine(const std::string& text, int k, int f) { return lineOf(text, "*****Unit Instances Start*****") + 32 * k + f; }
+std::set<std::pair<float, float>> unitSpots(World& w) {
+  std::set<std::pair<float, float>> out;
+  for (const auto& u : w.allUnits()) out.insert({u->position.x, u->position.y});
+  return out;
+}
 
 }  // namespace
 
@@ -231,9 +238,8 @@ TEST(SaveGame, RoundTripKeepsTheWholeWorldVersionsWarnAndMissingOrForeignFilesCh
   // Missing and foreign files leave the world as it was.
   log.clear();
   const std::string nowhere = userFolder() + "no such file.sav";
-  EXPECT_EQ(loadGame(*a, nowhere, kLoadSlot), kLoadSaveMissing);
-  EXPECT_EQ(loadGame(*a, nowhere, kLoadNewGame), kLoadDefaultWorldMissing);
-  EXPECT_EQ(loadGame(*a, nowhere, kLoadTemplatesOnly), kLoadOk);
+  EXPECT_EQ(std::tuple(loadGame(*a, nowhere, kLoadSlot), loadGame(*a, nowhere, kLoadNewGame), loadGame(*a, nowhere, kLoadTemplatesOnly)),
+            std::tuple(kLoadSaveMissing, kLoadDefaultWorldMissing, kLoadOk));
   EXPECT_EQ(log.count("ERROR: Couldn't load the game save file."), 3);
   EXPECT_TRUE(loadText(*a, "hello\nworld\n", kLoadSlot) == kLoadCorrupt && loadText(*a, "", kLoadNewGame) == kLoadCorrupt);
   // The shipped world is looked for beside the program.
@@ -243,20 +249,20 @@ TEST(SaveGame, RoundTripKeepsTheWholeWorldVersionsWarnAndMissingOrForeignFilesCh
   EXPECT_TRUE(a->unitCount() == 5u && a->colours.checkedSwatch[0] == paletteIndex("Magenta"));
 
   // A file that ends inside the templates.
-  EXPECT_EQ(loadText(*emptyWorld(), text.substr(0, text.find("*****Terrain Start*****") - 200), kLoadSlot),
-            kLoadCorrupt);
+  EXPECT_EQ(loadText(*emptyWorld(), text.substr(0, text.find("*****Terrain Start*****") - 200), kLoadSlot), kLoadCorrupt);
 }
 
-// A file written by hand in the documented line order (not by our writer) lands
-// every line in its field: a reader that swaps two neighbours fails here.
+// A file written by hand in the documented line order (not by our writer) loads, and our
+// writer puts every line back where it was. The writer takes each line from where the reader
+// put it, so a reader or a writer that swaps or skips a field fails here. The unassigned
+// templates are left out (the world holds more of them than the file): the round trip
+// covers them, and the colours picked from the colour lines.
 TEST(SaveGame, AHandWrittenFileInTheDocumentedOrderLoadsIntoTheRightFields) {
   auto w = emptyWorld();
   LogCapture log;
   const std::string path = std::string(QV_SOURCE_DIR) + "/tests/data/hand_written.sav";
   ASSERT_EQ(loadGame(*w, path, kLoadSlot), kLoadOk);
   EXPECT_FALSE(log.contains("ERROR")) << log.text();
-  // And our writer puts every field back on its documented line (the unassigned
-  // templates aside: the world holds more of them than the file).
   const auto lines = [](std::istream&& in) {
     std::vector<std::string> out;
     bool skip = false;
@@ -270,53 +276,6 @@ TEST(SaveGame, AHandWrittenFileInTheDocumentedOrderLoadsIntoTheRightFields) {
   ASSERT_EQ(file.size(), written.size());
   for (size_t n = 0; n < file.size(); ++n)
     if (file[n] != written[n]) ADD_FAILURE() << "line " << n + 1 << ": \"" << file[n] << "\" written as \"" << written[n] << "\"";
-  EXPECT_EQ(std::tuple(w->camera.yaw, w->camera.pitch, w->timeOfDay), std::tuple(0.5, -0.25, 123.5f));
-  EXPECT_EQ(std::tuple(w->camera.position.x, w->camera.position.y, w->camera.position.z), std::tuple(10.0f, -20.0f, 30.0f));
-  const char* rows[4] = {"Magenta", "Orange", "Blue", "Grey"};
-  for (int r = 0; r < 4; ++r) EXPECT_EQ(w->colours.checkedSwatch[r], paletteIndex(rows[r])) << rows[r];
-
-  ASSERT_EQ(names(w->templates.assigned), (std::vector<std::string>{"Little Bug.obj", "Cup Tree.obj"}));
-  const TemplatePtr bug = w->templates.assigned[0], cup = w->templates.assigned[1];
-  EXPECT_FLOAT_EQ(bug->size, 1.5f);
-  EXPECT_TRUE(bug->primaryColourOptions.size() == 1 && bug->primaryColourOptions[0].sameAs(col(0.1f, 0.2f, 0.3f)));
-  EXPECT_TRUE(bug->secondaryColourOptions.size() == 1 && bug->secondaryColourOptions[0].sameAs(col(0.4f, 0.5f, 0.6f)));
-  EXPECT_TRUE(bug->coloursLikedForEating.size() == 1 && bug->coloursLikedForEating[0].sameAs(col(0.7f, 0.8f, 0.9f)));
-  EXPECT_TRUE(bug->groundColourOptions.size() == 1 && bug->groundColourOptions[0].sameAs(col(0.25f, 0.5f, 0.75f)));
-  EXPECT_TRUE(bug->eats == std::vector<TemplatePtr>{cup} && bug->likes == std::vector<TemplatePtr>{cup});
-  using T = std::tuple<int, int, int, int, bool, bool, int, int, int, int, int, int, int, int, int, bool, bool>;
-  EXPECT_EQ(T(bug->moveSpeed, bug->extraChoice, bug->colourGround, bug->lifespan, bug->breeds, bug->startsAsBaby,
-              bug->moveAnimation, bug->sleeps, bug->habitat, bug->health, bug->damage, bug->hunger, bug->breedFrequency,
-              bug->extraValue, bug->breedAmount, bug->floatsInWater, bug->climbsSlopes),
-            T(1, 2, 3, 0, true, false, 2, 1, 0, 2, 0, 1, 0, 9, 2, false, true));
-  const TemplatePtr rock = byModel(*w, "Rock Tall.obj");
-  EXPECT_TRUE(rock->size == 3.0f && rock->lifespan == 3) << "the unassigned section is read too";
-
-  // Heights are written rows outer, columns inner: the raised one is column 3 of row 1.
-  EXPECT_EQ(std::pair(w->terrain->height(3, 1), w->terrain->height(1, 3)), std::pair(4.5f, 2.0f));
-
-  ASSERT_EQ(w->unitCount(), 2u);
-  std::shared_ptr<Unit3D> b, c;
-  for (const auto& u : w->allUnits()) (u->unitTemplate == bug ? b : c) = u;
-  ASSERT_TRUE(b && c && c->unitTemplate == cup);
-  EXPECT_EQ(std::tuple(b->position.x, b->position.y, b->position.z), std::tuple(1.0f, 1.0f, 2.0f));
-  EXPECT_EQ(std::tuple(b->destination.x, b->destination.y, b->destination.z), std::tuple(3.0f, 4.0f, 2.5f));
-  EXPECT_EQ(std::tuple(b->yaw, b->animTime, b->decisionTimer, b->breedTimer, b->age, b->ageFraction, b->health, b->food),
-            std::tuple(0.75f, 0.125f, 0.375f, 0.875f, 12.0f, 0.03125f, 0.625f, 0.4375f));
-  EXPECT_EQ(std::tuple(b->origin.x, b->origin.y, b->anchor.x, b->anchor.y, b->momentum.x, b->momentum.y),
-            std::tuple(1.5f, 2.5f, -1.5f, -2.5f, 0.1875f, -0.3125f));
-  EXPECT_EQ(std::tuple(b->turning, b->moving, b->animating, b->spareFlag, b->facingDestination, b->hit, b->hopping),
-            std::tuple(true, false, true, true, false, true, false));
-  EXPECT_EQ(std::tuple(b->activity, b->hitTimer, b->growth, b->hopTime, b->fadeIn),
-            std::tuple(int(Unit3D::kHunting), 0.0625f, 0.75f, 0.15625f, 0.0f));
-  EXPECT_NEAR(b->pace, 1.05f, 1e-6f);
-  EXPECT_TRUE(b->primaryColour.sameAs(col(0.1f, 0.2f, 0.3f)) && b->secondaryColour.sameAs(col(0.4f, 0.5f, 0.6f)) &&
-              b->groundColour.sameAs(col(0.7f, 0.8f, 0.9f)));
-  EXPECT_EQ(b->prey.lock(), c) << "the hunted unit is the second record";
-
-  ASSERT_EQ(w->clouds->clouds.size(), 1u);
-  const Cloud& k = w->clouds->clouds[0];
-  EXPECT_EQ(std::tuple(k.position.x, k.position.y, k.position.z, k.yaw, k.model, k.alpha, k.fadeTimer, k.state),
-            std::tuple(5.0f, 6.0f, 40.0f, 0.5f, 2, 0.8f, 0.0f, 0));
 }
 
 TEST(SaveGame, SettingsClampedWaterDwellersTemplatesOnlyAndDuplicateRecords) {
@@ -433,23 +392,6 @@ TEST(DefaultWorld, TheShippedIslandLivesForFiveMinutes) {
 // Damaged and cut-short files: values come back inside their ranges, record
 // boundaries hold, and a file that is not whole says so (code 4) but keeps what it had.
 
-namespace {
-// The smallest island with a bug at (1, 1) and a cup tree at (-3, 2).
-std::unique_ptr<World> twoUnitWorld() {
-  auto w = smallWorld();
-  const TemplatePtr cup = byModel(*w, "Cup Tree.obj");
-  w->placeUnitOf(cup, {-3.0f, 2.0f, w->standingHeight(*cup, -3.0f, 2.0f)}, 0.0f, true);
-  return w;
-}
-// Line of field f (counting from 1) of unit record k (counting from 0).
-int unitLine(const std::string& text, int k, int f) { return lineOf(text, "*****Unit Instances Start*****") + 32 * k + f; }
-std::set<std::pair<float, float>> unitSpots(World& w) {
-  std::set<std::pair<float, float>> out;
-  for (const auto& u : w.allUnits()) out.insert({u->position.x, u->position.y});
-  return out;
-}
-}  // namespace
-
 TEST(SaveGame, DamagedValuesComeBackInRangeBrokenRecordsAndCutFilesKeepWhatTheyHaveAndSaySo) {
   std::string text = saveGameText(*smallWorld(), "d");
   using U = const Unit3D&;
@@ -469,13 +411,13 @@ TEST(SaveGame, DamagedValuesComeBackInRangeBrokenRecordsAndCutFilesKeepWhatTheyH
   }
 
   // Broken records and cut files keep what they have and say so.
-  auto a = twoUnitWorld();
+  auto a = smallWorld();  // and a cup tree at (-3, 2)
+  const TemplatePtr cup = byModel(*a, "Cup Tree.obj");
+  a->placeUnitOf(cup, {-3.0f, 2.0f, a->standingHeight(*cup, -3.0f, 2.0f)}, 0.0f, true);
   text = saveGameText(*a, "d");
   const auto spots = unitSpots(*a);
   const int clouds = lineOf(text, "*****Cloud Instances Start*****");
-  std::string withoutLastBreak = text, windows;
-  withoutLastBreak.pop_back();
-  for (char c : text) windows += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  const std::string windows = std::regex_replace(text, std::regex("\n"), "\r\n");
   const struct { const char* name; std::string file; int code; size_t units; } cases[] = {
       {"whole", text, kLoadOk, 2}, {"Windows line ends", windows, kLoadOk, 2},
       // The first record without its end marker: both units still load, each in its own place.
@@ -484,7 +426,7 @@ TEST(SaveGame, DamagedValuesComeBackInRangeBrokenRecordsAndCutFilesKeepWhatTheyH
       {"record line missing", replaceLine(text, unitLine(text, 0, 20), ""), kLoadCorrupt, 1},
       {"cut inside the clouds", replaceLines(text, clouds + 4, 1 << 30, ""), kLoadCorrupt, 2},
       {"cut inside the units", replaceLines(text, unitLine(text, 1, 10), 1 << 30, ""), kLoadCorrupt, 1},
-      {"last line break missing", withoutLastBreak, kLoadCorrupt, 2},
+      {"last line break missing", text.substr(0, text.size() - 1), kLoadCorrupt, 2},
       // A bad number stops the load but keeps what came before it.
       {"bad health number", replaceLine(text, unitLine(text, 1, 17), "lots"), kLoadCorrupt, 1},
       {"bad terrain height", replaceLine(text, lineOf(text, "*****Terrain Start*****") + 102, "x"), kLoadCorrupt, 0},
@@ -507,7 +449,7 @@ TEST(SaveSlots, OnlyWholeSlotFilesCountAndLabelsStayShort) {
   fs::remove_all(saves);
   fs::create_directories(saves);
   SaveSlots& slots = saveSlots();
-  for (bool& e : slots.empty) e = true;
+  for (bool& e : slots.empty) e = true;  // as the slot screen does before it scans
   // Slot 1: a damaged file whose date line is 10 MB long.
   std::ofstream(saveSlotPath(0), std::ios::binary)
       << "Quillon Vale Save File  Version 0.12.0.3\n" << std::string(10u << 20, '7') << "\nmore\n";
@@ -527,14 +469,10 @@ TEST(SaveSlots, OnlyWholeSlotFilesCountAndLabelsStayShort) {
 
 // A disk that fills up mid-save keeps the previous save (and settings) byte for byte.
 #if !GTEST_OS_WINDOWS
-namespace {
-std::string fileText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-}  // namespace
-
 TEST(SaveGame, AFullDiskKeepsTheOldSaveByteForByte) {
+  const auto fileText = [](const std::string& path) {
+    return std::string(std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {});
+  };
   auto w = smallWorld();
   ASSERT_EQ(saveGame(*w, 3), 0);
   const std::string old = fileText(saveSlotPath(3));

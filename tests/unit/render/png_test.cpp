@@ -27,17 +27,28 @@ struct PictureFolder : ::testing::Test {
     std::vector<unsigned char> px(static_cast<size_t>(w) * h * 4);
     for (unsigned y = 0; y < h; ++y)
       for (unsigned x = 0; x < w; ++x) {
-        unsigned char* p = &px[(static_cast<size_t>(y) * w + x) * 4];
-        p[0] = static_cast<unsigned char>(x);  // red counts columns
-        p[1] = static_cast<unsigned char>(y);  // green counts rows from the top
-        p[2] = 7;
-        p[3] = 255;
+        // Red counts columns, green counts rows from the top.
+        const unsigned char rgba[] = {static_cast<unsigned char>(x), static_cast<unsigned char>(y), 7, 255};
+        std::memcpy(&px[(static_cast<size_t>(y) * w + x) * 4], rgba, 4);
       }
     lodepng::encode((root / "Data" / "Images" / name).string(), px, w, h);
   }
   static fs::path root;
 };
 fs::path PictureFolder::root;
+
+// A real 1 x 1 PNG whose header chunk claims another size (with a right checksum):
+// enough for a decoder to believe the size and try to make room for it.
+std::vector<unsigned char> pngClaimingSize(uint32_t w, uint32_t h) {
+  std::vector<unsigned char> png;
+  lodepng::encode(png, std::vector<unsigned char>(4, 255), 1, 1);
+  for (int b = 0; b < 4; ++b) {
+    png[16 + b] = static_cast<unsigned char>(w >> (24 - 8 * b));
+    png[20 + b] = static_cast<unsigned char>(h >> (24 - 8 * b));
+  }
+  lodepng_chunk_generate_crc(&png[8]);
+  return png;
+}
 }  // namespace
 
 TEST_F(PictureFolder, OddSizesArePaddedAllAreFlippedAndPicturesDecodedAheadAreTheSame) {
@@ -62,8 +73,7 @@ TEST_F(PictureFolder, OddSizesArePaddedAllAreFlippedAndPicturesDecodedAheadAreTh
   LogCapture log;
   prefetchPictures({"odd.png", "absent.png", "odd.png"});
   const PngImage early = loadPng("odd.png", true);
-  EXPECT_EQ(early.pixels, img.pixels);
-  EXPECT_EQ(std::pair(early.width, early.uvV), std::pair(100, 0.9375f));
+  EXPECT_TRUE(early.pixels == img.pixels && early.width == 100 && early.uvV == 0.9375f);
   // The worker may well have tried the missing file by now: its line waits for the asking.
   EXPECT_EQ(log.text(), "");
   EXPECT_TRUE(loadPng("absent.png", true).empty());
@@ -99,41 +109,18 @@ TEST_F(PictureFolder, TexturesAreSharedByNameAndAFailedFileIsTriedOnce) {
   EXPECT_EQ(c.textureWidth, 0);
 }
 
-namespace {
-// A PNG of just its signature, header chunk (with a right checksum) and end chunk:
-// enough for a decoder to believe the size and try to make room for it.
-std::vector<unsigned char> headerOnlyPng(uint32_t w, uint32_t h) {
-  std::vector<unsigned char> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-  auto be32 = [&](uint32_t v) {
-    for (int s = 24; s >= 0; s -= 8) png.push_back(static_cast<unsigned char>(v >> s));
-  };
-  be32(13);
-  const size_t chunk = png.size();
-  for (char c : std::string("IHDR")) png.push_back(static_cast<unsigned char>(c));
-  be32(w);
-  be32(h);
-  for (int b : {8, 6, 0, 0, 0}) png.push_back(static_cast<unsigned char>(b));  // 8-bit RGBA, no interlace
-  be32(lodepng_crc32(&png[chunk], png.size() - chunk));
-  be32(0);
-  const unsigned char end[] = {'I', 'E', 'N', 'D', 0xae, 0x42, 0x60, 0x82};
-  png.insert(png.end(), std::begin(end), std::end(end));
-  return png;
-}
-}  // namespace
 
 TEST_F(PictureFolder, PicturesTooLargeAreRefusedFromTheirHeaderAndDamagedOnesWithLodePngsMessage) {
   // Wider than 2^30 once overflowed the padding and hung; the others asked for gigabytes.
   const struct { uint32_t w, h; } tooLarge[] = {
-      {(1u << 30) + 1, 1}, {0x7fffffffu, 2}, {100000, 100000}, {8193, 1}, {1, 8193}, {4097, 4097}, {8192, 2049}};
+      {(1u << 30) + 1, 1}, {0x7fffffffu, 2}, {100000, 100000}, {8193, 1}, {1, 8193}, {4097, 4097}, {8192, 2049},
+      {0xffffffffu, 0xffffffffu}};
   LogCapture log;
   for (const auto& p : tooLarge) {
-    const std::vector<unsigned char> png = headerOnlyPng(p.w, p.h);
+    const std::vector<unsigned char> png = pngClaimingSize(p.w, p.h);
     EXPECT_TRUE(decodePng(png.data(), png.size(), "big.png", true).empty()) << p.w << " x " << p.h;
   }
-  EXPECT_EQ(log.count("ERROR: Picture too large filename = \"big.png\""), 7) << log.text();
-  const std::vector<unsigned char> beyondPng = headerOnlyPng(0xffffffffu, 0xffffffffu);
-  EXPECT_TRUE(decodePng(beyondPng.data(), beyondPng.size(), "big.png", true).empty());
-  EXPECT_EQ(log.count("ERROR: "), 8);
+  EXPECT_EQ(std::pair(log.count("ERROR: Picture too large filename = \"big.png\""), log.count("ERROR: ")), std::pair(8, 8)) << log.text();
 
   // Right at the limits: a picture 8192 wide is still taken.
   write("wide.png", 8192, 2);
@@ -185,10 +172,8 @@ TEST(PictureDecoding, EveryKindOfPngGivesWhatLodePngAloneGives) {
         for (unsigned c = 0; c < (1u << k.bits); ++c)
           lodepng_palette_add(&enc.info_png.color, static_cast<unsigned char>(c * 40), 0, 0, c == 0 ? 0 : 255);
       // An RGB picture may name one colour as see-through instead of having alpha.
-      if (colourKey) {
-        if (k.type != LCT_RGB) continue;
-        enc.info_png.color.key_defined = 1;
-      }
+      if (colourKey && k.type != LCT_RGB) continue;
+      enc.info_png.color.key_defined = colourKey;
       std::vector<unsigned char> png;
       const std::vector<unsigned char> source = colourKey || k.type == LCT_PALETTE || k.bits == 1
                                                     ? std::vector<unsigned char>(rgba.size(), 0)

@@ -46,12 +46,12 @@ TEST(CameraMovement, KeysCombineWheelIsImmediateAndXKeyIsTimed) {
 TEST(CameraLimits, PitchWorldSquareTopGroundBrokenFrameTimeAHillAndTheCeilingRule) {
   Terrain t;
   Camera c = levelCamera({80, -80, 20});
-  c.pitchDelta = 50.0;  // straight down at most
-  c.update(0.016f, nullptr);
-  EXPECT_EQ(c.pitch, 0.0);
-  c.pitchDelta = -50.0;  // straight up at most
-  c.update(0.016f, nullptr);
-  EXPECT_EQ(c.pitch, -static_cast<double>(kPi));
+  // Straight down at most, straight up at most.
+  for (const auto [turn, limit] : {std::pair(50.0, 0.0), std::pair(-50.0, -static_cast<double>(kPi))}) {
+    c.pitchDelta = turn;
+    c.update(0.016f, nullptr);
+    EXPECT_EQ(c.pitch, limit);
+  }
   c.displacement = {100, -100, 500};
   c.captureMaxHeight = true;
   c.update(0.016f, &t);

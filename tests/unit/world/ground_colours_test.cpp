@@ -21,13 +21,11 @@ struct FakePainters final : GroundPainters {
 };
 
 const float* vertexOf(const Terrain& t, const TerrainTriangle& tri, int n) {
-  return t.vertexData() +
-         (Terrain::cellFirstVertex(static_cast<int>(tri.i), static_cast<int>(tri.j)) + 3 * tri.k + n) * 10;
+  return t.vertexData() + (Terrain::cellFirstVertex(static_cast<int>(tri.i), static_cast<int>(tri.j)) + 3 * tri.k + n) * 10;
 }
 
 bool noDuplicates(const std::vector<TerrainTriangle*>& list) {
-  std::set<const TerrainTriangle*> s(list.begin(), list.end());
-  return s.size() == list.size();
+  return std::set<const TerrainTriangle*>(list.begin(), list.end()).size() == list.size();
 }
 
 class GroundColours : public ::testing::Test {
@@ -67,8 +65,7 @@ TEST_F(GroundColours, RemovedPainterFadesBackToEmptyLandAndWhite) {
   t.fadeGroundColours(1000.0f);
   for (int n = 0; n < 67 * 67 * 2; ++n) {
     const TerrainTriangle& tri = t.triangle(n / 2 % 67, n / 134, n % 2);
-    const bool inReach = std::hypot(tri.centroid.x - 5, tri.centroid.y - 5) <= 6.5f;
-    EXPECT_EQ(!tri.useColorEmptyLand, inReach) << tri.i << "," << tri.j << "," << tri.k;
+    EXPECT_EQ(!tri.useColorEmptyLand, std::hypot(tri.centroid.x - 5, tri.centroid.y - 5) <= 6.5f) << tri.i << "," << tri.j << "," << tri.k;
   }
 
   painters.list.clear();

@@ -102,10 +102,9 @@ class Clouds : public ::testing::Test {
     platform::overrideProgramFolder(root_.string());
     clearModelCache();
     // Tiny stand-ins for the five cloud shapes; the index tells them apart by size.
-    for (int i = 1; i <= 5; ++i) {
-      std::ofstream f(root_ / "Data" / "Models" / ("Cloud " + std::to_string(i) + ".obj"));
-      f << "#\n#\n#\nv " << i << " 0 0\nv 0 " << i << " 0\nv 0 0 1\nvn 0 0 1\nf 1//1 2//1 3//1\n";
-    }
+    for (int i = 1; i <= 5; ++i)
+      std::ofstream(root_ / "Data" / "Models" / ("Cloud " + std::to_string(i) + ".obj"))
+          << "#\n#\n#\nv " << i << " 0 0\nv 0 " << i << " 0\nv 0 0 1\nvn 0 0 1\nf 1//1 2//1 3//1\n";
     rng::seed(777);
     sys_.spawnCountdown = 1e9f;  // edge spawns only where a test asks for them
   }
@@ -160,10 +159,7 @@ TEST_F(Clouds, DriftDownWindFreezeWhilePausedFadeOutDownWindAndSpawnUpWindEveryH
 
   // Clouds every 30 units along both up-wind edges: every edge point is within 39 of one.
   sys_.clouds.clear();
-  for (float s = -180.0f; s <= 180.0f; s += 30.0f) {
-    sys_.clouds.push_back(at(s, 172.0f));
-    sys_.clouds.push_back(at(172.0f, s));
-  }
+  for (float s = -180.0f; s <= 180.0f; s += 30.0f) sys_.clouds.insert(sys_.clouds.end(), {at(s, 172.0f), at(172.0f, s)});
   const size_t count = sys_.clouds.size();
   EXPECT_EQ(sys_.spawnClouds(true), 0);
   EXPECT_EQ(sys_.clouds.size(), count);
