@@ -26,6 +26,7 @@
 #include "platform/platform.hpp"
 #include "render/palette.hpp"
 #include "unit/units/units_fixture.hpp"
+#include "world/clouds.hpp"
 
 using namespace qv;
 namespace fs = std::filesystem;
@@ -253,10 +254,8 @@ TEST(SaveGame, RoundTripKeepsTheWholeWorldVersionsWarnAndMissingOrForeignFilesCh
 }
 
 // A file written by hand in the documented line order (not by our writer) loads, and our
-// writer puts every line back where it was. The writer takes each line from where the reader
-// put it, so a reader or a writer that swaps or skips a field fails here. The unassigned
-// templates are left out (the world holds more of them than the file): the round trip
-// covers them, and the colours picked from the colour lines.
+// writer puts every line back where it was (the unassigned templates aside: the world
+// holds more of them than the file).
 TEST(SaveGame, AHandWrittenFileInTheDocumentedOrderLoadsIntoTheRightFields) {
   auto w = emptyWorld();
   LogCapture log;
@@ -276,6 +275,55 @@ TEST(SaveGame, AHandWrittenFileInTheDocumentedOrderLoadsIntoTheRightFields) {
   ASSERT_EQ(file.size(), written.size());
   for (size_t n = 0; n < file.size(); ++n)
     if (file[n] != written[n]) ADD_FAILURE() << "line " << n + 1 << ": \"" << file[n] << "\" written as \"" << written[n] << "\"";
+  // And each line lands in its own field: a reader and writer changed together
+  // would still agree with each other, but not with the documented order.
+  EXPECT_EQ(std::tuple(w->camera.yaw, w->camera.pitch, w->timeOfDay), std::tuple(0.5, -0.25, 123.5f));
+  EXPECT_EQ(std::tuple(w->camera.position.x, w->camera.position.y, w->camera.position.z), std::tuple(10.0f, -20.0f, 30.0f));
+  const char* rows[4] = {"Magenta", "Orange", "Blue", "Grey"};
+  for (int r = 0; r < 4; ++r) EXPECT_EQ(w->colours.checkedSwatch[r], paletteIndex(rows[r])) << rows[r];
+
+  ASSERT_EQ(names(w->templates.assigned), (std::vector<std::string>{"Little Bug.obj", "Cup Tree.obj"}));
+  const TemplatePtr bug = w->templates.assigned[0], cup = w->templates.assigned[1];
+  EXPECT_FLOAT_EQ(bug->size, 1.5f);
+  EXPECT_TRUE(bug->primaryColourOptions.size() == 1 && bug->primaryColourOptions[0].sameAs(col(0.1f, 0.2f, 0.3f)));
+  EXPECT_TRUE(bug->secondaryColourOptions.size() == 1 && bug->secondaryColourOptions[0].sameAs(col(0.4f, 0.5f, 0.6f)));
+  EXPECT_TRUE(bug->coloursLikedForEating.size() == 1 && bug->coloursLikedForEating[0].sameAs(col(0.7f, 0.8f, 0.9f)));
+  EXPECT_TRUE(bug->groundColourOptions.size() == 1 && bug->groundColourOptions[0].sameAs(col(0.25f, 0.5f, 0.75f)));
+  EXPECT_TRUE(bug->eats == std::vector<TemplatePtr>{cup} && bug->likes == std::vector<TemplatePtr>{cup});
+  using T = std::tuple<int, int, int, int, bool, bool, int, int, int, int, int, int, int, int, int, bool, bool>;
+  EXPECT_EQ(T(bug->moveSpeed, bug->extraChoice, bug->colourGround, bug->lifespan, bug->breeds, bug->startsAsBaby,
+              bug->moveAnimation, bug->sleeps, bug->habitat, bug->health, bug->damage, bug->hunger, bug->breedFrequency,
+              bug->extraValue, bug->breedAmount, bug->floatsInWater, bug->climbsSlopes),
+            T(1, 2, 3, 0, true, false, 2, 1, 0, 2, 0, 1, 0, 9, 2, false, true));
+  const TemplatePtr rock = byModel(*w, "Rock Tall.obj");
+  EXPECT_TRUE(rock->size == 3.0f && rock->lifespan == 3) << "the unassigned section is read too";
+
+  // Heights are written rows outer, columns inner: the raised one is column 3 of row 1.
+  EXPECT_EQ(std::pair(w->terrain->height(3, 1), w->terrain->height(1, 3)), std::pair(4.5f, 2.0f));
+
+  ASSERT_EQ(w->unitCount(), 2u);
+  std::shared_ptr<Unit3D> b, c;
+  for (const auto& u : w->allUnits()) (u->unitTemplate == bug ? b : c) = u;
+  ASSERT_TRUE(b && c && c->unitTemplate == cup);
+  EXPECT_EQ(std::tuple(b->position.x, b->position.y, b->position.z), std::tuple(1.0f, 1.0f, 2.0f));
+  EXPECT_EQ(std::tuple(b->destination.x, b->destination.y, b->destination.z), std::tuple(3.0f, 4.0f, 2.5f));
+  EXPECT_EQ(std::tuple(b->yaw, b->animTime, b->decisionTimer, b->breedTimer, b->age, b->ageFraction, b->health, b->food),
+            std::tuple(0.75f, 0.125f, 0.375f, 0.875f, 12.0f, 0.03125f, 0.625f, 0.4375f));
+  EXPECT_EQ(std::tuple(b->origin.x, b->origin.y, b->anchor.x, b->anchor.y, b->momentum.x, b->momentum.y),
+            std::tuple(1.5f, 2.5f, -1.5f, -2.5f, 0.1875f, -0.3125f));
+  EXPECT_EQ(std::tuple(b->turning, b->moving, b->animating, b->spareFlag, b->facingDestination, b->hit, b->hopping),
+            std::tuple(true, false, true, true, false, true, false));
+  EXPECT_EQ(std::tuple(b->activity, b->hitTimer, b->growth, b->hopTime, b->fadeIn),
+            std::tuple(int(Unit3D::kHunting), 0.0625f, 0.75f, 0.15625f, 0.0f));
+  EXPECT_NEAR(b->pace, 1.05f, 1e-6f);
+  EXPECT_TRUE(b->primaryColour.sameAs(col(0.1f, 0.2f, 0.3f)) && b->secondaryColour.sameAs(col(0.4f, 0.5f, 0.6f)) &&
+              b->groundColour.sameAs(col(0.7f, 0.8f, 0.9f)));
+  EXPECT_EQ(b->prey.lock(), c) << "the hunted unit is the second record";
+
+  ASSERT_EQ(w->clouds->clouds.size(), 1u);
+  const Cloud& k = w->clouds->clouds[0];
+  EXPECT_EQ(std::tuple(k.position.x, k.position.y, k.position.z, k.yaw, k.model, k.alpha, k.fadeTimer, k.state),
+            std::tuple(5.0f, 6.0f, 40.0f, 0.5f, 2, 0.8f, 0.0f, 0));
 }
 
 TEST(SaveGame, SettingsClampedWaterDwellersTemplatesOnlyAndDuplicateRecords) {
