@@ -31,10 +31,9 @@ int pxX(float x) { return static_cast<int>(640 + x * 720 / 1080.0f); }
 int pxY(float y) { return static_cast<int>(360 - y * 720 / 1080.0f); }
 }  // namespace
 
-// Every interface widget drawn on a real context, probed and saved for a look.
+// Every interface widget drawn on a real context, probed and saved for a look,
+// then the top bar and its tool panels over the living world.
 namespace gallery {
-namespace {
-
 constexpr int kW = 1920, kH = 1080;  // one design pixel per screen pixel
 
 struct UiGallery : ::testing::Test {
@@ -79,8 +78,6 @@ Stats region(const std::vector<uint8_t>& px, float x, float y, float w, float h,
 }
 
 using Parts = std::initializer_list<std::shared_ptr<HudComponent>>;
-
-}  // namespace
 
 TEST_F(UiGallery, GreyOutAlphaClampAndTurn) {
   ImageRect white("White Pixel.png", 100, 100, kAnchorTopLeft);
@@ -219,14 +216,9 @@ TEST_F(UiGallery, SecondLineOfStaticTextSitsOneLineBelowTheFirst) {
   ASSERT_GE(bottom, top) << "the text is drawn";
   EXPECT_EQ(extent("HH\nHH"), std::tuple(top, bottom + 26, left)) << "the same top and left, one 26-pixel line lower";
 }
-}  // namespace gallery
 
-// The top bar and each tool panel drawn over the living world by the real
-// scene objects, probed against the same frame without the interface.
-namespace top_bar {
-namespace {
-constexpr int kW = 1920, kH = 1080;  // one design pixel per screen pixel
-
+// The bar and each tool panel are drawn by the real scene objects and probed
+// against the same frame without the interface.
 std::vector<uint8_t> drawFrame(Scene& scene, bool huds) {
   input().developer.enabled = input().developer.hideHuds = !huds;
   auto px = qvtest::capture(kW, kH, World::shared().clearColour, [&] { scene.draw(); });
@@ -239,13 +231,11 @@ std::vector<uint8_t> drawFrame(Scene& scene, bool huds) {
 double changedShare(const std::vector<uint8_t>& with, const std::vector<uint8_t>& without, float x, float y, float w,
                     float h) {
   int changed = 0, total = 0;
-  for (int py = static_cast<int>(540 - y); py < static_cast<int>(540 - y + h); py += 2)
-    for (int px = static_cast<int>(960 + x); px < static_cast<int>(960 + x + w); px += 2, ++total)
+  for (int py = sy(y); py < sy(y - h); py += 2)
+    for (int px = sx(x); px < sx(x + w); px += 2, ++total)
       changed += qvtest::diff(qvtest::pixelAt(with, kW, px, py), qvtest::pixelAt(without, kW, px, py)) > 24;
   return total ? static_cast<double>(changed) / total : 0.0;
 }
-
-}  // namespace
 
 TEST(TopHudRender, BarAndEveryToolPanelDrawOverTheWorld) {
   QV_REQUIRE_GL_CONTEXT();  // before the world exists, so its objects get their GL buffers
@@ -298,12 +288,11 @@ TEST(TopHudRender, BarAndEveryToolPanelDrawOverTheWorld) {
   }
   switcher().clear();
 }
-}  // namespace top_bar
+}  // namespace gallery
 
 // The screens outside the world and the dialogs over it, drawn as the player
 // sees them after their fade-in, with screenshots to look at.
 namespace menus {
-namespace {
 constexpr int kW = 1280, kH = 720;
 using Shot = std::vector<uint8_t>;
 
@@ -363,8 +352,6 @@ class MenusDialogs : public ::testing::Test {
   }
   GameScenes& g = gameScenes();
 };
-
-}  // namespace
 
 TEST_F(MenusDialogs, MenusOverTheBackdropAndSaveSlotsByMode) {
   const Shot menu = show(g.mainMenu.get(), false, "menus_main_menu");
@@ -454,9 +441,6 @@ TEST_F(MenusDialogs, SettingsSwapsTheModeButtonAndErrorsShowOneOrTwoButtons) {
 // where it may not stand).
 namespace units_screens {
 using namespace qvtest;
-
-
-namespace {
 constexpr int kW = 1280, kH = 720;
 
 // Draws one frame (then `after`, if any), saves it as a screenshot and returns it.
@@ -483,15 +467,10 @@ int countNearCentre(const Frame& f, int halfW, int halfH, Pick pick) {
 }
 bool reddish(qvtest::Rgb p) { return p.r > 90 && p.r > 2 * p.g && p.r > 2 * p.b; }
 
-// The world made only after the GL context, so its objects get their GL buffers.
-World& worldWithGl() {
-  qvtest::ensureGlContext();
-  return World::shared();
-}
-
 struct UnitsScreensRender : ::testing::Test {
   GameScenes& g = gameScenes();
-  World& w = worldWithGl();
+  // The world made only after the GL context, so its objects get their GL buffers.
+  World& w = (qvtest::ensureGlContext(), World::shared());
   void SetUp() override {
     QV_REQUIRE_GL_CONTEXT();
     if (!std::filesystem::exists(platform::dataPath("Models", "Mushroom Tree.obj"))) GTEST_SKIP() << "no Data";
@@ -543,8 +522,6 @@ void previewOnTop() {
   glDisable(GL_DEPTH_TEST);
 }
 
-}  // namespace
-
 // A preview never draws outside its box: the fish at its largest size in a
 // units-screen button and the snail in an editor slot, turned so they reach
 // furthest. Drawn with and without the model; every difference lies inside.
@@ -555,11 +532,9 @@ TEST_F(UnitsScreensRender, PreviewsStayInsideTheirBoxes) {
       {"Snail Like Creature.obj", true, 1.0f, 0.9f, "units_preview_snail_clipped"},
       {"Snail Like Creature.obj", true, 3.0f, 2.4f, nullptr}};
   for (const auto& r : rows) {
-    const TemplatePtr t = findTemplate(w, r.model);
-    ASSERT_NE(t, nullptr) << r.model;
     Hud hud;
     hud.setPositionPx(-150.0f, 150.0f);
-    auto button = std::make_shared<HudButtonUnit3DTemplate>(0.0f, 0.0f, 2221, t, r.small);
+    auto button = std::make_shared<HudButtonUnit3DTemplate>(0.0f, 0.0f, 2221, findTemplate(w, r.model), r.small);
     button->preview.scaleFactor = r.scale;
     hud.addComponent(button, 0);
     previewClock().angle = r.angle;
@@ -596,7 +571,6 @@ TEST_F(UnitsScreensRender, EditorPreviewAndListSlotsOnTheFirstPageOnly) {
   e.hud().setSelected(1, 1);
   const Frame p2 = drawScene(&e, "units_editor_page2");
   EXPECT_LT(modelPixels(p2, e.hud(), 1025, -152, 364, 456), 10) << "the preview belongs to the first page";
-
 }
 
 // Saving in the editor lays the whole ground again, on the card too: a ground
@@ -614,15 +588,12 @@ TEST_F(UnitsScreensRender, EditorSaveLaysTheWholeGroundAgain) {
   glBindBuffer(GL_ARRAY_BUFFER, t.vertexBuffer);
   glGetBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(floats * sizeof(float)), onCard.data());
   glBindBuffer(GL_ARRAY_BUFFER, 0);
-  size_t wrong = 0;
-  for (size_t i = 0; i < floats; ++i) wrong += onCard[i] != t.vertexData()[i];
-  EXPECT_EQ(wrong, 0u) << "floats of the ground buffer that differ from the terrain after Save";
+  EXPECT_TRUE(std::equal(onCard.begin(), onCard.end(), t.vertexData())) << "the ground buffer differs from the terrain after Save";
 }
 
 TEST_F(UnitsScreensRender, PlacementPreviewRedWhereTheUnitMayNotStand) {
   const TemplatePtr tree = placeWithMouseAtCentre("Cup Tree.obj");
-  ASSERT_NE(tree, nullptr);
-  ASSERT_TRUE(w.pick.groundHit);
+  ASSERT_TRUE(tree && w.pick.groundHit);
   const Frame ok = drawScene(g.unitPlacement.get(), "units_placement_valid", previewOnTop);
   ASSERT_TRUE(w.placementShown && w.placementValid(*tree, w.placementPoint));
   // Someone already stands there: the preview turns red.

@@ -98,17 +98,6 @@ TEST_F(SwitcherReset, MissingSetsAndNoCurrentScene) {
   EXPECT_FALSE(log.contains("Finished transitioning in for Scene \"B\""));
 }
 
-TEST_F(SwitcherReset, BackdropFlagTurnsOnceOnlyBackdropOnAndOff) {
-  switcher().setCurrent(&a);
-  // c is "always": never changes
-  const struct { TestScene* to; bool flag; int mode; } rows[] = {{&b, true, 2}, {&a, false, 0}, {&b, false, 0}, {&c, false, 1}};
-  for (const auto& r : rows) {
-    requestScene(r.to, 0, r.flag);
-    runUntilSwitched();
-    EXPECT_EQ(r.to->backdropMode(), r.mode) << r.to->name();
-  }
-}
-
 TEST_F(SwitcherReset, InstantStepAndTitleFadeOut) {
   TestScene quick("Quick"), menu("Menu", 1);
   quick.addTransitionOut(steps::Instant, 1);
