@@ -141,15 +141,12 @@ TEST_F(Commands, ButtonsRequestTheirScenesAndRememberWhereToReturn) {
   EXPECT_EQ(w.toolMode, 2) << "the eraser's icon takes the eraser up";
   EXPECT_EQ(shell.pages, (std::vector<std::string>{kFeedbackPage, kMailingListPage}));
   EXPECT_TRUE(fs::exists(userFolder / "settings.txt")) << "leaving settings saves them";
-  press(g.mainMenu.get(), "Early Access");
-  EXPECT_EQ(switcher().entryCounter, 0);  // the notice shows the title standing still again
+  EXPECT_TRUE(press(g.mainMenu.get(), "Early Access") && switcher().entryCounter == 0) << "the title stands still again";
   EXPECT_TRUE(press(g.mainMenu.get(), "Load Game") == g.saveSlots.get() && saveSlots().mode == kSlotsForLoading);
-  press(g.mainMenu.get(), "New Game");
-  EXPECT_EQ(saveSlots().mode, kSlotsForNewGame);
+  EXPECT_TRUE(press(g.mainMenu.get(), "New Game") && saveSlots().mode == kSlotsForNewGame);
   // Unknown identifiers and the sliders' own change nothing.
   for (int id : {0, 1302, 1303, 999, 4242}) EXPECT_EQ(press(g.settings.get(), id), nullptr) << id;
-  press(g.mainMenu.get(), "Quit");
-  EXPECT_EQ(shell.quits, 1);
+  EXPECT_TRUE(!press(g.mainMenu.get(), "Quit") && shell.quits == 1);
 }
 
 TEST_F(Commands, MainMenuAndQuitAskAboutSavingOnlyWithUnsavedChangesAndSaveWhenAsked) {
@@ -158,8 +155,7 @@ TEST_F(Commands, MainMenuAndQuitAskAboutSavingOnlyWithUnsavedChangesAndSaveWhenA
     EXPECT_EQ(press(g.inGameMenu.get(), "Main Menu"), unsaved ? static_cast<Scene*>(g.askSave.get()) : g.mainMenu.get()) << unsaved;
     EXPECT_EQ(press(g.inGameMenu.get(), "Quit"), unsaved ? static_cast<Scene*>(g.saveAndQuit.get()) : g.quit.get()) << unsaved;
   }
-  press(g.inGameMenu.get(), "Main Menu");
-  EXPECT_EQ(commandState().askSaveDestination, g.mainMenu.get());
+  EXPECT_TRUE(press(g.inGameMenu.get(), "Main Menu") && commandState().askSaveDestination == g.mainMenu.get());
   // Played in order; a null scene: not checked. "Don't Save" goes on without saving.
   const struct { Scene* from; const char* label; Scene* expected; int quits; } rows[] = {
       {g.askSave.get(), "Don't Save", g.mainMenu.get(), 0},  {g.askSave.get(), "Cancel", g.inGameMenu.get(), 0},
@@ -181,8 +177,7 @@ TEST_F(Commands, MainMenuAndQuitAskAboutSavingOnlyWithUnsavedChangesAndSaveWhenA
   // "Save" in the quit question saves before quitting.
   fs::remove(saveSlotPath(2));
   press(g.saveAndQuit.get(), "Save");
-  EXPECT_TRUE(fs::exists(saveSlotPath(2)));
-  EXPECT_EQ(shell.quits, 3);
+  EXPECT_TRUE(fs::exists(saveSlotPath(2)) && shell.quits == 3);
 }
 
 // With the disk full every "Save" says so and stays in the game: no "Game saved.",
@@ -334,12 +329,12 @@ TEST_F(Commands, UIsIgnoredWhileASwitchIsPendingAndEscapeOnlyPutsAToolAway) {
   handleKey(GLFW_KEY_ESCAPE, GLFW_RELEASE);  // only a press counts
   EXPECT_EQ(switcher().requested(), nullptr);
   handleKey(GLFW_KEY_ESCAPE, GLFW_PRESS);
-  EXPECT_EQ(switcher().requested(), g.topHud.get());
-  EXPECT_EQ(std::tuple(w.toolMode, switcher().entryCounter, g.eraser->setIndex()), std::tuple(0, 1, 2)) << "tool, entries, out set";
+  EXPECT_EQ(std::tuple(switcher().requested(), w.toolMode, switcher().entryCounter, g.eraser->setIndex()),
+            std::tuple(static_cast<Scene*>(g.topHud.get()), 0, 1, 2))
+      << "scene, tool, entries, out set";
 
   EXPECT_TRUE(key(g.topHud.get(), GLFW_KEY_E, GLFW_RELEASE) == nullptr && w.toolMode == 0);
-  EXPECT_EQ(key(g.topHud.get(), GLFW_KEY_T), g.terrain.get());
-  EXPECT_EQ(w.toolMode, 3);
+  EXPECT_TRUE(key(g.topHud.get(), GLFW_KEY_T) == g.terrain.get() && w.toolMode == 3);
 }
 
 TEST_F(Commands, DeveloperKeysNeedDeveloperModeAndPeriodHoldsTheColourOnlyWhilePlacing) {

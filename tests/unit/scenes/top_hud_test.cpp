@@ -79,8 +79,7 @@ TEST_F(TopHudTest, SpeedButtonsFormOneRadioRowAndToggleToolRequestsEachSceneOnce
   for (int outOfRange : {4, -1}) setGameSpeed(outOfRange);
   EXPECT_TRUE(w->paused && lit(0));
   // The bar button's command sets the speed; a change made elsewhere shows on the next frame.
-  EXPECT_TRUE(top.handleCommand(tophud::kSpeed2));
-  EXPECT_TRUE(!w->paused && w->timeScale == 5.0f && lit(2));
+  EXPECT_TRUE(top.handleCommand(tophud::kSpeed2) && !w->paused && w->timeScale == 5.0f && lit(2));
   w->setGameSpeed(1);  // as a key or a loaded game does
   top.update(0.016f);
   EXPECT_TRUE(lit(1));
@@ -179,8 +178,7 @@ TEST_F(TopHudTest, TerrainActsOnlyForAWorldPressAndKeepsSizeRateAndToolInRange) 
   EXPECT_NEAR(w->terrainBrushSize, 30.0f, 0.2f);
   release(t);
   // Tools outside the seven are ignored; the radio row follows.
-  t.selectTerrainTool(6);
-  t.selectTerrainTool(7);
+  for (int tool : {6, 7}) t.selectTerrainTool(tool);
   EXPECT_EQ(std::pair(w->terrainTool, panel.layer(1).selected), std::pair(6, 6));
   EXPECT_FALSE(t.handleCommand(3317));
 }
@@ -213,8 +211,7 @@ TEST_F(TopHudTest, EraserSizeButtonsWorldPressAndWorldColourSwatches) {
   EXPECT_EQ(w->unitCount(), 1u);
   release(e);
   // The first press in the world erases at once; a unit walking in under the held eraser goes too.
-  press(e, {0.0f, 0.0f});
-  EXPECT_EQ(w->unitCount(), 0u);
+  EXPECT_TRUE(press(e, {0.0f, 0.0f}) == 0 && w->unitCount() == 0u);
   ASSERT_TRUE(w->placeUnitOf(t, {0.2f, 0.1f, 0.0f}, 0.0f, true));
   e.update(0.05f);
   EXPECT_EQ(w->unitCount(), 0u);
@@ -230,8 +227,7 @@ TEST_F(TopHudTest, EraserSizeButtonsWorldPressAndWorldColourSwatches) {
   Hud& swatches = c.panel();
   EXPECT_TRUE(w->colours.checkedSwatch[WorldColours::kSky] == -1 && c.swatch(3, 13).checked);
   // Hovering teal on the land row tints the land at once; moving away restores white.
-  EXPECT_EQ(move(c, swatchAt(swatches, 1, 11)), 0);
-  EXPECT_TRUE(w->terrain->colorEmptyLand().sameAs(kPalette[11].colour.lifted()));
+  EXPECT_TRUE(move(c, swatchAt(swatches, 1, 11)) == 0 && w->terrain->colorEmptyLand().sameAs(kPalette[11].colour.lifted()));
   move(c, {});
   EXPECT_TRUE(w->terrain->colorEmptyLand().sameAs({1, 1, 1, 1}));
   // Pressing checks exactly that swatch and keeps it, also when pressed again.

@@ -69,8 +69,4 @@ inline const std::string& dataRoot() {
   return root;
 }
 
-inline void writeFont(const std::string& name, const std::string& text) {
-  std::ofstream(dataRoot() + "Data/Fonts/" + name) << text;
-}
-
 }  // namespace uitest
