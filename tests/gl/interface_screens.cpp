@@ -106,7 +106,8 @@ TEST_F(UiGallery, EveryWidgetInItsStates) {
   auto lit = std::make_shared<HudButtonLargeLong>("Load Game", 40, -170, 107);
   auto off = std::make_shared<HudButtonLargeLong>("Settings", 40, -260, 102);
   off->setState(kStateDisabled);
-  auto shortBtn = std::make_shared<HudButtonLargeShort>("Back", 40, -350, 2801);
+  auto shortBtn = std::make_shared<HudButtonLargeShort>("Back", 40, -350, 2801, "Back to the previous screen\nSecond line of help",
+                                                        kTooltipRight);
   auto pageLit = std::make_shared<HudButtonPageSelect>("", "3", 150, -450, 3);
   auto tinyLit = std::make_shared<HudButtonSmallVeryShort>("Symbol Button Small Very Short Arrow 2.png", "", 360, -460, 41);
   hud.addComponent(std::make_shared<HudButtonSmall>("", "Units", 40, 30), 0);
@@ -133,9 +134,7 @@ TEST_F(UiGallery, EveryWidgetInItsStates) {
   for (auto c : Parts{std::make_shared<HudSlider>(1000, -40, "Music Volume", 1302, "", labels, values), s1, s2})
     hud.addComponent(c, 2);
 
-  // A tooltip shown by hovering the short button for longer than the delay.
-  shortBtn->tooltipText = "Back to the previous screen\nSecond line of help";
-  shortBtn->tooltipSide = kTooltipRight;
+  // The short button's tooltip, shown by hovering it for longer than the delay.
   hud.mouse(40 + 9 + 90, -350 - 9 - 30, kMouseMove);
   hud.update(0.3f);
   ASSERT_EQ(shortBtn->tooltipPhase, 2);

@@ -41,7 +41,7 @@ TEST_F(HudTest, ChamferedHitShapes) {
   EXPECT_TRUE(plain.contains(25, -25) && !plain.contains(25.01f, -3));
 }
 
-TEST_F(HudTest, ButtonStatesClicksLabelsAndPulse) {
+TEST_F(HudTest, ButtonStatesClicksLabelsPulseAndCheckboxes) {
   int clicks = 0;
   uiSoundHooks().buttonClick = [&] { ++clicks; };
   HudButtonLargeShort b("Back", 0, 0, 2801);
@@ -73,6 +73,23 @@ TEST_F(HudTest, ButtonStatesClicksLabelsAndPulse) {
   const float held = go.pulseTime;
   go.update(0.3f);
   EXPECT_FLOAT_EQ(go.pulseTime, held) << "disabled buttons do not pulse";
+
+  // A checkbox toggles, with a click, on each press of its box.
+  clicks = 0;
+  HudCheckbox box(100, -20, 42, false, "Grid");
+  const float bx = 100 + kMargin + 12, by = -20 - kMargin - 12;
+  EXPECT_TRUE(box.mouse(bx, by, kMousePress) == 42 && box.checked);
+  box.mouse(bx, by, kMousePress);
+  EXPECT_TRUE(!box.checked && clicks == 2);
+  EXPECT_EQ(box.mouse(100 + kMargin + 26, by, kMousePress), 0);
+
+  HudCheckbox owned(0, 0, 43, true, "", true, {1, 0, 0, 1});
+  EXPECT_TRUE(owned.mouse(kMargin + 5, -kMargin - 5, kMousePress) == 43 && !owned.checked)
+      << "the owner decides when click-when-disabled is set";
+
+  HudCheckboxAndLabel labelled("AB", 0, -100, 44);  // the box stands on the row's top edge at (56, -100)
+  EXPECT_EQ(labelled.mouse(56 + kMargin + 5, -100 - kMargin - 30, kMousePress), 0) << "down on the plate's line";
+  EXPECT_TRUE(labelled.mouse(56 + kMargin + 5, -100 - kMargin - 5, kMousePress) == 44 && labelled.checked);
 }
 
 TEST_F(HudTest, TooltipPhasesAndDelay) {
@@ -122,26 +139,7 @@ TEST_F(HudTest, TooltipBoxPlacementAndClamping) {
   }
 }
 
-TEST_F(HudTest, CheckboxTogglesOnPress) {
-  int clicks = 0;
-  uiSoundHooks().buttonClick = [&] { ++clicks; };
-  HudCheckbox box(100, -20, 42, false, "Grid");
-  const float hx = 100 + kMargin + 12, hy = -20 - kMargin - 12;
-  EXPECT_TRUE(box.mouse(hx, hy, kMousePress) == 42 && box.checked);
-  box.mouse(hx, hy, kMousePress);
-  EXPECT_TRUE(!box.checked && clicks == 2);
-  EXPECT_EQ(box.mouse(100 + kMargin + 26, hy, kMousePress), 0);
-
-  HudCheckbox owned(0, 0, 43, true, "", true, {1, 0, 0, 1});
-  EXPECT_TRUE(owned.mouse(kMargin + 5, -kMargin - 5, kMousePress) == 43 && !owned.checked)
-      << "the owner decides when click-when-disabled is set";
-
-  HudCheckboxAndLabel labelled("AB", 0, -100, 44);  // the box stands on the row's top edge at (56, -100)
-  EXPECT_EQ(labelled.mouse(56 + kMargin + 5, -100 - kMargin - 30, kMousePress), 0) << "down on the plate's line";
-  EXPECT_TRUE(labelled.mouse(56 + kMargin + 5, -100 - kMargin - 5, kMousePress) == 44 && labelled.checked);
-}
-
-TEST_F(HudTest, SliderSnapsToOptions) {
+TEST_F(HudTest, SliderSnapsToVisibleOptions) {
   std::vector<float> seen, sounds;
   uiSoundHooks().volumeSlider = [&](int id, float v) { seen.push_back(id == kMusicVolumeSliderId ? v : -1); };
   uiSoundHooks().sliderClick = [&](float v) { sounds.push_back(v); };
@@ -175,23 +173,22 @@ TEST_F(HudTest, SliderSnapsToOptions) {
   EXPECT_TRUE(fine.mouse(338, y, kMousePress) == 77 && fine.valueText.text() == "40");
   fine.setValue(-3.0f);
   EXPECT_EQ(fine.valueText.text(), "0");
-}
 
-TEST_F(HudTest, SliderVisibleOptionsAndDegenerateLists) {
-  HudSlider s(0, 0, "Size", 2500, "", {"Tiny", "Small", "Medium", "Large", "Huge"}, {1, 2, 3, 4, 5}, true, 0, 5);
-  s.setValue(1.0f);
-  s.setVisibleOptions(0b10110);  // Small, Medium, Huge
-  EXPECT_EQ(s.visibleLabels, (std::vector<std::string>{"Small", "Medium", "Huge"}));
-  EXPECT_EQ(s.selectedOptionValue(), 5);
-  s.setValue(0.4f);  // step 0.5: 0.8 rounds to 1
-  EXPECT_EQ(s.selectedOptionValue(), 3);
-  s.selectValue(2.1f);
-  EXPECT_EQ(s.valueText.text(), "Small");
+  // Only some options shown: values land on the visible ones; none shown selects nothing.
+  HudSlider size(0, 0, "Size", 2500, "", {"Tiny", "Small", "Medium", "Large", "Huge"}, {1, 2, 3, 4, 5}, true, 0, 5);
+  size.setValue(1.0f);
+  size.setVisibleOptions(0b10110);  // Small, Medium, Huge
+  EXPECT_EQ(size.visibleLabels, (std::vector<std::string>{"Small", "Medium", "Huge"}));
+  EXPECT_EQ(size.selectedOptionValue(), 5);
+  size.setValue(0.4f);  // step 0.5: 0.8 rounds to 1
+  EXPECT_EQ(size.selectedOptionValue(), 3);
+  size.selectValue(2.1f);
+  EXPECT_EQ(size.valueText.text(), "Small");
 
-  s.setVisibleOptions(0b1000), s.setValue(0.9f);
-  EXPECT_EQ(s.valueText.text(), "Large");
-  s.setVisibleOptions(0), s.setValue(0.5f);
-  EXPECT_TRUE(s.valueText.text().empty() && s.selectedIndex() == -1);
+  size.setVisibleOptions(0b1000), size.setValue(0.9f);
+  EXPECT_EQ(size.valueText.text(), "Large");
+  size.setVisibleOptions(0), size.setValue(0.5f);
+  EXPECT_TRUE(size.valueText.text().empty() && size.selectedIndex() == -1);
 }
 
 namespace {

@@ -13,7 +13,7 @@ std::shared_ptr<Unit3DTemplate> templateWith(std::vector<Colour> primary, std::v
 const Colour R{1, 0, 0, 1}, G{0, 1, 0, 1}, B{0, 0, 1, 1}, Y{1, 1, 0, 1};
 }  // namespace
 
-TEST(TemplatePreview, PrimaryStepsEverySecondSecondaryEveryOther) {
+TEST(TemplatePreview, PrimaryStepsEverySecondSecondaryEveryOtherAndEmptyListsShowWhite) {
   // n = 3, m = 2: secondary period 2m + 0 = 4. n = m = 2: period 5, index (c mod 5) / 2
   // reaches 2, past the end, and falls back to the last option.
   auto uneven = templateWith({R, G, B}, {Y, B}), equal = templateWith({R, G}, {Y, B});
@@ -21,16 +21,12 @@ TEST(TemplatePreview, PrimaryStepsEverySecondSecondaryEveryOther) {
   Colour p, s;
   for (int c = 0; c < 6; ++c) {
     previewColours(*uneven, c, 1.0f, p, s);
-    EXPECT_TRUE(p.sameAs(wantPrimary[c])) << c;
-    EXPECT_TRUE(s.sameAs(wantSecondary[c])) << c;
+    EXPECT_TRUE(p.sameAs(wantPrimary[c]) && s.sameAs(wantSecondary[c])) << c;
     previewColours(*equal, c, 1.0f, p, s);
     EXPECT_TRUE(s.sameAs(wantEqual[c])) << c;
   }
-}
-
-TEST(TemplatePreview, EmptyOptionsShowWhiteAndDimmingKeepsAlphaNearOne) {
+  // Empty lists show white; dimming keeps it opaque.
   auto t = templateWith({}, {});
-  Colour p, s;
   previewColours(*t, 7, 0.5f, p, s);
   EXPECT_TRUE(p.sameAs({0.5f, 0.5f, 0.5f, 1}) && s.sameAs(p) && p.a == 1.0f) << "dimmed white, still opaque";
   previewColours(*t, -3, 1.0f, p, s);  // a negative counter never indexes before the list
