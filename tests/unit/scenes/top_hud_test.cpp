@@ -6,14 +6,11 @@
 #include "ui/hud.hpp"
 #include "units/world.hpp"
 #include "world/clouds.hpp"
+#include "unit/units/units_fixture.hpp"
 
 using namespace qv;
 
 namespace {
-
-struct Level final : HeightBrush {
-  float newHeight(int, int, float, float, float, float) const override { return 0.0f; }
-};
 
 // Scene coordinates (design pixels from the interface centre) of a point given
 // relative to a Hud's corner.
@@ -32,7 +29,7 @@ class TopHudTest : public ::testing::Test {
     if (!g.topHud) g.createAllButLoading(nullptr);
     switcher().clear();
     w->resetWorld();
-    w->terrain->reshapeWith({0.0f, 0.0f}, 400.0f, Level{});
+    qvtest::shapeBy(*w, [](float, float, int) { return 0.0f; });
     w->camera.position = {0.0f, 0.0f, 20.0f};
     w->camera.maxHeight = 20.0f;
     w->camera.pitch = -0.0001;  // straight down: the mouse at the centre picks (0, 0)

@@ -123,13 +123,9 @@ TEST_F(UnitsScreens, ModesAreARadioAndATemplatePressFollowsTheModeUpToDelete) {
   // Back is no mode.
   const struct { float x; int id, mode; } rows[] = {
       {879, Units::kEditMode, Units::kEdit}, {1093, Units::kDeleteMode, Units::kDelete}, {55, Units::kBack, Units::kDelete}};
-  for (const auto& r : rows) {
-    EXPECT_EQ(pressIn(u, u.hud(), r.x + 40, -837 - 25), r.id);
-    EXPECT_EQ(u.mode(), r.mode) << r.id;
-  }
+  for (const auto& r : rows) EXPECT_TRUE(pressIn(u, u.hud(), r.x + 40, -837 - 25) == r.id && u.mode() == r.mode) << r.id;
   // Entering returns to Place mode, where a template selects it and opens the placement panel.
   u.onBecameCurrent();
-  EXPECT_EQ(u.mode(), Units::kPlace);
   EXPECT_EQ(command(u, Units::kFirstTemplate + 2), g.unitPlacement.get());
   EXPECT_TRUE(w.selectedTemplate == 2 && w.toolMode == 1);
   EXPECT_TRUE(w.templates.assigned[2]->nextPrimaryChosen) << "next colours made valid for the preview";
@@ -151,8 +147,7 @@ TEST_F(UnitsScreens, ModesAreARadioAndATemplatePressFollowsTheModeUpToDelete) {
   EXPECT_EQ(w.unitCount(), 35u);
 
   u.handleCommand(Units::kFirstTemplate + 1);
-  EXPECT_TRUE(g.deleteUnit->handleCommand(SceneGameplayWithDeleteUnit::kDelete));
-  EXPECT_EQ(w.unitCount(), 5u) << "all 30 go in one step";
+  EXPECT_TRUE(g.deleteUnit->handleCommand(SceneGameplayWithDeleteUnit::kDelete) && w.unitCount() == 5u) << "all 30 go in one step";
   EXPECT_TRUE(!w.templates.isAssigned(doomed.get()) && countOf(w.templates.unassigned, doomed) == 1);
   EXPECT_EQ(w.selected(), kept) << "the selection follows the list";
   EXPECT_TRUE(unitsScreenState().templateToDelete == -1 && u.templateButton(1).preview.unitTemplate == kept);
@@ -420,11 +415,9 @@ TEST_F(UnitsScreens, PendingListsHoldThreeAndRemoveBySlot) {
   EXPECT_EQ(e.slotImage(Editor::kEats, 2).image.unitTemplate, a[4]);
 
   // "-": the filled slots become buttons; one press takes that template out.
-  e.handleCommand(Editor::kEatsRemove);
-  EXPECT_EQ(e.removeMode(), Editor::kEats);
+  EXPECT_TRUE(e.handleCommand(Editor::kEatsRemove) && e.removeMode() == Editor::kEats);
   for (int s = 0; s < 3; ++s) EXPECT_EQ(e.slotButton(Editor::kEats, s).state, kStateActive) << s;
-  EXPECT_TRUE(e.handleCommand(Editor::kFirstEatsSlot + 1));
-  EXPECT_EQ(eats, (std::vector<TemplatePtr>{a[3], a[4]}));
+  EXPECT_TRUE(e.handleCommand(Editor::kFirstEatsSlot + 1) && eats == (std::vector<TemplatePtr>{a[3], a[4]}));
   EXPECT_EQ(e.slotButton(Editor::kEats, 2).state, kStateHidden) << "an empty slot is no button";
   e.handleCommand(Editor::kFirstEatsSlot + 2);  // empty now: nothing
   EXPECT_EQ(eats.size(), 2u);
@@ -434,8 +427,7 @@ TEST_F(UnitsScreens, PendingListsHoldThreeAndRemoveBySlot) {
   e.mouse(-900.0f, 500.0f, kMousePress);
   EXPECT_EQ(e.removeMode(), -1);
 
-  e.handleCommand(Editor::kHabitatAdd);
-  EXPECT_EQ(c.purpose(), Chooser::kAddHabitat);
+  EXPECT_TRUE(e.handleCommand(Editor::kHabitatAdd) && c.purpose() == Chooser::kAddHabitat);
 }
 
 TEST_F(UnitsScreens, AddMakesANewTemplateFromAnUnusedModelAndChangeModelSwapsOnSaveOnly) {
@@ -452,8 +444,7 @@ TEST_F(UnitsScreens, AddMakesANewTemplateFromAnUnusedModelAndChangeModelSwapsOnS
   u.handleCommand(Units::kAdd);
   c.handleCommand(Chooser::kFirstEntry + 0);
   EXPECT_TRUE(e.edited() == spare && e.editingNew());
-  e.handleCommand(Editor::kBack);
-  EXPECT_FALSE(w.templates.isAssigned(spare.get())) << "Back adds nothing";
+  EXPECT_TRUE(e.handleCommand(Editor::kBack) && !w.templates.isAssigned(spare.get())) << "Back adds nothing";
 
   u.handleCommand(Units::kAdd);
   c.handleCommand(Chooser::kFirstEntry + 0);
@@ -490,8 +481,7 @@ TEST_F(UnitsScreens, AddMakesANewTemplateFromAnUnusedModelAndChangeModelSwapsOnS
 
   // Editing a new template: the chooser for another model leaves it out, and it cannot swap with itself.
   e.loadIntoEditor(w.templates.unassigned[0], true);
-  e.handleCommand(Editor::kChangeModel);
-  EXPECT_EQ(countOf(c.entries(), w.templates.unassigned[0]), 0);
+  EXPECT_TRUE(e.handleCommand(Editor::kChangeModel) && countOf(c.entries(), w.templates.unassigned[0]) == 0);
   e.setPendingModel(w.templates.unassigned[0]);
   EXPECT_EQ(e.pendingModel(), nullptr);
 }
