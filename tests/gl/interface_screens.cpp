@@ -554,7 +554,10 @@ TEST_F(UnitsScreensRender, PreviewsStayInsideTheirBoxes) {
   previewClock().angle = 0.9f;
 }
 
-TEST_F(UnitsScreensRender, EditorPreviewAndListSlotsOnTheFirstPageOnly) {
+// The editor's previews and list slots show on its first page only. Saving lays the
+// whole ground again, on the card too: a ground buffer scribbled over from outside
+// is whole again after Save.
+TEST_F(UnitsScreensRender, EditorPreviewsOnTheFirstPageOnlyAndSaveLaysTheWholeGroundAgain) {
   auto& e = *g.editUnit;
   const TemplatePtr chicken = findTemplate(w, "Chickenlike.obj"), bug = findTemplate(w, "Little Bug.obj");
   ASSERT_TRUE(chicken && bug);
@@ -570,19 +573,15 @@ TEST_F(UnitsScreensRender, EditorPreviewAndListSlotsOnTheFirstPageOnly) {
   e.hud().setSelected(1, 1);
   const Frame p2 = drawScene(&e, "units_editor_page2");
   EXPECT_LT(modelPixels(p2, e.hud(), 1025, -152, 364, 456), 10) << "the preview belongs to the first page";
-}
 
-// Saving in the editor lays the whole ground again, on the card too: a ground
-// buffer scribbled over from outside is whole again after Save.
-TEST_F(UnitsScreensRender, EditorSaveLaysTheWholeGroundAgain) {
   Terrain& t = *w.terrain;
   ASSERT_NE(t.vertexBuffer, 0u);
   const size_t floats = static_cast<size_t>(Terrain::kVertexCount) * Terrain::kFloatsPerVertex;
   const std::vector<float> junk(floats, 7.0f);
   glBindBuffer(GL_ARRAY_BUFFER, t.vertexBuffer);
   glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(floats * sizeof(float)), junk.data());
-  g.editUnit->loadIntoEditor(w.templates.assigned[0], false);
-  g.editUnit->save();
+  e.loadIntoEditor(w.templates.assigned[0], false);
+  e.save();
   std::vector<float> onCard(floats, 0.0f);
   glBindBuffer(GL_ARRAY_BUFFER, t.vertexBuffer);
   glGetBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(floats * sizeof(float)), onCard.data());
@@ -590,7 +589,9 @@ TEST_F(UnitsScreensRender, EditorSaveLaysTheWholeGroundAgain) {
   EXPECT_TRUE(std::equal(onCard.begin(), onCard.end(), t.vertexData())) << "the ground buffer differs from the terrain after Save";
 }
 
-TEST_F(UnitsScreensRender, PlacementPreviewRedWhereTheUnitMayNotStand) {
+// The Cup Tree about to be placed turns red where a unit already stands; as a plant
+// that colours the ground it shows the ring it will paint, in its ground colour.
+TEST_F(UnitsScreensRender, PlacementPreviewRedWhereTheUnitMayNotStandAndRingWhereItWillColour) {
   const TemplatePtr tree = placeWithMouseAtCentre("Cup Tree.obj");
   ASSERT_TRUE(tree && w.pick.groundHit);
   const Frame ok = drawScene(g.unitPlacement.get(), "units_placement_valid", previewOnTop);
@@ -603,12 +604,7 @@ TEST_F(UnitsScreensRender, PlacementPreviewRedWhereTheUnitMayNotStand) {
   EXPECT_FALSE(w.placementValid(*tree, w.placementPoint));
   EXPECT_GT(countNearCentre(bad, 90, 90, reddish), countNearCentre(ok, 90, 90, reddish) + 300);
   w.eraseUnit(blocker);
-}
 
-// A plant that colours the ground shows the ring it will paint, in its ground colour.
-TEST_F(UnitsScreensRender, GroundColourRingAroundAColouringPlant) {
-  const TemplatePtr tree = placeWithMouseAtCentre("Cup Tree.obj");
-  ASSERT_TRUE(tree && w.pick.groundHit);
   const auto colourGround = tree->colourGround;
   const auto ground = tree->groundColourOptions;
   tree->groundColourOptions = {*paletteColour("Blue")};

@@ -168,7 +168,6 @@ TEST_F(Commands, MainMenuAndQuitAskAboutSavingOnlyWithUnsavedChangesAndSaveWhenA
   }
 
   // Saving writes the selected slot and relabels it.
-  w.unsavedChanges = true;
   saveSlots().selected = 2;
   EXPECT_EQ(press(g.inGameMenu.get(), "Save Game"), g.gameSaved.get());
   EXPECT_TRUE(fs::exists(saveSlotPath(2)) && !saveSlots().empty[2] && !w.unsavedChanges);

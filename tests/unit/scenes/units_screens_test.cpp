@@ -36,8 +36,6 @@ TemplatePtr bareTemplate() {
   const std::vector<Colour> rb{kRed, kBlue};
   return std::make_shared<Unit3DTemplate>("No Such Model.obj", 1.0f, rb, rb, 0, std::vector<Colour>{}, 1, 1, false, false, 0);
 }
-template <class V>
-int countOf(const V& v, const TemplatePtr& t) { return static_cast<int>(std::count(v.begin(), v.end(), t)); }
 
 // The game's scenes, made once from the test Data.
 GameScenes& madeScenes() {
@@ -149,7 +147,7 @@ TEST_F(UnitsScreens, ModesAreARadioAndATemplatePressFollowsTheModeUpToDelete) {
 
   u.handleCommand(Units::kFirstTemplate + 1);
   EXPECT_TRUE(g.deleteUnit->handleCommand(SceneGameplayWithDeleteUnit::kDelete) && w.unitCount() == 5u) << "all 30 go in one step";
-  EXPECT_TRUE(!w.templates.isAssigned(doomed.get()) && countOf(w.templates.unassigned, doomed) == 1);
+  EXPECT_TRUE(!w.templates.isAssigned(doomed.get()) && std::ranges::count(w.templates.unassigned, doomed) == 1);
   EXPECT_EQ(w.selected(), kept) << "the selection follows the list";
   EXPECT_TRUE(unitsScreenState().templateToDelete == -1 && u.templateButton(1).preview.unitTemplate == kept);
 
@@ -400,7 +398,7 @@ TEST_F(UnitsScreens, PendingListsHoldThreeAndRemoveBySlot) {
   EXPECT_EQ(command(c, Chooser::kFirstEntry + 3), g.editUnit.get());
   EXPECT_EQ(eats, std::vector<TemplatePtr>{a[3]});
   e.handleCommand(Editor::kEatsAdd);
-  EXPECT_TRUE(c.entries().size() == 4 && countOf(c.entries(), a[3]) == 0) << "the listed one is left out";
+  EXPECT_TRUE(c.entries().size() == 4 && std::ranges::count(c.entries(), a[3]) == 0) << "the listed one is left out";
   c.handleCommand(Chooser::kFirstEntry + 0);  // a[0]
   e.addPending(Editor::kEats, a[0]);          // already listed: ignored
   e.addPending(Editor::kEats, a[4]);
@@ -476,7 +474,7 @@ TEST_F(UnitsScreens, AddMakesANewTemplateFromAnUnusedModelAndChangeModelSwapsOnS
 
   // Editing a new template: the chooser for another model leaves it out, and it cannot swap with itself.
   e.loadIntoEditor(w.templates.unassigned[0], true);
-  EXPECT_TRUE(e.handleCommand(Editor::kChangeModel) && countOf(c.entries(), w.templates.unassigned[0]) == 0);
+  EXPECT_TRUE(e.handleCommand(Editor::kChangeModel) && std::ranges::count(c.entries(), w.templates.unassigned[0]) == 0);
   e.setPendingModel(w.templates.unassigned[0]);
   EXPECT_EQ(e.pendingModel(), nullptr);
 }

@@ -8,7 +8,6 @@ using namespace qv;
 
 namespace {
 constexpr float kPx = 1.0f / 540.0f;
-const Colour kWhite{1, 1, 1, 1};
 
 struct HudTest : ::testing::Test {
   // Fonts are loaded once per process: another suite in the same run may have
@@ -68,7 +67,7 @@ TEST_F(HudTest, ButtonStatesClicksLabelsPulseAndCheckboxes) {
   go.update(0.75f);
   EXPECT_TRUE(go.staticLabel->drawColour.sameAs(quarter)) << "a whole period later";
   go.setHighlighted(true), go.update(0.3f);
-  EXPECT_TRUE(go.staticLabel->drawColour.sameAs(kWhite)) << "highlight wins over the pulse";
+  EXPECT_TRUE(go.staticLabel->drawColour.sameAs({1, 1, 1, 1})) << "highlight wins over the pulse";
   go.setState(kStateDisabled);
   const float held = go.pulseTime;
   go.update(0.3f);
