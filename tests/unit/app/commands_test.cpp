@@ -302,12 +302,10 @@ TEST_F(Commands, SpeedKeysActOnPressRepeatAndRelease) {
   for (int action : {GLFW_PRESS, GLFW_REPEAT, GLFW_RELEASE}) {
     SCOPED_TRACE(action);
     w.setGameSpeed(1);
-    handleKey(GLFW_KEY_3, action);
-    EXPECT_FLOAT_EQ(w.timeScale, 20.0f);
-    handleKey(GLFW_KEY_P, action);
-    EXPECT_TRUE(w.paused);
-    handleKey(GLFW_KEY_KP_2, action);
-    EXPECT_TRUE(!w.paused && w.timeScale == 5.0f);
+    for (auto [key, paused, scale] : {std::tuple{GLFW_KEY_3, false, 20.0f}, {GLFW_KEY_P, true, 20.0f}, {GLFW_KEY_KP_2, false, 5.0f}}) {
+      handleKey(key, action);
+      EXPECT_EQ(std::pair(w.paused, w.timeScale), std::pair(paused, scale)) << key;
+    }
   }
   // Outside the five top-bar scenes the number row means nothing.
   key(g.inGameMenu.get(), GLFW_KEY_0);

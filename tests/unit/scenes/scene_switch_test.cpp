@@ -75,7 +75,7 @@ TEST_F(SwitcherReset, SecondRequestWinsAndTheCurrentSceneCanBeRequested) {
   EXPECT_TRUE(switcher().current() == &c && c.becameCurrent == 2 && c.transitionState() == 1);
 }
 
-TEST_F(SwitcherReset, MissingSetsAndNoCurrentScene) {
+TEST_F(SwitcherReset, MissingSetsNoCurrentSceneInstantStepAndTitleFadeOut) {
   // No current scene: the swap happens on the first frame.
   requestScene(&a, 0);
   EXPECT_EQ(runUntilSwitched(0.0f), 1);
@@ -96,9 +96,8 @@ TEST_F(SwitcherReset, MissingSetsAndNoCurrentScene) {
   runUntilSwitched();
   EXPECT_TRUE(switcher().current() == &b && b.transitionState() == 0 && b.hudOpacity() == 1.0f && switcher().entryCounter == entries);
   EXPECT_FALSE(log.contains("Finished transitioning in for Scene \"B\""));
-}
 
-TEST_F(SwitcherReset, InstantStepAndTitleFadeOut) {
+  // An instant step waits for a frame with time; a title fades only after the interface.
   TestScene quick("Quick"), menu("Menu", 1);
   quick.addTransitionOut(steps::Instant, 1);
   switcher().setCurrent(&quick);

@@ -450,8 +450,7 @@ TEST_F(UnitsScreens, AddMakesANewTemplateFromAnUnusedModelAndChangeModelSwapsOnS
   const TemplatePtr t = w.templates.assigned[0];  // flat model
   const TemplatePtr source = w.templates.unassigned[1];  // the spares in id order; this one is tall
   ASSERT_EQ(source->modelFileName(), "UnitsTest Tall.obj");
-  const int32_t tId = t->templateId, sourceId = source->templateId;
-  const int32_t nextId = Unit3DTemplate::peekNextTemplateId();
+  const int32_t tId = t->templateId, sourceId = source->templateId, nextId = Unit3DTemplate::peekNextTemplateId();
 
   e.loadIntoEditor(t, false);
   e.handleCommand(Editor::kChangeModel);

@@ -30,16 +30,15 @@ Font parsed(const std::string& name, const std::string& text) {
 }
 }  // namespace
 
-TEST_F(FontTest, GetFontLoadsTheFourSizesOnce) {
+// The four sizes load once; glyph records take the padding off by position.
+TEST_F(FontTest, GetFontLoadsTheFourSizesOnceAndGlyphsUsePaddingByPosition) {
   releaseFonts();
   LogCapture log;
   EXPECT_EQ(getFont(30), nullptr);  // the first call loads all four even for an unknown size
   EXPECT_EQ(log.count("Opened .fnt file name = \"Brindlewood 0.17 - Size "), 4) << log.text();
   EXPECT_TRUE(getFont(37) && getFont(37)->declaredSize == 38 && !getFont(-26));
   EXPECT_EQ(log.count("Opened"), 4) << "later calls only look up";
-}
 
-TEST_F(FontTest, GlyphRecordsUsePaddingByPosition) {
   const Font* f = getFont(26);
   const Glyph* a = f ? f->glyph('A') : nullptr;
   ASSERT_NE(a, nullptr);

@@ -91,7 +91,7 @@ TEST_F(HudTest, ButtonStatesClicksLabelsPulseAndCheckboxes) {
   EXPECT_TRUE(labelled.mouse(56 + kMargin + 5, -100 - kMargin - 5, kMousePress) == 44 && labelled.checked);
 }
 
-TEST_F(HudTest, TooltipPhasesAndDelay) {
+TEST_F(HudTest, TooltipPhasesDelayAndPlacementInsideTheScreen) {
   HudButtonLargeLong b("Go", 0, 0, 5, "Starts a new world", kTooltipRight);
   const float hx = kMargin + 100, hy = -kMargin - 30;
   b.mouse(hx, hy, kMouseMove);
@@ -114,9 +114,7 @@ TEST_F(HudTest, TooltipPhasesAndDelay) {
 
   HudButtonLargeLong silent("Go", 0, 0, 6);
   EXPECT_EQ((silent.mouse(hx, hy, kMouseMove), silent.tooltipPhase), 0) << "no text, no tooltip";
-}
 
-TEST_F(HudTest, TooltipBoxPlacementAndClamping) {
   TooltipBox& box = tooltipBox();
   box.setMessage("A\nB");
   const float twoLines = box.heightPx();
@@ -124,16 +122,16 @@ TEST_F(HudTest, TooltipBoxPlacementAndClamping) {
   const float bw = box.widthPx(), bh = box.heightPx();
   EXPECT_FLOAT_EQ(twoLines - bh, 26) << "one more line of the 26 font";
 
-  HudButtonLargeLong b("Go", 0, 0, 5, "AB", kTooltipBelow);
+  HudButtonLargeLong below("Go", 0, 0, 5, "AB", kTooltipBelow);
   // Pushed back inside the 1920 x 1080 screen on every side.
   // edge: the box's edge on that side, design pixels from the centre
   const struct { int side; float hudX, hudY; bool horizontal; float edge; } rows[] = {
       {kTooltipRight, 560, 520, true, 960}, {kTooltipAbove, 560, 520, false, 540},
       {kTooltipLeft, -1100, 0, true, -960}, {kTooltipBelow, 0, -480, false, -540}};
   for (const auto& r : rows) {
-    b.tooltipSide = r.side, b.placeTooltip(r.hudX * kPx, r.hudY * kPx);
+    below.tooltipSide = r.side, below.placeTooltip(r.hudX * kPx, r.hudY * kPx);
     const float sign = r.edge > 0 ? 1.0f : -1.0f;
-    const float got = r.horizontal ? b.tooltipX / kPx + r.hudX + sign * bw / 2 : b.tooltipY / kPx + r.hudY + sign * bh / 2;
+    const float got = r.horizontal ? below.tooltipX / kPx + r.hudX + sign * bw / 2 : below.tooltipY / kPx + r.hudY + sign * bh / 2;
     EXPECT_NEAR(got, r.edge, 0.01f) << "side " << r.side;
   }
 }
