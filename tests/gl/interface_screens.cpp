@@ -176,9 +176,8 @@ TEST_F(UiGallery, CheckboxRowKeepsThePlateLineUnderLabelAndBox) {
   qvtest::saveScreenshot("ui_checkbox_row", shown, kW, kH);
   // Screen rows of the row's band (design y 100 down to 40).
   const int y0 = sy(100), y1 = sy(40);
-  int lineTop = -1, textBottom = -1, boxBottom = -1, textRows = 0;
   // The line: the brightest rows of the bare plate, well right of the box.
-  int peak = 0;
+  int lineTop = -1, textBottom = -1, boxBottom = -1, textRows = 0, peak = 0;
   for (int y = y0; y < y1; ++y) peak = std::max(peak, qvtest::brightness(qvtest::pixelAt(bare, kW, sx(-200 + 300), y)));
   for (int y = y0; y < y1 && lineTop < 0; ++y)
     if (qvtest::brightness(qvtest::pixelAt(bare, kW, sx(-200 + 300), y)) > peak * 0.6) lineTop = y;
@@ -303,8 +302,8 @@ Shot show(Scene* scene, bool backdrop, const char* name, int w = kW, int h = kH)
   switcher().switchToRequestedScene();
   for (int i = 0; i < 12; ++i) scene->update(0.05f);
   const IntRect v = display().viewport;
-  const Colour bars{0, 0, 0, 1};  // around a letterboxed viewport, as the window clears
-  return qvtest::capture(w, h, v.width == w && v.height == h ? World::shared().clearColour : bars, [&] {
+  // Black bars around a letterboxed viewport, as the window clears.
+  return qvtest::capture(w, h, v.width == w && v.height == h ? World::shared().clearColour : Colour{0, 0, 0, 1}, [&] {
     glViewport(v.x, v.y, v.width, v.height);
     scene->draw();
   }, name);

@@ -174,7 +174,7 @@ TEST(LogRotation, AnUnusableUserFolderMovesTheLogToTheTempFolder) {
 
 // The first run writes only the newest log, with its header and system report;
 // the twelfth keeps ten old logs and drops the oldest.
-TEST(LogRotation, FirstRunWritesOnlyTheNewestLogAndTheTwelfthKeepsTenOldOnes) {
+TEST(LogRotation, FirstRunWritesOnlyTheNewestLogTheTwelfthKeepsTenOldOnesAndGapsMoveUp) {
   const fs::path dir = freshFolder("log_runs");
   for (int run = 1; run <= 12; ++run) {
     initLogIn(dir.string()), logLine("run " + std::to_string(run)), disableLog();
@@ -187,21 +187,21 @@ TEST(LogRotation, FirstRunWritesOnlyTheNewestLogAndTheTwelfthKeepsTenOldOnes) {
   for (auto [file, run] : {std::pair{"Newest", "run 12"}, {"Old 1", "run 11"}, {"Old 10", "run 2\n"}})
     EXPECT_NE(readFile(dir / ("Log " + std::string(file) + ".log")).find(run), std::string::npos) << file;
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator{}), 11);
-}
 
-TEST(LogRotation, GapInTheNumberingMovesUpOneEachRun) {
-  const fs::path dir = freshFolder("log_gap");
-  for (const char* n : {"Newest", "Old 1", "Old 2", "Old 4"}) writeFile(dir / ("Log " + std::string(n) + ".log"), n);
-  rotateLogs(dir.string());
+  // A gap in the numbering moves up one each run.
+  const fs::path gap = freshFolder("log_gap");
+  for (const char* n : {"Newest", "Old 1", "Old 2", "Old 4"}) writeFile(gap / ("Log " + std::string(n) + ".log"), n);
+  rotateLogs(gap.string());
   for (auto [file, was] : {std::pair{"Old 1", "Newest"}, {"Old 2", "Old 1"}, {"Old 3", "Old 2"}, {"Old 5", "Old 4"}})
-    EXPECT_EQ(readFile(dir / ("Log " + std::string(file) + ".log")), was);
-  EXPECT_FALSE(fs::exists(dir / "Log Old 4.log") || fs::exists(dir / "Log Newest.log"));
+    EXPECT_EQ(readFile(gap / ("Log " + std::string(file) + ".log")), was);
+  EXPECT_FALSE(fs::exists(gap / "Log Old 4.log") || fs::exists(gap / "Log Newest.log"));
 
   // A folder that cannot exist (its parent is a file) disables logging silently.
-  initLogIn((dir / "Log Old 1.log" / "Logs").string());
+  initLogIn((gap / "Log Old 1.log" / "Logs").string());
   EXPECT_FALSE(logEnabled());
   logLine("goes nowhere");
 }
+
 
 class SettingsFile : public ::testing::Test {
  protected:

@@ -208,9 +208,7 @@ TEST_F(Commands, SavesThatDoNotReachTheDiskShowTheErrorAndStay) {
                       g.errorMessage->message == SceneGameplayWithErrorMessage::kSaveFailedMessage &&
                       g.errorMessage->backCentred->state == kStateActive &&
                       g.errorMessage->continueAnyway->state == kStateHidden && w.unsavedChanges && shell.quits == 0;
-      at(g.errorMessage.get());
-      handleCommand(3401);
-      if (!ok || switcher().requested() != g.inGameMenu.get()) failures |= 1 << (id % 8);
+      if (!ok || press(g.errorMessage.get(), 3401) != g.inGameMenu.get()) failures |= 1 << (id % 8);
     }
     _exit(failures);
   }
