@@ -295,7 +295,7 @@ TEST_F(Commands, SettingsFileSnapsOntoTheSlidersAndTheScreensButtonsAct) {
   EXPECT_EQ(shell.fullScreenToggles, 1);
 }
 
-TEST_F(Commands, SpeedKeysActOnPressRepeatAndRelease) {
+TEST_F(Commands, SpeedKeysOnAnyActionUNotDuringASwitchEscapeOnlyPutsAToolAway) {
   at(g.topHud.get());
   for (int action : {GLFW_PRESS, GLFW_REPEAT, GLFW_RELEASE}) {
     SCOPED_TRACE(action);
@@ -308,9 +308,8 @@ TEST_F(Commands, SpeedKeysActOnPressRepeatAndRelease) {
   // Outside the five top-bar scenes the number row means nothing.
   key(g.inGameMenu.get(), GLFW_KEY_0);
   EXPECT_FALSE(w.paused);
-}
 
-TEST_F(Commands, UIsIgnoredWhileASwitchIsPendingAndEscapeOnlyPutsAToolAway) {
+  // U is ignored while a switch is pending; Escape only puts a tool away.
   EXPECT_EQ(key(g.topHud.get(), GLFW_KEY_U), g.units.get());
   requestScene(g.inGameMenu.get(), 0);
   handleKey(GLFW_KEY_U, GLFW_RELEASE);

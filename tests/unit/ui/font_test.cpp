@@ -94,7 +94,7 @@ TEST_F(FontTest, DamagedDescriptionsKeepOnlyTheWholeGlyphsBeforeTheDamage) {
   EXPECT_TRUE(!missing.glyph('A') && !log.contains("Opened"));
 }
 
-TEST_F(FontTest, StaticTextMeasuresLinesAndSkipsUnknownCharacters) {
+TEST_F(FontTest, StaticAndDynamicTextsMeasureLinesSkipUnknownCharactersAndCentre) {
   // Only the last character of a line counts with its visible width; codes without
   // glyphs (negative bytes, missing entries) add nothing.
   const struct { std::string text; int width, lines, glyphs; } rows[] = {
@@ -111,9 +111,7 @@ TEST_F(FontTest, StaticTextMeasuresLinesAndSkipsUnknownCharacters) {
   TextDynamic none(30, "ABC");
   EXPECT_TRUE(unknownSize.glyphCount == 0 && none.width() == 0);
   unknownSize.draw(0, 0, 1), none.draw(0, 0, 1);
-}
 
-TEST_F(FontTest, DynamicTextMeasuresAndCentres) {
   TextDynamic t(37, "AB");
   EXPECT_EQ(t.width(), 19 + 14);
   t.setText("AB\nC");

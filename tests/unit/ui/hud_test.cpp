@@ -195,7 +195,7 @@ constexpr float kCx = kMargin + 90;
 float cy(float y) { return y - kMargin - 30; }
 }  // namespace
 
-TEST_F(HudTest, HudRadioLayersAndHighlights) {
+TEST_F(HudTest, HudRadioLayersHighlightsAndPages) {
   Hud hud;
   auto back = button(10, 0), a = button(11, -100), b = button(12, -200), c = button(13, -300);
   hud.addComponent(back, 0);
@@ -234,42 +234,41 @@ TEST_F(HudTest, HudRadioLayersAndHighlights) {
   two.addComponent(back, 0);
   two.addComponent(*last, 2);  // a reference; layer 1 is created empty
   EXPECT_EQ(two.mouse(kCx, cy(0), kMousePress), 6);
-}
 
-TEST_F(HudTest, HudPagesFollowPageButtons) {
-  Hud hud;
-  hud.pageSwitching = true, hud.firstPageLayer = 3;
-  hud.addComponent(button(99, 500), 0);
-  for (int i = 0; i < 3; ++i) hud.addComponent(button(1 + i, -100.0f * i), 1);  // page buttons
-  hud.addComponent(button(20, -300), 2);
+  // Pages follow the page buttons.
+  Hud paged;
+  paged.pageSwitching = true, paged.firstPageLayer = 3;
+  paged.addComponent(button(99, 500), 0);
+  for (int i = 0; i < 3; ++i) paged.addComponent(button(1 + i, -100.0f * i), 1);  // page buttons
+  paged.addComponent(button(20, -300), 2);
   auto p1 = button(31, -400);
-  hud.addComponent(p1, 3), hud.addComponent(button(32, -400), 4), hud.addComponent(button(33, -400), 5);
-  hud.showPage(0), hud.setSelected(1, 0);
-  EXPECT_TRUE(hud.layers[3].visible && !hud.layers[4].visible);
+  paged.addComponent(p1, 3), paged.addComponent(button(32, -400), 4), paged.addComponent(button(33, -400), 5);
+  paged.showPage(0), paged.setSelected(1, 0);
+  EXPECT_TRUE(paged.layers[3].visible && !paged.layers[4].visible);
 
   // The owner switching pages itself takes the old page's tooltip along.
   p1->tooltipText = "On page one";
-  hud.mouse(kCx, cy(-400), kMouseMove);
+  paged.mouse(kCx, cy(-400), kMouseMove);
   ASSERT_EQ(p1->tooltipPhase, 1);
-  hud.showPage(1);
+  paged.showPage(1);
   EXPECT_EQ(p1->tooltipPhase, 0);
-  hud.showPage(0);
-  hud.mouse(kCx, cy(-100), kMouseMove);
-  EXPECT_EQ(hud.currentPage, 0) << "hovering a page button does not flip pages";
-  EXPECT_EQ(hud.mouse(kCx, cy(-200), kMousePress), 3);
-  EXPECT_TRUE(hud.currentPage == 2 && hud.layers[5].visible && !hud.layers[3].visible);
+  paged.showPage(0);
+  paged.mouse(kCx, cy(-100), kMouseMove);
+  EXPECT_EQ(paged.currentPage, 0) << "hovering a page button does not flip pages";
+  EXPECT_EQ(paged.mouse(kCx, cy(-200), kMousePress), 3);
+  EXPECT_TRUE(paged.currentPage == 2 && paged.layers[5].visible && !paged.layers[3].visible);
 
   // Only the visible page answers; a press there selects only with keep-selection.
-  EXPECT_TRUE(hud.mouse(kCx, cy(-400), kMousePress) == 33 && hud.layers[5].selected == -1);
-  hud.keepSelectionInPageLayers = true;
-  EXPECT_TRUE(hud.mouse(kCx, cy(-400), kMousePress) == 33 && hud.layers[5].selected == 0);
+  EXPECT_TRUE(paged.mouse(kCx, cy(-400), kMousePress) == 33 && paged.layers[5].selected == -1);
+  paged.keepSelectionInPageLayers = true;
+  EXPECT_TRUE(paged.mouse(kCx, cy(-400), kMousePress) == 33 && paged.layers[5].selected == 0);
   // A press in a layer before the page layers clears the page layers' selection.
-  EXPECT_TRUE(hud.mouse(kCx, cy(-300), kMousePress) == 20 && hud.layers[5].selected == -1);
+  EXPECT_TRUE(paged.mouse(kCx, cy(-300), kMousePress) == 20 && paged.layers[5].selected == -1);
 
-  for (int page : {7, -1}) hud.showPage(page);  // no such pages
-  EXPECT_EQ(hud.currentPage, 2);
+  for (int page : {7, -1}) paged.showPage(page);  // no such pages
+  EXPECT_EQ(paged.currentPage, 2);
   p1->tooltipText = "x", p1->tooltipPhase = 1;
-  hud.update(1.0f);
+  paged.update(1.0f);
   EXPECT_EQ(p1->tooltipPhase, 1) << "update reaches only visible layers";
 }
 
