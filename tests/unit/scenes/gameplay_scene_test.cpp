@@ -18,7 +18,7 @@ class GameplaySceneTest : public ::testing::Test {
   void TearDown() override { switcher().clear(); }
 };
 
-TEST_F(GameplaySceneTest, LiveSceneRunsTheClockADialogFreezesItAndPauseLetsOnlyTheCameraMove) {
+TEST_F(GameplaySceneTest, OnlyTheLiveSceneRunsTheClockAndTurnsTheCameraAndRightClickLeavesATool) {
   SceneGameplayWithTopHud live;
   SceneGameplayWithInGameMenu menu;
   World& w = World::shared();
@@ -41,12 +41,9 @@ TEST_F(GameplaySceneTest, LiveSceneRunsTheClockADialogFreezesItAndPauseLetsOnlyT
   EXPECT_FLOAT_EQ(w.timeOfDay, frozenAt);
   EXPECT_NEAR(w.camera.position.x, 12.5f, 1e-3);  // one real second at 12.5 units per second
   EXPECT_EQ(w.wholeSeconds, seconds + 1);          // unscaled clocks keep running
-}
 
-TEST_F(GameplaySceneTest, RightClickLeavesAToolAndCameraTurnsOnlyWhenLive) {
   GameScenes& g = gameScenes();
   if (!g.topHud) g.createAllButLoading(nullptr);
-  World& w = World::shared();
   // Every tool, over the sky and over the ground alike (the eraser used to keep going over ground);
   // without a tool a right click does nothing.
   const struct { Scene* scene; int tool; } tools[] = {{g.unitPlacement.get(), 1}, {g.eraser.get(), 2},

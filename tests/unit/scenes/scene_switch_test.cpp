@@ -6,8 +6,7 @@
 using namespace qv;
 
 namespace {
-class TestScene : public Scene {
- public:
+struct TestScene : Scene {
   explicit TestScene(const char* name, int backdrop = 0) : Scene(name, static_cast<Backdrop>(backdrop)) {}
   void onBecameCurrent() override { ++becameCurrent; }
   void afterTransitionedOut() override { ++transitionedOut; }
@@ -18,8 +17,7 @@ class TestScene : public Scene {
 int runUntilSwitched(float dt = 0.05f, int limit = 1000) {
   SceneSwitcher& sw = switcher();
   for (int frame = 1; frame <= limit; ++frame) {
-    Scene* cur = sw.current();
-    if ((cur ? cur->update(dt) : true) && sw.requested()) {
+    if ((sw.current() ? sw.current()->update(dt) : true) && sw.requested()) {
       sw.switchToRequestedScene();
       return frame;
     }

@@ -447,8 +447,8 @@ TEST_F(UnitsScreens, AddMakesANewTemplateFromAnUnusedModelAndChangeModelSwapsOnS
   EXPECT_EQ(u.templateButton(3).preview.unitTemplate, spare) << "the units screen shows it at once";
 
   // Change Model swaps the models (and ids) on Save only.
-  const TemplatePtr t = w.templates.assigned[0];  // flat model
-  const TemplatePtr source = w.templates.unassigned[1];  // the spares in id order; this one is tall
+  // A flat model, and a spare (they are in id order) with a tall one.
+  const TemplatePtr t = w.templates.assigned[0], source = w.templates.unassigned[1];
   ASSERT_EQ(source->modelFileName(), "UnitsTest Tall.obj");
   const int32_t tId = t->templateId, sourceId = source->templateId, nextId = Unit3DTemplate::peekNextTemplateId();
 
