@@ -142,7 +142,6 @@ TEST(FrameClock, StallsAndLargeClockValuesStillAdvanceTheGame) {
   }
 }
 
-
 // A plain file where the game's folder should be: the game still logs (to the
 // temporary folder, saying why) and writing the settings reports failure.
 #if !GTEST_OS_WINDOWS
@@ -201,7 +200,6 @@ TEST(LogRotation, FirstRunWritesOnlyTheNewestLogTheTwelfthKeepsTenOldOnesAndGaps
   EXPECT_FALSE(logEnabled());
   logLine("goes nowhere");
 }
-
 
 class SettingsFile : public ::testing::Test {
  protected:

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-
 #include "render/palette.hpp"
 #include "scenes/game_scenes.hpp"
 #include "ui/hud.hpp"
