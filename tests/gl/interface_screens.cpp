@@ -31,10 +31,9 @@ int pxX(float x) { return static_cast<int>(640 + x * 720 / 1080.0f); }
 int pxY(float y) { return static_cast<int>(360 - y * 720 / 1080.0f); }
 }  // namespace
 
-// Every interface widget drawn on a real context, probed and saved for a look.
+// Every interface widget drawn on a real context, probed and saved for a look,
+// then the top bar and its tool panels over the living world.
 namespace gallery {
-namespace {
-
 constexpr int kW = 1920, kH = 1080;  // one design pixel per screen pixel
 
 struct UiGallery : ::testing::Test {
@@ -80,8 +79,6 @@ Stats region(const std::vector<uint8_t>& px, float x, float y, float w, float h,
 
 using Parts = std::initializer_list<std::shared_ptr<HudComponent>>;
 
-}  // namespace
-
 TEST_F(UiGallery, GreyOutAlphaClampAndTurn) {
   ImageRect white("White Pixel.png", 100, 100, kAnchorTopLeft);
   clear(0, 0, 1);
@@ -109,7 +106,8 @@ TEST_F(UiGallery, EveryWidgetInItsStates) {
   auto lit = std::make_shared<HudButtonLargeLong>("Load Game", 40, -170, 107);
   auto off = std::make_shared<HudButtonLargeLong>("Settings", 40, -260, 102);
   off->setState(kStateDisabled);
-  auto shortBtn = std::make_shared<HudButtonLargeShort>("Back", 40, -350, 2801);
+  auto shortBtn = std::make_shared<HudButtonLargeShort>("Back", 40, -350, 2801, "Back to the previous screen\nSecond line of help",
+                                                        kTooltipRight);
   auto pageLit = std::make_shared<HudButtonPageSelect>("", "3", 150, -450, 3);
   auto tinyLit = std::make_shared<HudButtonSmallVeryShort>("Symbol Button Small Very Short Arrow 2.png", "", 360, -460, 41);
   hud.addComponent(std::make_shared<HudButtonSmall>("", "Units", 40, 30), 0);
@@ -136,9 +134,7 @@ TEST_F(UiGallery, EveryWidgetInItsStates) {
   for (auto c : Parts{std::make_shared<HudSlider>(1000, -40, "Music Volume", 1302, "", labels, values), s1, s2})
     hud.addComponent(c, 2);
 
-  // A tooltip shown by hovering the short button for longer than the delay.
-  shortBtn->tooltipText = "Back to the previous screen\nSecond line of help";
-  shortBtn->tooltipSide = kTooltipRight;
+  // The short button's tooltip, shown by hovering it for longer than the delay.
   hud.mouse(40 + 9 + 90, -350 - 9 - 30, kMouseMove);
   hud.update(0.3f);
   ASSERT_EQ(shortBtn->tooltipPhase, 2);
@@ -180,9 +176,8 @@ TEST_F(UiGallery, CheckboxRowKeepsThePlateLineUnderLabelAndBox) {
   qvtest::saveScreenshot("ui_checkbox_row", shown, kW, kH);
   // Screen rows of the row's band (design y 100 down to 40).
   const int y0 = sy(100), y1 = sy(40);
-  int lineTop = -1, textBottom = -1, boxBottom = -1, textRows = 0;
   // The line: the brightest rows of the bare plate, well right of the box.
-  int peak = 0;
+  int lineTop = -1, textBottom = -1, boxBottom = -1, textRows = 0, peak = 0;
   for (int y = y0; y < y1; ++y) peak = std::max(peak, qvtest::brightness(qvtest::pixelAt(bare, kW, sx(-200 + 300), y)));
   for (int y = y0; y < y1 && lineTop < 0; ++y)
     if (qvtest::brightness(qvtest::pixelAt(bare, kW, sx(-200 + 300), y)) > peak * 0.6) lineTop = y;
@@ -219,14 +214,9 @@ TEST_F(UiGallery, SecondLineOfStaticTextSitsOneLineBelowTheFirst) {
   ASSERT_GE(bottom, top) << "the text is drawn";
   EXPECT_EQ(extent("HH\nHH"), std::tuple(top, bottom + 26, left)) << "the same top and left, one 26-pixel line lower";
 }
-}  // namespace gallery
 
-// The top bar and each tool panel drawn over the living world by the real
-// scene objects, probed against the same frame without the interface.
-namespace top_bar {
-namespace {
-constexpr int kW = 1920, kH = 1080;  // one design pixel per screen pixel
-
+// The bar and each tool panel are drawn by the real scene objects and probed
+// against the same frame without the interface.
 std::vector<uint8_t> drawFrame(Scene& scene, bool huds) {
   input().developer.enabled = input().developer.hideHuds = !huds;
   auto px = qvtest::capture(kW, kH, World::shared().clearColour, [&] { scene.draw(); });
@@ -239,13 +229,11 @@ std::vector<uint8_t> drawFrame(Scene& scene, bool huds) {
 double changedShare(const std::vector<uint8_t>& with, const std::vector<uint8_t>& without, float x, float y, float w,
                     float h) {
   int changed = 0, total = 0;
-  for (int py = static_cast<int>(540 - y); py < static_cast<int>(540 - y + h); py += 2)
-    for (int px = static_cast<int>(960 + x); px < static_cast<int>(960 + x + w); px += 2, ++total)
+  for (int py = sy(y); py < sy(y - h); py += 2)
+    for (int px = sx(x); px < sx(x + w); px += 2, ++total)
       changed += qvtest::diff(qvtest::pixelAt(with, kW, px, py), qvtest::pixelAt(without, kW, px, py)) > 24;
   return total ? static_cast<double>(changed) / total : 0.0;
 }
-
-}  // namespace
 
 TEST(TopHudRender, BarAndEveryToolPanelDrawOverTheWorld) {
   QV_REQUIRE_GL_CONTEXT();  // before the world exists, so its objects get their GL buffers
@@ -298,12 +286,11 @@ TEST(TopHudRender, BarAndEveryToolPanelDrawOverTheWorld) {
   }
   switcher().clear();
 }
-}  // namespace top_bar
+}  // namespace gallery
 
 // The screens outside the world and the dialogs over it, drawn as the player
 // sees them after their fade-in, with screenshots to look at.
 namespace menus {
-namespace {
 constexpr int kW = 1280, kH = 720;
 using Shot = std::vector<uint8_t>;
 
@@ -315,8 +302,8 @@ Shot show(Scene* scene, bool backdrop, const char* name, int w = kW, int h = kH)
   switcher().switchToRequestedScene();
   for (int i = 0; i < 12; ++i) scene->update(0.05f);
   const IntRect v = display().viewport;
-  const Colour bars{0, 0, 0, 1};  // around a letterboxed viewport, as the window clears
-  return qvtest::capture(w, h, v.width == w && v.height == h ? World::shared().clearColour : bars, [&] {
+  // Black bars around a letterboxed viewport, as the window clears.
+  return qvtest::capture(w, h, v.width == w && v.height == h ? World::shared().clearColour : Colour{0, 0, 0, 1}, [&] {
     glViewport(v.x, v.y, v.width, v.height);
     scene->draw();
   }, name);
@@ -363,8 +350,6 @@ class MenusDialogs : public ::testing::Test {
   }
   GameScenes& g = gameScenes();
 };
-
-}  // namespace
 
 TEST_F(MenusDialogs, MenusOverTheBackdropAndSaveSlotsByMode) {
   const Shot menu = show(g.mainMenu.get(), false, "menus_main_menu");
@@ -454,9 +439,6 @@ TEST_F(MenusDialogs, SettingsSwapsTheModeButtonAndErrorsShowOneOrTwoButtons) {
 // where it may not stand).
 namespace units_screens {
 using namespace qvtest;
-
-
-namespace {
 constexpr int kW = 1280, kH = 720;
 
 // Draws one frame (then `after`, if any), saves it as a screenshot and returns it.
@@ -483,15 +465,10 @@ int countNearCentre(const Frame& f, int halfW, int halfH, Pick pick) {
 }
 bool reddish(qvtest::Rgb p) { return p.r > 90 && p.r > 2 * p.g && p.r > 2 * p.b; }
 
-// The world made only after the GL context, so its objects get their GL buffers.
-World& worldWithGl() {
-  qvtest::ensureGlContext();
-  return World::shared();
-}
-
 struct UnitsScreensRender : ::testing::Test {
   GameScenes& g = gameScenes();
-  World& w = worldWithGl();
+  // The world made only after the GL context, so its objects get their GL buffers.
+  World& w = (qvtest::ensureGlContext(), World::shared());
   void SetUp() override {
     QV_REQUIRE_GL_CONTEXT();
     if (!std::filesystem::exists(platform::dataPath("Models", "Mushroom Tree.obj"))) GTEST_SKIP() << "no Data";
@@ -543,8 +520,6 @@ void previewOnTop() {
   glDisable(GL_DEPTH_TEST);
 }
 
-}  // namespace
-
 // A preview never draws outside its box: the fish at its largest size in a
 // units-screen button and the snail in an editor slot, turned so they reach
 // furthest. Drawn with and without the model; every difference lies inside.
@@ -555,11 +530,9 @@ TEST_F(UnitsScreensRender, PreviewsStayInsideTheirBoxes) {
       {"Snail Like Creature.obj", true, 1.0f, 0.9f, "units_preview_snail_clipped"},
       {"Snail Like Creature.obj", true, 3.0f, 2.4f, nullptr}};
   for (const auto& r : rows) {
-    const TemplatePtr t = findTemplate(w, r.model);
-    ASSERT_NE(t, nullptr) << r.model;
     Hud hud;
     hud.setPositionPx(-150.0f, 150.0f);
-    auto button = std::make_shared<HudButtonUnit3DTemplate>(0.0f, 0.0f, 2221, t, r.small);
+    auto button = std::make_shared<HudButtonUnit3DTemplate>(0.0f, 0.0f, 2221, findTemplate(w, r.model), r.small);
     button->preview.scaleFactor = r.scale;
     hud.addComponent(button, 0);
     previewClock().angle = r.angle;
@@ -580,7 +553,10 @@ TEST_F(UnitsScreensRender, PreviewsStayInsideTheirBoxes) {
   previewClock().angle = 0.9f;
 }
 
-TEST_F(UnitsScreensRender, EditorPreviewAndListSlotsOnTheFirstPageOnly) {
+// The editor's previews and list slots show on its first page only. Saving lays the
+// whole ground again, on the card too: a ground buffer scribbled over from outside
+// is whole again after Save.
+TEST_F(UnitsScreensRender, EditorPreviewsOnTheFirstPageOnlyAndSaveLaysTheWholeGroundAgain) {
   auto& e = *g.editUnit;
   const TemplatePtr chicken = findTemplate(w, "Chickenlike.obj"), bug = findTemplate(w, "Little Bug.obj");
   ASSERT_TRUE(chicken && bug);
@@ -597,32 +573,26 @@ TEST_F(UnitsScreensRender, EditorPreviewAndListSlotsOnTheFirstPageOnly) {
   const Frame p2 = drawScene(&e, "units_editor_page2");
   EXPECT_LT(modelPixels(p2, e.hud(), 1025, -152, 364, 456), 10) << "the preview belongs to the first page";
 
-}
-
-// Saving in the editor lays the whole ground again, on the card too: a ground
-// buffer scribbled over from outside is whole again after Save.
-TEST_F(UnitsScreensRender, EditorSaveLaysTheWholeGroundAgain) {
   Terrain& t = *w.terrain;
   ASSERT_NE(t.vertexBuffer, 0u);
   const size_t floats = static_cast<size_t>(Terrain::kVertexCount) * Terrain::kFloatsPerVertex;
   const std::vector<float> junk(floats, 7.0f);
   glBindBuffer(GL_ARRAY_BUFFER, t.vertexBuffer);
   glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(floats * sizeof(float)), junk.data());
-  g.editUnit->loadIntoEditor(w.templates.assigned[0], false);
-  g.editUnit->save();
+  e.loadIntoEditor(w.templates.assigned[0], false);
+  e.save();
   std::vector<float> onCard(floats, 0.0f);
   glBindBuffer(GL_ARRAY_BUFFER, t.vertexBuffer);
   glGetBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(floats * sizeof(float)), onCard.data());
   glBindBuffer(GL_ARRAY_BUFFER, 0);
-  size_t wrong = 0;
-  for (size_t i = 0; i < floats; ++i) wrong += onCard[i] != t.vertexData()[i];
-  EXPECT_EQ(wrong, 0u) << "floats of the ground buffer that differ from the terrain after Save";
+  EXPECT_TRUE(std::equal(onCard.begin(), onCard.end(), t.vertexData())) << "the ground buffer differs from the terrain after Save";
 }
 
-TEST_F(UnitsScreensRender, PlacementPreviewRedWhereTheUnitMayNotStand) {
+// The Cup Tree about to be placed turns red where a unit already stands; as a plant
+// that colours the ground it shows the ring it will paint, in its ground colour.
+TEST_F(UnitsScreensRender, PlacementPreviewRedWhereTheUnitMayNotStandAndRingWhereItWillColour) {
   const TemplatePtr tree = placeWithMouseAtCentre("Cup Tree.obj");
-  ASSERT_NE(tree, nullptr);
-  ASSERT_TRUE(w.pick.groundHit);
+  ASSERT_TRUE(tree && w.pick.groundHit);
   const Frame ok = drawScene(g.unitPlacement.get(), "units_placement_valid", previewOnTop);
   ASSERT_TRUE(w.placementShown && w.placementValid(*tree, w.placementPoint));
   // Someone already stands there: the preview turns red.
@@ -633,12 +603,7 @@ TEST_F(UnitsScreensRender, PlacementPreviewRedWhereTheUnitMayNotStand) {
   EXPECT_FALSE(w.placementValid(*tree, w.placementPoint));
   EXPECT_GT(countNearCentre(bad, 90, 90, reddish), countNearCentre(ok, 90, 90, reddish) + 300);
   w.eraseUnit(blocker);
-}
 
-// A plant that colours the ground shows the ring it will paint, in its ground colour.
-TEST_F(UnitsScreensRender, GroundColourRingAroundAColouringPlant) {
-  const TemplatePtr tree = placeWithMouseAtCentre("Cup Tree.obj");
-  ASSERT_TRUE(tree && w.pick.groundHit);
   const auto colourGround = tree->colourGround;
   const auto ground = tree->groundColourOptions;
   tree->groundColourOptions = {*paletteColour("Blue")};

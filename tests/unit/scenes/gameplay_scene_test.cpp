@@ -18,9 +18,10 @@ class GameplaySceneTest : public ::testing::Test {
   void TearDown() override { switcher().clear(); }
 };
 
-TEST_F(GameplaySceneTest, LiveSceneRunsTheClockADialogFreezesItAndPauseLetsOnlyTheCameraMove) {
-  SceneGameplayWithTopHud live;
-  SceneGameplayWithInGameMenu menu;
+TEST_F(GameplaySceneTest, OnlyTheLiveSceneRunsTheClockAndTurnsTheCameraAndRightClickLeavesATool) {
+  GameScenes& g = gameScenes();
+  if (!g.topHud) g.createAllButLoading(nullptr);
+  Scene &live = *g.topHud, &menu = *g.inGameMenu;
   World& w = World::shared();
   w.unsavedChanges = false;
   const float start = w.timeOfDay;
@@ -41,15 +42,12 @@ TEST_F(GameplaySceneTest, LiveSceneRunsTheClockADialogFreezesItAndPauseLetsOnlyT
   EXPECT_FLOAT_EQ(w.timeOfDay, frozenAt);
   EXPECT_NEAR(w.camera.position.x, 12.5f, 1e-3);  // one real second at 12.5 units per second
   EXPECT_EQ(w.wholeSeconds, seconds + 1);          // unscaled clocks keep running
-}
 
-TEST_F(GameplaySceneTest, RightClickLeavesAToolAndCameraTurnsOnlyWhenLive) {
-  GameScenes& g = gameScenes();
-  if (!g.topHud) g.createAllButLoading(nullptr);
-  World& w = World::shared();
-  // Every tool, over the sky and over the ground alike (the eraser used to keep going over ground).
-  const struct { Scene* scene; int tool; } tools[] = {
-      {g.unitPlacement.get(), 1}, {g.eraser.get(), 2}, {g.terrain.get(), 3}, {g.worldColors.get(), 4}};
+  // Every tool, over the sky and over the ground alike (the eraser used to keep going over ground);
+  // without a tool a right click does nothing.
+  const struct { Scene* scene; int tool; } tools[] = {{g.unitPlacement.get(), 1}, {g.eraser.get(), 2},
+                                                      {g.terrain.get(), 3},       {g.worldColors.get(), 4},
+                                                      {g.topHud.get(), 0}};
   for (const auto& t : tools) {
     for (const bool overGround : {false, true}) {
       switcher().clear(), switcher().setCurrent(t.scene);
@@ -57,17 +55,9 @@ TEST_F(GameplaySceneTest, RightClickLeavesAToolAndCameraTurnsOnlyWhenLive) {
       w.pick.groundHit = overGround, w.pick.groundPoint = {30.0f, 30.0f, 0.0f};
       input().rightHeld = true;
       EXPECT_EQ(t.scene->mouse(0.0f, 0.0f, 1), 0);
-      EXPECT_TRUE(w.toolMode == 0 && switcher().requested() == g.topHud.get()) << t.tool << " ground " << overGround;
-      input().rightHeld = false;
+      EXPECT_TRUE(w.toolMode == 0 && switcher().requested() == (t.tool ? g.topHud.get() : nullptr)) << t.tool << " ground " << overGround;
     }
   }
-  w.pick.groundHit = false;
-  input().rightHeld = true;
-  // Without a tool a right click does nothing.
-  switcher().clear(), switcher().setCurrent(g.topHud.get());
-  g.topHud->mouse(0.0f, 0.0f, 1);
-  EXPECT_EQ(switcher().requested(), nullptr);
-
   input() = {};
   input().shiftHeld = true, input().mouseDeltaX = 100.0f;
   const double yaw = w.camera.yaw;

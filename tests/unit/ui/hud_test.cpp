@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-
 #include "ui/hud.hpp"
 #include "ui/popup_notice.hpp"
 #include "unit/ui/ui_test_data.hpp"
@@ -9,7 +8,6 @@ using namespace qv;
 
 namespace {
 constexpr float kPx = 1.0f / 540.0f;
-const Colour kWhite{1, 1, 1, 1};
 
 struct HudTest : ::testing::Test {
   // Fonts are loaded once per process: another suite in the same run may have
@@ -34,21 +32,20 @@ TEST_F(HudTest, ChamferedHitShapes) {
   EXPECT_TRUE(info.hitShape.contains(13, -13) && info.hitShape.contains(0.5f, -13));
   for (auto [dx, dy] : {std::pair{1.0f, -1.0f}, {25.5f, -1.0f}, {1.0f, -25.0f}, {25.0f, -25.0f}})
     EXPECT_FALSE(info.hitShape.contains(dx, dy)) << dx << "," << dy;
-  EXPECT_EQ(info.mouse(kMargin + 13, -kMargin - 13, kMousePress), 0) << "info symbols never trigger commands";
-  EXPECT_EQ(info.tooltipPhase, 1) << "but hovering starts their tooltip";
+  EXPECT_TRUE(info.mouse(kMargin + 13, -kMargin - 13, kMousePress) == 0 && info.tooltipPhase == 1)
+      << "info symbols never trigger commands, but hovering starts their tooltip";
 
   HitShape plain;  // no corner lists: the whole rectangle, edges included
   plain.width = 25, plain.height = -25;
   EXPECT_TRUE(plain.contains(25, -25) && !plain.contains(25.01f, -3));
 }
 
-TEST_F(HudTest, ButtonStatesClicksLabelsAndPulse) {
+TEST_F(HudTest, ButtonStatesClicksLabelsPulseAndCheckboxes) {
   int clicks = 0;
   uiSoundHooks().buttonClick = [&] { ++clicks; };
   HudButtonLargeShort b("Back", 0, 0, 2801);
   const float hx = kMargin + 90, hy = -kMargin - 30;
-  EXPECT_EQ(b.mouse(hx, hy, kMouseMove), 2801);
-  EXPECT_EQ(b.mouse(hx, hy, kMousePress), 2801);
+  EXPECT_TRUE(b.mouse(hx, hy, kMouseMove) == 2801 && b.mouse(hx, hy, kMousePress) == 2801);
   EXPECT_EQ(clicks, 1) << "hovering is silent";
   b.setState(kStateDisabled);
   EXPECT_EQ(b.mouse(hx, hy, kMousePress), 0);
@@ -70,20 +67,36 @@ TEST_F(HudTest, ButtonStatesClicksLabelsAndPulse) {
   go.update(0.75f);
   EXPECT_TRUE(go.staticLabel->drawColour.sameAs(quarter)) << "a whole period later";
   go.setHighlighted(true), go.update(0.3f);
-  EXPECT_TRUE(go.staticLabel->drawColour.sameAs(kWhite)) << "highlight wins over the pulse";
+  EXPECT_TRUE(go.staticLabel->drawColour.sameAs({1, 1, 1, 1})) << "highlight wins over the pulse";
   go.setState(kStateDisabled);
   const float held = go.pulseTime;
   go.update(0.3f);
   EXPECT_FLOAT_EQ(go.pulseTime, held) << "disabled buttons do not pulse";
+
+  // A checkbox toggles, with a click, on each press of its box.
+  clicks = 0;
+  HudCheckbox box(100, -20, 42, false, "Grid");
+  const float bx = 100 + kMargin + 12, by = -20 - kMargin - 12;
+  EXPECT_TRUE(box.mouse(bx, by, kMousePress) == 42 && box.checked);
+  box.mouse(bx, by, kMousePress);
+  EXPECT_TRUE(!box.checked && clicks == 2);
+  EXPECT_EQ(box.mouse(100 + kMargin + 26, by, kMousePress), 0);
+
+  HudCheckbox owned(0, 0, 43, true, "", true, {1, 0, 0, 1});
+  EXPECT_TRUE(owned.mouse(kMargin + 5, -kMargin - 5, kMousePress) == 43 && !owned.checked)
+      << "the owner decides when click-when-disabled is set";
+
+  HudCheckboxAndLabel labelled("AB", 0, -100, 44);  // the box stands on the row's top edge at (56, -100)
+  EXPECT_EQ(labelled.mouse(56 + kMargin + 5, -100 - kMargin - 30, kMousePress), 0) << "down on the plate's line";
+  EXPECT_TRUE(labelled.mouse(56 + kMargin + 5, -100 - kMargin - 5, kMousePress) == 44 && labelled.checked);
 }
 
-TEST_F(HudTest, TooltipPhasesAndDelay) {
+TEST_F(HudTest, TooltipPhasesDelayAndPlacementInsideTheScreen) {
   HudButtonLargeLong b("Go", 0, 0, 5, "Starts a new world", kTooltipRight);
   const float hx = kMargin + 100, hy = -kMargin - 30;
   b.mouse(hx, hy, kMouseMove);
-  EXPECT_EQ(tooltipBox().message(), "Starts a new world");
   b.update(0.2f);
-  EXPECT_EQ(b.tooltipPhase, 1);
+  EXPECT_TRUE(tooltipBox().message() == "Starts a new world" && b.tooltipPhase == 1);
   b.mouse(-500, -500, kMouseMove);  // left before the delay
   b.update(0.2f);
   EXPECT_EQ(b.tooltipPhase, 0);
@@ -101,9 +114,7 @@ TEST_F(HudTest, TooltipPhasesAndDelay) {
 
   HudButtonLargeLong silent("Go", 0, 0, 6);
   EXPECT_EQ((silent.mouse(hx, hy, kMouseMove), silent.tooltipPhase), 0) << "no text, no tooltip";
-}
 
-TEST_F(HudTest, TooltipBoxPlacementAndClamping) {
   TooltipBox& box = tooltipBox();
   box.setMessage("A\nB");
   const float twoLines = box.heightPx();
@@ -111,48 +122,28 @@ TEST_F(HudTest, TooltipBoxPlacementAndClamping) {
   const float bw = box.widthPx(), bh = box.heightPx();
   EXPECT_FLOAT_EQ(twoLines - bh, 26) << "one more line of the 26 font";
 
-  HudButtonLargeLong b("Go", 0, 0, 5, "AB", kTooltipBelow);
+  HudButtonLargeLong below("Go", 0, 0, 5, "AB", kTooltipBelow);
   // Pushed back inside the 1920 x 1080 screen on every side.
   // edge: the box's edge on that side, design pixels from the centre
   const struct { int side; float hudX, hudY; bool horizontal; float edge; } rows[] = {
       {kTooltipRight, 560, 520, true, 960}, {kTooltipAbove, 560, 520, false, 540},
       {kTooltipLeft, -1100, 0, true, -960}, {kTooltipBelow, 0, -480, false, -540}};
   for (const auto& r : rows) {
-    b.tooltipSide = r.side, b.placeTooltip(r.hudX * kPx, r.hudY * kPx);
+    below.tooltipSide = r.side, below.placeTooltip(r.hudX * kPx, r.hudY * kPx);
     const float sign = r.edge > 0 ? 1.0f : -1.0f;
-    const float got = r.horizontal ? b.tooltipX / kPx + r.hudX + sign * bw / 2 : b.tooltipY / kPx + r.hudY + sign * bh / 2;
+    const float got = r.horizontal ? below.tooltipX / kPx + r.hudX + sign * bw / 2 : below.tooltipY / kPx + r.hudY + sign * bh / 2;
     EXPECT_NEAR(got, r.edge, 0.01f) << "side " << r.side;
   }
 }
 
-TEST_F(HudTest, CheckboxTogglesOnPress) {
-  int clicks = 0;
-  uiSoundHooks().buttonClick = [&] { ++clicks; };
-  HudCheckbox box(100, -20, 42, false, "Grid");
-  const float hx = 100 + kMargin + 12, hy = -20 - kMargin - 12;
-  EXPECT_TRUE(box.mouse(hx, hy, kMousePress) == 42 && box.checked);
-  box.mouse(hx, hy, kMousePress);
-  EXPECT_TRUE(!box.checked && clicks == 2);
-  EXPECT_EQ(box.mouse(100 + kMargin + 26, hy, kMousePress), 0);
-
-  HudCheckbox owned(0, 0, 43, true, "", true, {1, 0, 0, 1});
-  EXPECT_TRUE(owned.mouse(kMargin + 5, -kMargin - 5, kMousePress) == 43 && !owned.checked)
-      << "the owner decides when click-when-disabled is set";
-
-  HudCheckboxAndLabel labelled("AB", 0, -100, 44);  // the box stands on the row's top edge at (56, -100)
-  EXPECT_EQ(labelled.mouse(56 + kMargin + 5, -100 - kMargin - 30, kMousePress), 0) << "down on the plate's line";
-  EXPECT_TRUE(labelled.mouse(56 + kMargin + 5, -100 - kMargin - 5, kMousePress) == 44 && labelled.checked);
-}
-
-TEST_F(HudTest, SliderSnapsToOptions) {
+TEST_F(HudTest, SliderSnapsToVisibleOptions) {
   std::vector<float> seen, sounds;
   uiSoundHooks().volumeSlider = [&](int id, float v) { seen.push_back(id == kMusicVolumeSliderId ? v : -1); };
   uiSoundHooks().sliderClick = [&](float v) { sounds.push_back(v); };
   HudSlider s(0, 0, "Music", kMusicVolumeSliderId, "", {"0", "25", "50", "75", "100"}, {0, .25f, .5f, .75f, 1}, false, 1);
   const float trackStart = 3 + 9 + 8, track = 307, y = -kMargin - 13;  // mouse x at value 0, track width
 
-  EXPECT_EQ(s.mouse(trackStart + 0.6f * track, y, kMousePress), kMusicVolumeSliderId);
-  EXPECT_EQ(s.valueText.text(), "50");
+  EXPECT_TRUE(s.mouse(trackStart + 0.6f * track, y, kMousePress) == kMusicVolumeSliderId && s.valueText.text() == "50");
   EXPECT_EQ(sounds, std::vector<float>{0.5f}) << "sound mode 1 clicks at the new value's volume";
   // Near the right end of the shape the raw position passes 1: it clamps to the last option.
   for (auto [x, index] : {std::pair{trackStart + 0.7f * track, 3}, {trackStart + 0.72f * track, 3}, {10.0f, 0}, {335.0f, 4}}) {
@@ -169,35 +160,32 @@ TEST_F(HudTest, SliderSnapsToOptions) {
   s.mouse(mid, y, kMouseDrag), s.mouse(mid, y, kMouseMove);
   EXPECT_EQ(s.selectedIndex(), 4);
   s.setState(kStateDisabled);
-  EXPECT_EQ(s.mouse(mid, y, kMousePress), 0);
-  EXPECT_EQ(s.selectedIndex(), 4);
+  EXPECT_TRUE(s.mouse(mid, y, kMousePress) == 0 && s.selectedIndex() == 4);
 
   // With fine steps the raw index can pass the last option; it must stay in the list.
   std::vector<std::string> labels(41);
   std::vector<float> values(41);
   for (int i = 0; i <= 40; ++i) values[i] = i, labels[i] = std::to_string(i);
   HudSlider fine(0, 0, "Fine", 77, "", labels, values);
-  EXPECT_EQ(fine.mouse(338, y, kMousePress), 77);
-  EXPECT_EQ(fine.valueText.text(), "40");
+  EXPECT_TRUE(fine.mouse(338, y, kMousePress) == 77 && fine.valueText.text() == "40");
   fine.setValue(-3.0f);
   EXPECT_EQ(fine.valueText.text(), "0");
-}
 
-TEST_F(HudTest, SliderVisibleOptionsAndDegenerateLists) {
-  HudSlider s(0, 0, "Size", 2500, "", {"Tiny", "Small", "Medium", "Large", "Huge"}, {1, 2, 3, 4, 5}, true, 0, 5);
-  s.setValue(1.0f);
-  s.setVisibleOptions(0b10110);  // Small, Medium, Huge
-  EXPECT_EQ(s.visibleLabels, (std::vector<std::string>{"Small", "Medium", "Huge"}));
-  EXPECT_FLOAT_EQ(s.selectedOptionValue(), 5);
-  s.setValue(0.4f);  // step 0.5: 0.8 rounds to 1
-  EXPECT_FLOAT_EQ(s.selectedOptionValue(), 3);
-  s.selectValue(2.1f);
-  EXPECT_EQ(s.valueText.text(), "Small");
+  // Only some options shown: values land on the visible ones; none shown selects nothing.
+  HudSlider size(0, 0, "Size", 2500, "", {"Tiny", "Small", "Medium", "Large", "Huge"}, {1, 2, 3, 4, 5}, true, 0, 5);
+  size.setValue(1.0f);
+  size.setVisibleOptions(0b10110);  // Small, Medium, Huge
+  EXPECT_EQ(size.visibleLabels, (std::vector<std::string>{"Small", "Medium", "Huge"}));
+  EXPECT_EQ(size.selectedOptionValue(), 5);
+  size.setValue(0.4f);  // step 0.5: 0.8 rounds to 1
+  EXPECT_EQ(size.selectedOptionValue(), 3);
+  size.selectValue(2.1f);
+  EXPECT_EQ(size.valueText.text(), "Small");
 
-  s.setVisibleOptions(0b1000), s.setValue(0.9f);
-  EXPECT_EQ(s.valueText.text(), "Large");
-  s.setVisibleOptions(0), s.setValue(0.5f);
-  EXPECT_TRUE(s.valueText.text().empty() && s.selectedIndex() == -1);
+  size.setVisibleOptions(0b1000), size.setValue(0.9f);
+  EXPECT_EQ(size.valueText.text(), "Large");
+  size.setVisibleOptions(0), size.setValue(0.5f);
+  EXPECT_TRUE(size.valueText.text().empty() && size.selectedIndex() == -1);
 }
 
 namespace {
@@ -207,7 +195,7 @@ constexpr float kCx = kMargin + 90;
 float cy(float y) { return y - kMargin - 30; }
 }  // namespace
 
-TEST_F(HudTest, HudRadioLayersAndHighlights) {
+TEST_F(HudTest, HudRadioLayersHighlightsAndPages) {
   Hud hud;
   auto back = button(10, 0), a = button(11, -100), b = button(12, -200), c = button(13, -300);
   hud.addComponent(back, 0);
@@ -215,10 +203,10 @@ TEST_F(HudTest, HudRadioLayersAndHighlights) {
   hud.setSelected(1, 0);
   EXPECT_TRUE(a->highlighted);
 
-  EXPECT_EQ(hud.mouse(kCx, cy(-200), kMouseMove), 12);
-  EXPECT_TRUE(b->highlighted && !a->highlighted) << "hovering another radio button dims the selected one";
-  EXPECT_EQ(hud.mouse(500, 500, kMouseMove), 0);
-  EXPECT_TRUE(a->highlighted && !b->highlighted) << "the selected one lights again when nothing else is hovered";
+  EXPECT_TRUE(hud.mouse(kCx, cy(-200), kMouseMove) == 12 && b->highlighted && !a->highlighted)
+      << "hovering another radio button dims the selected one";
+  EXPECT_TRUE(hud.mouse(500, 500, kMouseMove) == 0 && a->highlighted && !b->highlighted)
+      << "the selected one lights again when nothing else is hovered";
   EXPECT_EQ(hud.mouse(kCx, cy(-300), kMousePress), 13);
   hud.mouse(500, 500, kMouseMove);
   EXPECT_TRUE(c->highlighted && !a->highlighted);
@@ -232,8 +220,7 @@ TEST_F(HudTest, HudRadioLayersAndHighlights) {
   b->setState(kStateDisabled);
   EXPECT_EQ(hud.mouse(kCx, cy(-200), kMousePress), 0);
   b->clickWhenDisabled = true;
-  EXPECT_EQ(hud.mouse(kCx, cy(-200), kMouseMove), 12);
-  EXPECT_EQ(hud.mouse(kCx, cy(-200), kMousePress), 0);
+  EXPECT_TRUE(hud.mouse(kCx, cy(-200), kMouseMove) == 12 && hud.mouse(kCx, cy(-200), kMousePress) == 0);
   EXPECT_EQ(hud.layers[1].selected, 2);
   hud.layers[1].visible = false;
   EXPECT_EQ(hud.mouse(kCx, cy(-300), kMousePress), 0) << "hidden layers are not asked";
@@ -247,42 +234,41 @@ TEST_F(HudTest, HudRadioLayersAndHighlights) {
   two.addComponent(back, 0);
   two.addComponent(*last, 2);  // a reference; layer 1 is created empty
   EXPECT_EQ(two.mouse(kCx, cy(0), kMousePress), 6);
-}
 
-TEST_F(HudTest, HudPagesFollowPageButtons) {
-  Hud hud;
-  hud.pageSwitching = true, hud.firstPageLayer = 3;
-  hud.addComponent(button(99, 500), 0);
-  for (int i = 0; i < 3; ++i) hud.addComponent(button(1 + i, -100.0f * i), 1);  // page buttons
-  hud.addComponent(button(20, -300), 2);
+  // Pages follow the page buttons.
+  Hud paged;
+  paged.pageSwitching = true, paged.firstPageLayer = 3;
+  paged.addComponent(button(99, 500), 0);
+  for (int i = 0; i < 3; ++i) paged.addComponent(button(1 + i, -100.0f * i), 1);  // page buttons
+  paged.addComponent(button(20, -300), 2);
   auto p1 = button(31, -400);
-  hud.addComponent(p1, 3), hud.addComponent(button(32, -400), 4), hud.addComponent(button(33, -400), 5);
-  hud.showPage(0), hud.setSelected(1, 0);
-  EXPECT_TRUE(hud.layers[3].visible && !hud.layers[4].visible);
+  paged.addComponent(p1, 3), paged.addComponent(button(32, -400), 4), paged.addComponent(button(33, -400), 5);
+  paged.showPage(0), paged.setSelected(1, 0);
+  EXPECT_TRUE(paged.layers[3].visible && !paged.layers[4].visible);
 
   // The owner switching pages itself takes the old page's tooltip along.
   p1->tooltipText = "On page one";
-  hud.mouse(kCx, cy(-400), kMouseMove);
-  EXPECT_EQ(p1->tooltipPhase, 1);
-  hud.showPage(1);
+  paged.mouse(kCx, cy(-400), kMouseMove);
+  ASSERT_EQ(p1->tooltipPhase, 1);
+  paged.showPage(1);
   EXPECT_EQ(p1->tooltipPhase, 0);
-  hud.showPage(0);
-  hud.mouse(kCx, cy(-100), kMouseMove);
-  EXPECT_EQ(hud.currentPage, 0) << "hovering a page button does not flip pages";
-  EXPECT_EQ(hud.mouse(kCx, cy(-200), kMousePress), 3);
-  EXPECT_TRUE(hud.currentPage == 2 && hud.layers[5].visible && !hud.layers[3].visible);
+  paged.showPage(0);
+  paged.mouse(kCx, cy(-100), kMouseMove);
+  EXPECT_EQ(paged.currentPage, 0) << "hovering a page button does not flip pages";
+  EXPECT_EQ(paged.mouse(kCx, cy(-200), kMousePress), 3);
+  EXPECT_TRUE(paged.currentPage == 2 && paged.layers[5].visible && !paged.layers[3].visible);
 
   // Only the visible page answers; a press there selects only with keep-selection.
-  EXPECT_TRUE(hud.mouse(kCx, cy(-400), kMousePress) == 33 && hud.layers[5].selected == -1);
-  hud.keepSelectionInPageLayers = true;
-  EXPECT_TRUE(hud.mouse(kCx, cy(-400), kMousePress) == 33 && hud.layers[5].selected == 0);
+  EXPECT_TRUE(paged.mouse(kCx, cy(-400), kMousePress) == 33 && paged.layers[5].selected == -1);
+  paged.keepSelectionInPageLayers = true;
+  EXPECT_TRUE(paged.mouse(kCx, cy(-400), kMousePress) == 33 && paged.layers[5].selected == 0);
   // A press in a layer before the page layers clears the page layers' selection.
-  EXPECT_TRUE(hud.mouse(kCx, cy(-300), kMousePress) == 20 && hud.layers[5].selected == -1);
+  EXPECT_TRUE(paged.mouse(kCx, cy(-300), kMousePress) == 20 && paged.layers[5].selected == -1);
 
-  for (int page : {7, -1}) hud.showPage(page);  // no such pages
-  EXPECT_EQ(hud.currentPage, 2);
+  for (int page : {7, -1}) paged.showPage(page);  // no such pages
+  EXPECT_EQ(paged.currentPage, 2);
   p1->tooltipText = "x", p1->tooltipPhase = 1;
-  hud.update(1.0f);
+  paged.update(1.0f);
   EXPECT_EQ(p1->tooltipPhase, 1) << "update reaches only visible layers";
 }
 

@@ -56,9 +56,8 @@ inline const std::string& dataRoot() {
   };
   for (const auto& p : pictures) {
     const size_t at = p.name.find('%');
-    if (at == std::string::npos) png(p.name, p.w, p.h);
     for (const char* state : {"Hilighted", "Not Hilighted"})
-      if (at != std::string::npos) png(std::string(p.name).replace(at, 1, state), p.w, p.h);
+      png(at == std::string::npos ? p.name : std::string(p.name).replace(at, 1, state), p.w, p.h);
   }
   for (int size : {26, 33, 37, 47}) {
     const std::string name = "Brindlewood 0.17 - Size " + std::to_string(size);
@@ -67,10 +66,6 @@ inline const std::string& dataRoot() {
   }
   qv::platform::overrideProgramFolder(root);
   return root;
-}
-
-inline void writeFont(const std::string& name, const std::string& text) {
-  std::ofstream(dataRoot() + "Data/Fonts/" + name) << text;
 }
 
 }  // namespace uitest
